@@ -1,0 +1,24 @@
+# snipola_add_test(<source> [SCREEN])
+#
+# Builds one GoogleTest executable from <source> and registers its tests with
+# CTest. Every test links the test support library (fake dialogs, generated
+# audio files). SCREEN marks tests that create widgets: they link snipola_ui
+# and run on Qt's offscreen platform.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(snipola_add_test source)
+  cmake_parse_arguments(ARG "SCREEN" "" "" ${ARGN})
+  get_filename_component(name ${source} NAME_WE)
+  get_filename_component(dir ${source} DIRECTORY)
+  get_filename_component(area ${dir} NAME)
+  set(target ${area}_${name})
+  add_executable(${target} ${source})
+  target_link_libraries(${target} PRIVATE snipola_test_support GTest::gtest_main GTest::gmock)
+  set(env "SDL_AUDIODRIVER=dummy" "SNIPOLA_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
+  if(ARG_SCREEN)
+    target_link_libraries(${target} PRIVATE snipola_ui Qt6::Test)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,4 @@
+#pragma once
+// Registers the compiled-in pictures (skin, button faces, track images). Call
+// once before any window is created.
+void LoadSnipolaResources();

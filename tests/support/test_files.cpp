@@ -1,0 +1,75 @@
+#include "support/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <numbers>
+#include <random>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  const char* base = std::getenv("SNIPOLA_TEST_TMP");
+  const fs::path root = base ? fs::path(base) : fs::temp_directory_path() / "snipola-tests";
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "tmp";
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  path_ = root / name;
+  fs::remove_all(path_);
+  fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+std::vector<int16_t> MakeTestSignal(uint32_t frames, int channels, int sampleRate, uint32_t seed) {
+  std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> noise(-1.0, 1.0);
+  const double twoPi = 2.0 * std::numbers::pi;
+  for (uint32_t i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / sampleRate;
+    for (int c = 0; c < channels; ++c) {
+      const double v = 0.35 * std::sin(twoPi * (220.0 + 110.0 * c) * t) +
+                       0.25 * std::sin(twoPi * (1375.0 + 37.0 * c) * t + c) +
+                       0.05 * noise(random);
+      samples[static_cast<size_t>(i) * channels + c] = static_cast<int16_t>(std::lround(v * 32767.0));
+    }
+  }
+  return samples;
+}
+
+static void PutLe(std::ofstream& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void WriteWavFile(const std::string& path, int sampleRate, int channels,
+                  const std::vector<int16_t>& samples) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
+  out.write("RIFF", 4);
+  PutLe(out, 36 + dataBytes, 4);
+  out.write("WAVEfmt ", 8);
+  PutLe(out, 16, 4);
+  PutLe(out, 1, 2);
+  PutLe(out, static_cast<uint32_t>(channels), 2);
+  PutLe(out, static_cast<uint32_t>(sampleRate), 4);
+  PutLe(out, static_cast<uint32_t>(sampleRate * channels * 2), 4);
+  PutLe(out, static_cast<uint32_t>(channels * 2), 2);
+  PutLe(out, 16, 2);
+  out.write("data", 4);
+  PutLe(out, dataBytes, 4);
+  for (int16_t s : samples) PutLe(out, static_cast<uint16_t>(s), 2);
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Files the tests make for themselves: a fresh temporary folder per test and
+// WAV files written byte by byte.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A folder under the build tree (or the system temp folder) that is emptied
+// when created and removed when destroyed.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A deterministic test signal: interleaved 16-bit samples, frames x channels,
+// a mix of two sines per channel with a little pseudo-random noise, so that
+// cross-correlation has a single clear peak.
+std::vector<int16_t> MakeTestSignal(uint32_t frames, int channels, int sampleRate,
+                                    uint32_t seed = 1);
+
+// Writes a canonical 16-bit PCM WAV (16-byte fmt chunk) holding `samples`.
+void WriteWavFile(const std::string& path, int sampleRate, int channels,
+                  const std::vector<int16_t>& samples);
+
+// Reads a whole file into memory.
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
