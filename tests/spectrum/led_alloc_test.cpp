@@ -1,0 +1,42 @@
+// Proof that feeding and analysing allocate no memory: this executable counts
+// every operator new, and playback-sized feeds across many blocks must not
+// add a single one.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "spectrum/led.h"
+#include "support/allocation_counter.h"
+#include "support/spectrum_blocks.h"
+
+namespace {
+
+TEST(SpectrumAllocations, FeedingAndAnalysingAllocateNothing) {
+  RecordingLedDisplay display;
+  SetLedDisplay(&display);
+  SettleSpectrum();
+  const std::vector<uint8_t> tone = ToneBlock(300, 20000);
+  const int picturesBefore = display.pictures();
+
+  const long before = AllocationCount();
+  for (int i = 0; i < 50; ++i) {
+    SpectrumFeed(tone.data(), kSpectrumBlockBytes);
+    SpectrumFeed(tone.data(), 3000);
+    SpectrumFeed(tone.data() + 3000, 5192);
+  }
+  const long after = AllocationCount();
+  SetLedDisplay(nullptr);
+
+  EXPECT_EQ(display.pictures() - picturesBefore, 100);
+  EXPECT_EQ(after - before, 0);
+}
+
+TEST(SpectrumAllocations, TheCounterSeesAllocations) {
+  const long before = AllocationCount();
+  auto* value = new std::vector<int>(10);
+  const long after = AllocationCount();
+  delete value;
+  EXPECT_GE(after - before, 2);
+}
+
+}  // namespace
