@@ -20,21 +20,6 @@ bool IsPowerOfTwoAtLeastTwo(unsigned size) { return size >= 2 && (size & (size -
   std::exit(EXIT_FAILURE);
 }
 
-unsigned BitsNeeded(unsigned size) {
-  unsigned bits = 0;
-  while ((1u << bits) < size) ++bits;
-  return bits;
-}
-
-unsigned ReverseBits(unsigned index, unsigned bits) {
-  unsigned reversed = 0;
-  for (unsigned i = 0; i < bits; ++i) {
-    reversed = (reversed << 1) | (index & 1u);
-    index >>= 1;
-  }
-  return reversed;
-}
-
 }  // namespace
 
 void ComplexFft(uint16_t size, double angleNumerator, const double* realIn, const double* imagIn,
@@ -43,11 +28,20 @@ void ComplexFft(uint16_t size, double angleNumerator, const double* realIn, cons
   const unsigned n = size;
   if (!IsPowerOfTwoAtLeastTwo(n)) FailBadSize(n);
 
-  const unsigned bits = BitsNeeded(n);
+  // The bit-reversed copy: input i goes to output r, i with its log2(n) bits
+  // in reverse order. r is stepped along with i by adding 1 at its top bit
+  // and carrying downwards, which costs about two steps per index instead of
+  // reversing every index from scratch.
+  unsigned r = 0;
   for (unsigned i = 0; i < n; ++i) {
-    const unsigned r = ReverseBits(i, bits);
     realOut[r] = realIn[i];
     imagOut[r] = imagIn[i];
+    unsigned bit = n >> 1;
+    while (bit != 0 && (r & bit) != 0) {
+      r ^= bit;
+      bit >>= 1;
+    }
+    r |= bit;
   }
 
   unsigned blockEnd = 1;
@@ -58,10 +52,15 @@ void ComplexFft(uint16_t size, double angleNumerator, const double* realIn, cons
     const double s = std::sin(0.5 * delta);
     const double alpha = 2.0 * s * s;
     const double beta = std::sin(delta);
-    for (unsigned i = 0; i < n; i += blockSize) {
-      double wr = 1.0;
-      double wi = 0.0;
-      for (unsigned j = i; j < i + blockEnd; ++j) {
+    // Every block of a pass starts the recurrence at 1 and so walks through
+    // the same twiddles. Taking each twiddle once and applying it to all
+    // blocks gives bit for bit the same numbers as restarting it per block,
+    // with one chain of dependent recurrence steps per pass instead of one
+    // per block, so the independent butterflies of the blocks can overlap.
+    double wr = 1.0;
+    double wi = 0.0;
+    for (unsigned offset = 0; offset < blockEnd; ++offset) {
+      for (unsigned j = offset; j < n; j += blockSize) {
         const unsigned k = j + blockEnd;
         const double tr = wr * realOut[k] - wi * imagOut[k];
         const double ti = wr * imagOut[k] + wi * realOut[k];
@@ -69,10 +68,10 @@ void ComplexFft(uint16_t size, double angleNumerator, const double* realIn, cons
         imagOut[k] = imagOut[j] - ti;
         realOut[j] = realOut[j] + tr;
         imagOut[j] = imagOut[j] + ti;
-        const double t = alpha * wr + beta * wi;
-        wi = wi - (alpha * wi - beta * wr);
-        wr = wr - t;
       }
+      const double t = alpha * wr + beta * wi;
+      wi = wi - (alpha * wi - beta * wr);
+      wr = wr - t;
     }
     blockEnd = blockSize;
   }
