@@ -45,6 +45,63 @@ Spectrum Fft(const std::vector<double>& realIn, const std::vector<double>& imagI
   return out;
 }
 
+// The transform in its plain form: each index reversed bit by bit, and the
+// twiddle recurrence restarted at 1 for every block of every pass.
+Spectrum BlockByBlockFft(const std::vector<double>& realIn, const std::vector<double>& imagIn) {
+  const unsigned n = static_cast<unsigned>(realIn.size());
+  unsigned bits = 0;
+  while ((1u << bits) < n) ++bits;
+  Spectrum out{std::vector<double>(n), std::vector<double>(n)};
+  for (unsigned i = 0; i < n; ++i) {
+    unsigned r = 0;
+    for (unsigned b = 0, rest = i; b < bits; ++b, rest >>= 1) r = (r << 1) | (rest & 1u);
+    out.real[r] = realIn[i];
+    out.imag[r] = imagIn[i];
+  }
+  unsigned blockEnd = 1;
+  for (unsigned blockSize = 2; blockSize <= n; blockSize *= 2) {
+    const double delta = 6.283185307179586 / blockSize;
+    const double s = std::sin(0.5 * delta);
+    const double alpha = 2.0 * s * s;
+    const double beta = std::sin(delta);
+    for (unsigned i = 0; i < n; i += blockSize) {
+      double wr = 1.0, wi = 0.0;
+      for (unsigned j = i; j < i + blockEnd; ++j) {
+        const unsigned k = j + blockEnd;
+        const double tr = wr * out.real[k] - wi * out.imag[k];
+        const double ti = wr * out.imag[k] + wi * out.real[k];
+        out.real[k] = out.real[j] - tr;
+        out.imag[k] = out.imag[j] - ti;
+        out.real[j] = out.real[j] + tr;
+        out.imag[j] = out.imag[j] + ti;
+        const double t = alpha * wr + beta * wi;
+        wi = wi - (alpha * wi - beta * wr);
+        wr = wr - t;
+      }
+    }
+    blockEnd = blockSize;
+  }
+  return out;
+}
+
+// The transform shares each pass's twiddles across blocks and steps the bit
+// reversal; neither may change a single bit of the result.
+TEST(Fft, GivesBitForBitTheResultOfThePlainBlockByBlockForm) {
+  for (int n : {2, 8, 2048, 32768}) {
+    std::mt19937 random(static_cast<uint32_t>(n) + 1);
+    std::uniform_real_distribution<double> sample(-32768.0, 32767.0);
+    std::vector<double> realIn(n), imagIn(n);
+    for (int i = 0; i < n; ++i) {
+      realIn[i] = sample(random);
+      imagIn[i] = i % 3 == 0 ? 0.0 : sample(random);
+    }
+    const Spectrum fast = Fft(realIn, imagIn);
+    const Spectrum plain = BlockByBlockFft(realIn, imagIn);
+    ASSERT_EQ(fast.real, plain.real) << "size " << n;
+    ASSERT_EQ(fast.imag, plain.imag) << "size " << n;
+  }
+}
+
 class FftAgainstDirectDft : public ::testing::TestWithParam<int> {};
 
 TEST_P(FftAgainstDirectDft, MatchesOnRandomComplexInput) {
