@@ -26,7 +26,9 @@ void ComplexFft(uint16_t size, double angleNumerator, const double* realIn, cons
                 double* realOut, double* imagOut) {
   // Counters are 32-bit so that the block size may pass the largest 16-bit size.
   const unsigned n = size;
-  if (!IsPowerOfTwoAtLeastTwo(n)) FailBadSize(n);
+  if (!IsPowerOfTwoAtLeastTwo(n)) {
+    FailBadSize(n);
+  }
 
   // The bit-reversed copy: input i goes to output r, i with its log2(n) bits
   // in reverse order. r is stepped along with i by adding 1 at its top bit

@@ -61,8 +61,14 @@ void SetLedDisplay(LedDisplay* display) { ledDisplay = display; }
 LedDisplay* CurrentLedDisplay() { return ledDisplay; }
 
 void SpectrumFeed(const uint8_t* data, int32_t countBytes) {
-  if (!showAnalyzer) return;
-  if (countBytes <= 0 || countBytes > kSpectrumBlockBytes) return;
+  if (!showAnalyzer) {
+    return;
+  }
+  // Playback buffers hold at most one block; a longer count would run past
+  // the block, so it is dropped rather than trusted.
+  if (countBytes <= 0 || countBytes > kSpectrumBlockBytes) {
+    return;
+  }
 
   if (SpectrumFill + countBytes < kSpectrumBlockBytes) {
     std::memcpy(SpectrumBuffer.data() + SpectrumFill, data, static_cast<size_t>(countBytes));
@@ -83,14 +89,22 @@ void AnalyzeBlock() {
   ForwardFft(kSpectrumPairs, RightRealIn.data(), RightImagIn.data(), RightRealOut.data(),
              RightImagOut.data());
 
-  if (ledDisplay != nullptr) ledDisplay->DrawLedGrid();
+  if (ledDisplay != nullptr) {
+    ledDisplay->DrawLedGrid();
+  }
   int firstBin = 1;
   for (int band = 0; band < kSpectrumBands; ++band) {
     const int32_t level = BandLevel(firstBin, BandWidths[band]);
     firstBin += BandWidths[band];
-    if (BarLevel[band] < level) BarLevel[band] = level;
-    if (ledDisplay != nullptr) ledDisplay->PaintBar(band, BarLevel[band]);
+    if (BarLevel[band] < level) {
+      BarLevel[band] = level;
+    }
+    if (ledDisplay != nullptr) {
+      ledDisplay->PaintBar(band, BarLevel[band]);
+    }
     BarLevel[band] = BarLevel[band] <= kBarFallPx ? 0 : BarLevel[band] - kBarFallPx;
   }
-  if (ledDisplay != nullptr) ledDisplay->CopyToWindow();
+  if (ledDisplay != nullptr) {
+    ledDisplay->CopyToWindow();
+  }
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "spectrum/led.h"
-#include "spectrum/led_display.h"
+#include "spectrum/led_colors.h"
 
 namespace {
 
@@ -15,11 +15,15 @@ constexpr int kLedRows = 10;
 QRgb ToQRgb(const LedRgb& color) { return qRgb(color.red, color.green, color.blue); }
 
 void SetRow(QImage& image, int y, int fromX, int toX, QRgb color) {
-  for (int x = fromX; x <= toX; ++x) image.setPixel(x, y, color);
+  for (int x = fromX; x <= toX; ++x) {
+    image.setPixel(x, y, color);
+  }
 }
 
 void SetColumn(QImage& image, int x, int fromY, int toY, QRgb color) {
-  for (int y = fromY; y <= toY; ++y) image.setPixel(x, y, color);
+  for (int y = fromY; y <= toY; ++y) {
+    image.setPixel(x, y, color);
+  }
 }
 
 }  // namespace
@@ -62,7 +66,9 @@ void LedPicture::DrawLedGrid() {
 }
 
 void LedPicture::PaintBar(int band, int heightPx) {
-  if (band < 0 || band >= kSpectrumBands) return;
+  if (band < 0 || band >= kSpectrumBands) {
+    return;
+  }
   heightPx = std::clamp(heightPx, 0, kBarMaxHeightPx);
   const int left = 6 * band + 2;
   const int right = 6 * band + 7;

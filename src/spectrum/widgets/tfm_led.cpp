@@ -26,8 +26,12 @@ TfmLed::TfmLed(QWidget* parent)
 }
 
 TfmLed::~TfmLed() {
-  if (CurrentLedDisplay() == this) SetLedDisplay(nullptr);
-  if (fmLed == this) fmLed = nullptr;
+  if (CurrentLedDisplay() == this) {
+    SetLedDisplay(nullptr);
+  }
+  if (fmLed == this) {
+    fmLed = nullptr;
+  }
 }
 
 void TfmLed::ClearDisplay() {
@@ -36,11 +40,15 @@ void TfmLed::ClearDisplay() {
 }
 
 void TfmLed::DrawLedGrid() {
-  if (offscreen_) offscreen_->DrawLedGrid();
+  if (offscreen_) {
+    offscreen_->DrawLedGrid();
+  }
 }
 
 void TfmLed::PaintBar(int band, int heightPx) {
-  if (offscreen_) offscreen_->PaintBar(band, heightPx);
+  if (offscreen_) {
+    offscreen_->PaintBar(band, heightPx);
+  }
 }
 
 void TfmLed::CopyToWindow() {
@@ -74,19 +82,27 @@ void TfmLed::showEvent(QShowEvent* event) {
 }
 
 void TfmLed::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
+  if (event->button() != Qt::LeftButton) {
+    return;
+  }
   QWindow* handle = windowHandle();
-  if (handle != nullptr && handle->startSystemMove()) return;
+  if (handle != nullptr && handle->startSystemMove()) {
+    return;
+  }
   draggingByPointer_ = true;
   dragStartPointer_ = event->globalPosition().toPoint();
   dragStartWindow_ = pos();
 }
 
 void TfmLed::mouseMoveEvent(QMouseEvent* event) {
-  if (!draggingByPointer_) return;
+  if (!draggingByPointer_) {
+    return;
+  }
   move(dragStartWindow_ + (event->globalPosition().toPoint() - dragStartPointer_));
 }
 
 void TfmLed::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) draggingByPointer_ = false;
+  if (event->button() == Qt::LeftButton) {
+    draggingByPointer_ = false;
+  }
 }
