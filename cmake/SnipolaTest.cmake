@@ -20,5 +20,8 @@ function(snipola_add_test source)
     target_link_libraries(${target} PRIVATE snipola_ui Qt6::Test)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
+  # ENVIRONMENT takes a list; escape its separators so that every entry
+  # survives being passed through gtest_discover_tests.
+  string(REPLACE ";" "\\;" env "${env}")
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()
