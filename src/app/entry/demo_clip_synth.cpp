@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace {
@@ -31,6 +32,7 @@ struct Mix {
   }
 
   // Adds `seconds` of `voice(t)` from `startSeconds`; pan -1 (left) to 1 (right).
+  // `voice` is called once per sample with increasing t, so it may keep state.
   template <typename Voice>
   void Add(double startSeconds, double seconds, double pan, Voice voice) {
     const double leftGain = std::cos((pan + 1.0) * std::numbers::pi / 4.0);
@@ -47,12 +49,25 @@ struct Mix {
 
 // A plucked string: harmonics that start bright and mellow quickly, the
 // higher ones dying first, with a few milliseconds of attack against clicks.
+// Each harmonic is a rotating phasor with a per-sample decay, which keeps the
+// many arpeggio notes cheap to render.
 void Pluck(Mix& mix, double start, int note, double level, double pan) {
+  struct Partial {
+    std::complex<double> value;     // amplitude and phase now
+    std::complex<double> stepTurn;  // rotation and decay per sample
+  };
   const double hz = MidiToHz(note);
-  mix.Add(start, 2.6, pan, [=](double t) {
+  std::vector<Partial> partials;
+  for (int k = 1; k <= 8 && k * hz < 16000; ++k) {
+    const double decayPerSample = std::exp(-(1.6 + 0.9 * k) / kRate);
+    partials.push_back({std::complex<double>(1.0 / std::pow(k, 1.3), 0.0),
+                        std::polar(decayPerSample, kTwoPi * k * hz / kRate)});
+  }
+  mix.Add(start, 2.6, pan, [=](double t) mutable {
     double value = 0;
-    for (int k = 1; k <= 8 && k * hz < 16000; ++k) {
-      value += std::sin(kTwoPi * k * hz * t) / std::pow(k, 1.3) * std::exp(-t * (1.6 + 0.9 * k));
+    for (Partial& partial : partials) {
+      value += partial.value.imag();
+      partial.value *= partial.stepTurn;
     }
     return level * value * std::min(1.0, t / 0.004);
   });
