@@ -16,14 +16,27 @@ bool FakeWaveOut::Open(const WaveFormat& openFormat, QObject* completionTarget) 
 
 bool FakeWaveOut::Write(WaveHeader& header) {
   if (!open_ || !header.Has(WaveHeader::kPrepared) || header.Has(WaveHeader::kInQueue) ||
-      queue_.size() >= static_cast<size_t>(kMaxQueuedHeaders)) {
+      queuedCount_ == queue_.size()) {
     return false;
   }
   header.flags.fetch_and(~WaveHeader::kDone);
   header.flags.fetch_or(WaveHeader::kInQueue);
-  queue_.push_back(&header);
+  queue_[(queueHead_ + queuedCount_) % queue_.size()] = &header;
+  ++queuedCount_;
   writtenLengths.push_back(header.lengthBytes);
   return true;
+}
+
+const WaveHeader* FakeWaveOut::QueuedHeader(size_t index) const {
+  return index < queuedCount_ ? queue_[(queueHead_ + index) % queue_.size()] : nullptr;
+}
+
+WaveHeader* FakeWaveOut::PopFront() {
+  if (queuedCount_ == 0) return nullptr;
+  WaveHeader* header = queue_[queueHead_];
+  queueHead_ = (queueHead_ + 1) % queue_.size();
+  --queuedCount_;
+  return header;
 }
 
 void FakeWaveOut::Return(WaveHeader* header) {
@@ -35,24 +48,18 @@ void FakeWaveOut::Return(WaveHeader* header) {
 void FakeWaveOut::Reset() {
   ++resets;
   if (!open_ || stallOnReset) return;
-  while (!queue_.empty()) {
-    WaveHeader* header = queue_.front();
-    queue_.pop_front();
-    Return(header);
-  }
+  while (WaveHeader* header = PopFront()) Return(header);
 }
 
 void FakeWaveOut::Close() {
   ++closes;
-  for (WaveHeader* header : queue_) header->flags.fetch_and(~WaveHeader::kInQueue);
-  queue_.clear();
+  while (WaveHeader* header = PopFront()) header->flags.fetch_and(~WaveHeader::kInQueue);
   open_ = false;
 }
 
 bool FakeWaveOut::FinishNext() {
-  if (!open_ || queue_.empty()) return false;
-  WaveHeader* header = queue_.front();
-  queue_.pop_front();
+  WaveHeader* header = open_ ? PopFront() : nullptr;
+  if (header == nullptr) return false;
   playedBytes.insert(playedBytes.end(), header->data, header->data + header->lengthBytes);
   Return(header);
   return true;

@@ -8,8 +8,9 @@
 // that never hands its buffers back).
 //
 // Threads: UI thread only; needs a QCoreApplication.
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "audio/wave_out.h"
@@ -34,8 +35,8 @@ class FakeWaveOut final : public WaveOut {
   void Close() override;
 
   bool IsOpen() const { return open_; }
-  size_t QueuedCount() const { return queue_.size(); }
-  const WaveHeader* QueuedHeader(size_t index) const { return queue_.at(index); }
+  size_t QueuedCount() const { return queuedCount_; }
+  const WaveHeader* QueuedHeader(size_t index) const;
 
   // Finishes the head header as played and posts its completion; false when
   // nothing is queued.
@@ -49,8 +50,12 @@ class FakeWaveOut final : public WaveOut {
 
  private:
   void Return(WaveHeader* header);
+  WaveHeader* PopFront();
 
   bool open_ = false;
   QObject* target_ = nullptr;
-  std::deque<WaveHeader*> queue_;
+  // A fixed ring, so that queueing allocates nothing (allocation tests).
+  std::array<WaveHeader*, kMaxQueuedHeaders> queue_{};
+  size_t queueHead_ = 0;
+  size_t queuedCount_ = 0;
 };
