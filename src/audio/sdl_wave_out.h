@@ -10,10 +10,12 @@
 // the callback is not running while they empty the queue.
 //
 // Threads: public members run on the UI thread. The callback runs on SDL's
-// audio thread; it never blocks on the UI thread, takes no lock of its own and
-// never allocates (events come from WomDoneEvent's pool; should the pool ever
-// be empty the header waits at the head and the completion is retried on the
-// next callback).
+// audio thread; it never waits for the UI thread and never allocates: events
+// come from WomDoneEvent's pool (should the pool ever be empty the header
+// waits at the head and the completion is retried on the next callback), and
+// Qt's posting only takes the event queue's mutex, which the UI thread holds
+// just long enough to take events off the queue. Write takes no lock at all;
+// Reset and Close hold SDL's device lock only while they empty the ring.
 #include <array>
 #include <atomic>
 #include <cstdint>
