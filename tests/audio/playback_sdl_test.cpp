@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "audio/mp3io.h"
 #include "audio/playback_engine.h"
 #include "audio/sdl_wave_out.h"
 #include "support/allocation_counter.h"
 #include "support/core_application.h"
+#include "support/mp3_maker.h"
 #include "support/recording_playback_host.h"
 #include "support/test_files.h"
 
@@ -102,6 +104,35 @@ TEST_F(PlaybackSdlTest, WavPieceReachesTheDeviceByteForByte) {
   EXPECT_EQ(counts.back() - counts[8], 0u)
       << "allocations off the UI thread while playing ("
       << (CountsMalloc() ? "malloc and new" : "new") << " counted)";
+}
+
+TEST_F(PlaybackSdlTest, Mp3PieceReachesTheDeviceAsTheDecoderDeliversIt) {
+  const int rate = 44100;
+  host.fileName = dir.File("clip.mp3");
+  ASSERT_TRUE(WriteMp3File(host.fileName, MakeTestSignal(5 * rate, 2, rate), rate, 2));
+  ASSERT_TRUE(GetAudioFileInfo(host.fileName, host.info, host.dialogs));
+  ASSERT_EQ(host.info.LengthMs, 5000);
+  // The reference: the whole file as the stream reader decodes it from 0.
+  std::vector<uint8_t> decoded;
+  ASSERT_TRUE(OpenAudioStream(host.fileName, host.info, 0));
+  uint8_t* block = nullptr;
+  uint32_t blockBytes = 0;
+  while (ReadAudioBlock(host.info, block, blockBytes)) {
+    decoded.insert(decoded.end(), block, block + blockBytes);
+  }
+  CloseAudioStream(host.info);
+  ASSERT_EQ(decoded.size(), 5u * rate * 4);
+  host.markBegin = 1250;
+  host.markEnd = 3700;
+
+  engine->tbPlayselectedClick();
+  ASSERT_TRUE(engine->Playing());
+  ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
+
+  EXPECT_EQ(host.curPos, 3700);
+  // 1250 ms is frame 55125 (55125 x 4 bytes); 3700 ms is frame 163170.
+  ExpectPlayedExactly(ReadFileBytes(output),
+                      {decoded.begin() + 55125 * 4, decoded.begin() + 163170 * 4});
 }
 
 TEST_F(PlaybackSdlTest, StopInTheMiddleLeavesThePositionAtThePlayedBuffers) {
