@@ -8,12 +8,18 @@
 #include <QCoreApplication>
 #include <array>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <numbers>
 
+#include "audio/mp3io.h"
 #include "audio/playback_engine.h"
 #include "audio/wom_done_event.h"
 #include "support/allocation_counter.h"
 #include "support/core_application.h"
+#include "support/mp3_maker.h"
 #include "support/recording_playback_host.h"
 #include "support/test_files.h"
 
@@ -119,6 +125,77 @@ void BM_MMWomDoneWav(benchmark::State& state) {
   RunCompletionLoop(state, rig);
 }
 BENCHMARK(BM_MMWomDoneWav)->Unit(benchmark::kMicrosecond);
+
+void BM_MMWomDoneMp3(benchmark::State& state) {
+  Rig rig;
+  const int rate = 44100;
+  rig.host.fileName = rig.dir.File("bench.mp3");
+  if (!WriteMp3File(rig.host.fileName, MakeTestSignal(120 * rate, 2, rate), rate, 2) ||
+      !GetAudioFileInfo(rig.host.fileName, rig.host.info, rig.host.dialogs)) {
+    state.SkipWithError("could not make the MP3");
+    return;
+  }
+  RunCompletionLoop(state, rig);
+}
+BENCHMARK(BM_MMWomDoneMp3)->Unit(benchmark::kMicrosecond);
+
+// A 60-minute 128 kbit/s stereo MP3, made once and kept between runs (the
+// encoding takes a while) under $SNIPOLA_TEST_TMP or the system temp folder.
+std::string HourLongMp3() {
+  namespace fs = std::filesystem;
+  const char* base = std::getenv("SNIPOLA_TEST_TMP");
+  const fs::path folder = (base ? fs::path(base) : fs::temp_directory_path()) / "snipola-bench";
+  fs::create_directories(folder);
+  const std::string path = (folder / "hour-44100-stereo-128.mp3").string();
+  if (fs::exists(path) && fs::file_size(path) > 50'000'000) return path;
+  const int rate = 44100;
+  const auto source = [rate](uint64_t firstFrame, uint32_t frameCount, int16_t* out) {
+    for (uint32_t i = 0; i < frameCount; ++i) {
+      const double t = static_cast<double>(firstFrame + i) / rate;
+      const double left = 0.3 * std::sin(2 * std::numbers::pi * 220.0 * t) +
+                          0.2 * std::sin(2 * std::numbers::pi * 1375.0 * t);
+      const double right = 0.3 * std::sin(2 * std::numbers::pi * 330.0 * t) +
+                           0.2 * std::sin(2 * std::numbers::pi * 1412.0 * t + 1.0);
+      out[2 * i] = static_cast<int16_t>(std::lround(left * 32767.0));
+      out[2 * i + 1] = static_cast<int16_t>(std::lround(right * 32767.0));
+    }
+  };
+  const std::string partial = path + ".part";
+  if (!WriteLongMp3File(partial, uint64_t{3600} * rate, rate, 2, Mp3MakerOptions{}, source)) {
+    return {};
+  }
+  fs::rename(partial, path);
+  return path;
+}
+
+// From Play at 59:00 to the first buffer written to the device: opening the
+// stream (the decoder seeks with the index the probe's scan left), the first
+// decode, the copy and the write. The file has been probed, as the window does
+// when it opens a file.
+void BM_StartLatencyMp3At59Minutes(benchmark::State& state) {
+  Rig rig;
+  rig.host.fileName = HourLongMp3();
+  if (rig.host.fileName.empty() ||
+      !GetAudioFileInfo(rig.host.fileName, rig.host.info, rig.host.dialogs)) {
+    state.SkipWithError("could not make the hour-long MP3");
+    return;
+  }
+  double prefillMsTotal = 0;
+  for (auto _ : state) {
+    rig.host.curPos = 59 * 60 * 1000;
+    const Clock::time_point pressed = Clock::now();
+    rig.engine->tbPlayClick();
+    const Clock::time_point firstWrite = rig.device->firstWrite;
+    const Clock::time_point prefilled = Clock::now();
+    rig.engine->tbStopClick();
+    state.SetIterationTime(std::chrono::duration<double>(firstWrite - pressed).count());
+    prefillMsTotal += std::chrono::duration<double, std::milli>(prefilled - pressed).count();
+  }
+  // The whole start: all 16 blocks decoded and queued.
+  state.counters["prefill_ms"] =
+      benchmark::Counter(prefillMsTotal, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_StartLatencyMp3At59Minutes)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -17,7 +17,9 @@
 
 #include "support/allocation_counter.h"
 #include "support/core_application.h"
+#include "audio/mp3io.h"
 #include "support/fake_wave_out.h"
+#include "support/mp3_maker.h"
 #include "support/recording_playback_host.h"
 #include "support/test_files.h"
 
@@ -349,6 +351,23 @@ TEST_F(PlaybackEngineTest, StreamEndingBeforeThePlayEndSnapsThePositionToIt) {
   EXPECT_EQ(host.curPos, 1200);
   EXPECT_TRUE(device->playedBytes == Pcm(0, 8004));
   EXPECT_EQ(OpenStreams(), 0);
+}
+
+TEST_F(PlaybackEngineTest, Mp3DeliveringLessThanItsLengthEndsAtTheLength) {
+  host.fileName = dir.File("clip.mp3");
+  ASSERT_TRUE(WriteMp3File(host.fileName, MakeTestSignal(44100, 2, 44100), 44100, 2));
+  ASSERT_TRUE(GetAudioFileInfo(host.fileName, host.info, host.dialogs));
+  ASSERT_EQ(host.info.LengthMs, 1000);
+  host.info.LengthMs = 1400;  // the length promised more than the decoder gives
+
+  engine->tbPlayClick();
+  device->PlayAll();
+
+  EXPECT_TRUE(engine->ReachedSourceEnd());
+  EXPECT_FALSE(engine->Playing());
+  EXPECT_EQ(device->playedBytes.size(), 44100u * 4);
+  EXPECT_EQ(host.shownPositions.end()[-2], 1000);  // the last buffer played
+  EXPECT_EQ(host.curPos, 1400);
 }
 
 TEST_F(PlaybackEngineTest, RefusedDeviceShowsTheErrorOnceAndLeavesNothingOpen) {
