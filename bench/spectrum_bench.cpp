@@ -28,9 +28,9 @@ void FillBlockWithSignal() {
   std::memcpy(SpectrumBuffer.data(), bytes.data(), kSpectrumBlockBytes);
 }
 
-void ReportAllocations(benchmark::State& state, long before) {
+void ReportAllocations(benchmark::State& state, uint64_t before) {
   state.counters["allocs_per_block"] = benchmark::Counter(
-      static_cast<double>(AllocationCount() - before), benchmark::Counter::kAvgIterations);
+      static_cast<double>(ProcessAllocations() - before), benchmark::Counter::kAvgIterations);
 }
 
 void BM_ForwardFft2048(benchmark::State& state) {
@@ -47,7 +47,7 @@ BENCHMARK(BM_ForwardFft2048)->Unit(benchmark::kMicrosecond);
 void BM_AnalyzeBlockWithoutDisplay(benchmark::State& state) {
   SetLedDisplay(nullptr);
   FillBlockWithSignal();
-  const long before = AllocationCount();
+  const uint64_t before = ProcessAllocations();
   for (auto _ : state) AnalyzeBlock();
   ReportAllocations(state, before);
 }
@@ -55,7 +55,7 @@ BENCHMARK(BM_AnalyzeBlockWithoutDisplay)->Unit(benchmark::kMicrosecond);
 
 void BM_PictureWithFullBars(benchmark::State& state) {
   LedPicture picture(MakeLedBackground());
-  const long before = AllocationCount();
+  const uint64_t before = ProcessAllocations();
   for (auto _ : state) {
     picture.DrawLedGrid();
     for (int band = 0; band < kSpectrumBands; ++band) picture.PaintBar(band, kBarMaxHeightPx);
@@ -72,7 +72,7 @@ void BM_AnalyzeBlockWithWindow(benchmark::State& state) {
   QApplication::processEvents();
   FillBlockWithSignal();
   AnalyzeBlock();
-  const long before = AllocationCount();
+  const uint64_t before = ProcessAllocations();
   for (auto _ : state) AnalyzeBlock();
   ReportAllocations(state, before);
   window.reset();
@@ -85,7 +85,7 @@ void BM_AnalyzeBlockWithHiddenWindow(benchmark::State& state) {
   auto window = std::make_unique<TfmLed>();
   FillBlockWithSignal();
   AnalyzeBlock();
-  const long before = AllocationCount();
+  const uint64_t before = ProcessAllocations();
   for (auto _ : state) AnalyzeBlock();
   ReportAllocations(state, before);
   window.reset();
@@ -99,7 +99,7 @@ void BM_SpectrumFeedWithWindow(benchmark::State& state) {
   QApplication::processEvents();
   SetShowAnalyzerFlag(true);
   const std::vector<uint8_t> block = PcmBytes(MakeTestSignal(kSpectrumPairs, 2, 44100));
-  const long before = AllocationCount();
+  const uint64_t before = ProcessAllocations();
   for (auto _ : state) SpectrumFeed(block.data(), kSpectrumBlockBytes);
   ReportAllocations(state, before);
   window.reset();

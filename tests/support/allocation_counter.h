@@ -1,34 +1,18 @@
 #pragma once
-// Counts the program's calls of operator new, to prove that a stretch of code
-// allocates nothing. Including this header replaces the global operator new
-// and delete of the whole executable, so include it in exactly one source
-// file per executable (a test or a benchmark), never in a library.
-#include <atomic>
-#include <cstddef>
-#include <cstdlib>
-#include <new>
+// Counts heap allocations so that tests and benchmarks can show a code path
+// allocates nothing. Linking this file's object (by calling any function
+// below) replaces the program's allocator entry points with counting ones
+// that forward to the C library: malloc, calloc and realloc in normal builds
+// (which also catches operator new and Qt's containers), and operator new in
+// sanitizer builds, where the sanitizer owns malloc.
+#include <cstdint>
 
-inline std::atomic<long> allocationCount{0};
+// Allocations made by the calling thread since the program started.
+uint64_t ThreadAllocations();
 
-// The number of allocations made so far by the whole executable.
-inline long AllocationCount() { return allocationCount.load(std::memory_order_relaxed); }
+// Allocations made by all threads since the program started.
+uint64_t ProcessAllocations();
 
-void* operator new(std::size_t bytes) {
-  allocationCount.fetch_add(1, std::memory_order_relaxed);
-  if (void* memory = std::malloc(bytes == 0 ? 1 : bytes)) return memory;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t bytes) { return operator new(bytes); }
-void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
-  allocationCount.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(bytes == 0 ? 1 : bytes);
-}
-void* operator new[](std::size_t bytes, const std::nothrow_t& tag) noexcept {
-  return operator new(bytes, tag);
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+// True when C-level allocations (malloc and friends) are counted too, not
+// only operator new.
+bool CountsMalloc();

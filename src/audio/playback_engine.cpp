@@ -1,0 +1,292 @@
+// The playback engine: prefill, completion handling with refill and
+// retirement, the stop with its bounded drain, and the play commands.
+#include "audio/playback_engine.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstring>
+
+#include "app/rounding.h"
+#include "audio/mp3io.h"
+#include "audio/playback_host.h"
+#include "audio/wom_done_event.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+// Gives a header back its zero-filled state.
+void ClearHeader(WaveHeader& header) {
+  header.data = nullptr;
+  header.lengthBytes = 0;
+  header.flags.store(0, std::memory_order_relaxed);
+  header.user = 0;
+}
+
+}  // namespace
+
+PlaybackEngine::PlaybackEngine(PlaybackHost& host, std::unique_ptr<WaveOut> device)
+    : host_(host), waveOut_(std::move(device)) {}
+
+PlaybackEngine::~PlaybackEngine() {
+  // No host calls here: the window that owns the engine is being torn down.
+  if (deviceOpen_) waveOut_->Close();
+  if (playing_) CloseAudioStream(info_);
+}
+
+bool PlaybackEngine::event(QEvent* event) {
+  if (event->type() == MM_WOM_DONE) {
+    const auto* done = static_cast<WomDoneEvent*>(event);
+    MMWomDone(done->device(), done->header());
+    return true;
+  }
+  return QObject::event(event);
+}
+
+void PlaybackEngine::tbPlayClick() {
+  const int32_t lengthMs = host_.FileInfo().LengthMs;
+  playEndMs_ = lengthMs;
+  // The display follows with the first returned buffer.
+  if (host_.CurPos() == lengthMs) host_.SetCurPos(0);
+  StartPlayback(static_cast<uint32_t>(host_.CurPos()));
+}
+
+void PlaybackEngine::tbPauseClick() {
+  if (playing_) {
+    StopPlayback();
+  } else {
+    tbPlayClick();
+  }
+}
+
+void PlaybackEngine::tbStopClick() {
+  if (!playing_) return;
+  StopPlayback();
+  host_.SetCurPos(0);
+  host_.ShowPosition();
+}
+
+void PlaybackEngine::tbPlayselectedClick() {
+  const int32_t markBegin = host_.MarkBegin();
+  const int32_t markEnd = host_.MarkEnd();
+  if (markEnd <= markBegin) return;
+  playEndMs_ = markEnd;
+  const int32_t curPos = host_.CurPos();
+  if (curPos >= markEnd || curPos < markBegin) host_.SetCurPos(markBegin);
+  host_.ShowPosition();
+  StartPlayback(static_cast<uint32_t>(host_.CurPos()));
+}
+
+void PlaybackEngine::StartPlayback(uint32_t startMs) {
+  Q_ASSERT(QThread::currentThread() == thread());
+  if (draining_) return;
+  const std::string fileName = host_.FileName();
+  if (fileName.empty() || static_cast<int64_t>(startMs) >= playEndMs_) return;
+  if (playing_) StopPlayback();
+
+  info_ = host_.FileInfo();
+  // A description without a usable format cannot be played (and would divide
+  // by zero below); it is treated like no file.
+  if (info_.SampleRate <= 0 || info_.Channels < 1 || info_.Channels > 2) return;
+  frameBytes_ = static_cast<uint32_t>(info_.Channels) * 2;
+
+  // A failed open shows as a stream whose first read returns false.
+  OpenAudioStream(fileName, info_, startMs);
+  stopFeeding_ = false;
+  reachedSourceEnd_ = false;
+
+  const WaveFormat format =
+      Pcm16Format(static_cast<uint32_t>(info_.SampleRate), static_cast<uint16_t>(info_.Channels));
+  if (!waveOut_->Open(format, this)) {
+    CloseAudioStream(info_);
+    host_.GetDialogs().ShowMessage("Can't open wave out device", kErrorCaption, MessageIcon::Error);
+    return;
+  }
+  deviceOpen_ = true;
+
+  samplesPlayed_ = static_cast<uint64_t>(MsToFrames(startMs, info_.SampleRate));
+  samplesQueued_ = 0;
+  samplesToPlay_ = static_cast<uint32_t>(
+      MsToFrames(static_cast<double>(playEndMs_) - startMs, info_.SampleRate));
+
+  pendingBuffers_ = kBufferCount;
+  for (int slot = 0; slot < kBufferCount; ++slot) {
+    uint8_t* data = nullptr;
+    uint32_t sizeBytes = 0;
+    if (!ReadAudioBlock(info_, data, sizeBytes)) {
+      pendingBuffers_ = slot;
+      break;
+    }
+    sizeBytes = std::min(sizeBytes, kBufferBytes);
+    if (sizeBytes > 0) std::memcpy(WaveBuffers[slot].data(), data, sizeBytes);
+    samplesQueued_ += sizeBytes / frameBytes_;
+    const bool last = CutAtEnd(sizeBytes);
+    if (last && sizeBytes == 0) {
+      stopFeeding_ = true;
+      pendingBuffers_ = slot;
+      break;
+    }
+    if (!QueueSlot(slot, sizeBytes)) {
+      // The device took no more; what is queued plays out.
+      stopFeeding_ = true;
+      pendingBuffers_ = slot;
+      break;
+    }
+    if (last) {
+      stopFeeding_ = true;
+      pendingBuffers_ = slot + 1;
+      break;
+    }
+  }
+  playing_ = true;
+
+  // Nothing was queued, so nothing will ever come back: end at once, as when
+  // the stream runs out, rather than stay "playing" with an empty device.
+  if (pendingBuffers_ == 0) {
+    reachedSourceEnd_ = true;
+    FinalRetirement();
+  }
+}
+
+bool PlaybackEngine::CutAtEnd(uint32_t& sizeBytes) const {
+  if (samplesQueued_ < samplesToPlay_) return false;
+  sizeBytes -= (samplesQueued_ - samplesToPlay_) * frameBytes_;
+  return true;
+}
+
+bool PlaybackEngine::QueueSlot(int slot, uint32_t sizeBytes) {
+  WaveHeader& header = headers_[slot];
+  ClearHeader(header);
+  header.data = WaveBuffers[slot].data();
+  header.lengthBytes = sizeBytes;
+  waveOut_->Prepare(header);
+  if (!waveOut_->Write(header)) {
+    waveOut_->Unprepare(header);
+    return false;
+  }
+  slotPending_[slot] = true;
+  return true;
+}
+
+int PlaybackEngine::SlotOf(const WaveHeader* header) const {
+  for (int slot = 0; slot < kBufferCount; ++slot) {
+    if (&headers_[slot] == header) return slot;
+  }
+  return -1;
+}
+
+void PlaybackEngine::MMWomDone(WaveOut* device, WaveHeader* header) {
+  Q_ASSERT(QThread::currentThread() == thread());
+  // A completion that does not belong to this playback (left over from a
+  // device that was closed without handing everything back) is ignored.
+  const int slot = SlotOf(header);
+  if (slot < 0 || !slotPending_[slot] || !deviceOpen_ || device != waveOut_.get() ||
+      header->Has(WaveHeader::kInQueue)) {
+    return;
+  }
+
+  device->Unprepare(*header);
+  host_.SpectrumFeed(header->data, header->lengthBytes);
+  samplesPlayed_ += header->lengthBytes / frameBytes_;
+  if (!draining_) {
+    host_.SetCurPos(
+        static_cast<int32_t>(FramesToMs(static_cast<double>(samplesPlayed_), info_.SampleRate)));
+    host_.ShowPosition();
+  }
+
+  const bool wasFeeding = !stopFeeding_;
+  bool produced = false;
+  uint8_t* data = nullptr;
+  uint32_t sizeBytes = 0;
+  if (wasFeeding) produced = ReadAudioBlock(info_, data, sizeBytes) && sizeBytes > 0;
+
+  if (wasFeeding && produced) {
+    sizeBytes = std::min(sizeBytes, kBufferBytes);
+    samplesQueued_ += sizeBytes / frameBytes_;
+    const bool last = CutAtEnd(sizeBytes);
+    if (sizeBytes > 0) {
+      std::memcpy(header->data, data, sizeBytes);
+      header->lengthBytes = sizeBytes;
+      device->Prepare(*header);
+      if (device->Write(*header)) {
+        if (last) stopFeeding_ = true;
+        return;
+      }
+      device->Unprepare(*header);
+    }
+    stopFeeding_ = true;
+  }
+
+  // Retire the buffer.
+  if (wasFeeding && !produced) reachedSourceEnd_ = true;
+  stopFeeding_ = true;
+  --pendingBuffers_;
+  slotPending_[slot] = false;
+  ClearHeader(*header);
+  if (pendingBuffers_ == 0) FinalRetirement();
+}
+
+void PlaybackEngine::FinalRetirement() {
+  host_.ClearDisplay();
+  CloseDevice();
+  CloseAudioStream(info_);
+  playing_ = false;
+  if (reachedSourceEnd_) {
+    host_.SetCurPos(playEndMs_);
+    host_.ShowPosition();
+  }
+  if (drainLoop_ != nullptr) drainLoop_->quit();
+}
+
+void PlaybackEngine::CloseDevice() {
+  if (!deviceOpen_) return;
+  waveOut_->Close();
+  deviceOpen_ = false;
+}
+
+void PlaybackEngine::StopPlayback() {
+  Q_ASSERT(QThread::currentThread() == thread());
+  if (!playing_ || draining_) return;
+  stopFeeding_ = true;
+  waveOut_->Reset();
+  draining_ = true;
+  WaitForReturnedBuffers();
+  draining_ = false;
+
+  if (deviceOpen_) {
+    // The device kept some buffers past the bound (a stalled sound server).
+    // Closing it makes it let go of them; completions it already posted are
+    // dropped, and the buffers count as returned.
+    CloseDevice();
+    QCoreApplication::removePostedEvents(this, MM_WOM_DONE);
+    for (int slot = 0; slot < kBufferCount; ++slot) {
+      if (!slotPending_[slot]) continue;
+      slotPending_[slot] = false;
+      ClearHeader(headers_[slot]);
+    }
+    pendingBuffers_ = 0;
+  }
+  CloseAudioStream(info_);
+  playing_ = false;
+  host_.ClearDisplay();
+}
+
+void PlaybackEngine::WaitForReturnedBuffers() {
+  // A device that hands everything back within Reset has posted all its
+  // completions already; deliver them without running a nested loop.
+  QCoreApplication::sendPostedEvents(this, MM_WOM_DONE);
+  const QDeadlineTimer deadline(drainTimeoutMs_);
+  while (pendingBuffers_ > 0 && !deadline.hasExpired()) {
+    // Wait for late completions. User input is held off meanwhile, so no
+    // command runs inside the stop; the loop ends at the final retirement or
+    // at the deadline.
+    QEventLoop loop;
+    QTimer::singleShot(std::max<qint64>(deadline.remainingTime(), 0), &loop, &QEventLoop::quit);
+    drainLoop_ = &loop;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    drainLoop_ = nullptr;
+  }
+}

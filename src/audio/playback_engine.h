@@ -1,0 +1,113 @@
+#pragma once
+// PlaybackEngine: plays the opened file from a start position to PlayEndMs
+// through a ring of 16 buffers of 8192 bytes queued on a WaveOut device.
+//
+// StartPlayback opens the PCM stream (mp3io) at the start position, opens the
+// device and queues up to 16 blocks. Every buffer the device hands back
+// arrives as an MM_WOM_DONE event at this object and goes through MMWomDone:
+// the analyzer sees it, SamplesPlayed grows by its frames, CurPos follows the
+// played frames, and the buffer is refilled with the next block or retired.
+// The last retirement closes the device and the stream. StopPlayback resets
+// the device and waits (bounded) for the buffers to come back. The engine
+// also carries the four play commands of the main window.
+//
+// The editing state (FileName, FileInfo, CurPos, the marks) and the displays
+// belong to the window and are reached through PlaybackHost. The engine owns
+// the device, the 16 buffers and their headers for its whole life: nothing is
+// allocated per block or per playback.
+//
+// Threads: everything here runs on the UI thread, including MMWomDone, which
+// Qt delivers from the event queue. The device's own thread only posts the
+// completions.
+#include <QObject>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "audio/audio_file_info.h"
+#include "audio/wave_out.h"
+
+class PlaybackHost;
+class QEventLoop;
+
+class PlaybackEngine final : public QObject {
+ public:
+  static constexpr int kBufferCount = 16;
+  static constexpr uint32_t kBufferBytes = 8192;
+  // How long StopPlayback waits for the device to hand its buffers back
+  // before it closes the device anyway.
+  static constexpr int kDefaultDrainTimeoutMs = 2000;
+
+  // `device` is the output the engine plays through (the SDL device in the
+  // program, a scripted one in tests).
+  PlaybackEngine(PlaybackHost& host, std::unique_ptr<WaveOut> device);
+  ~PlaybackEngine() override;
+  PlaybackEngine(const PlaybackEngine&) = delete;
+  PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+
+  // Commands of the main window (buttons, menu items, the Enter key).
+  void tbPlayClick();
+  void tbPauseClick();
+  void tbStopClick();
+  void tbPlayselectedClick();
+
+  // Plays from startMs to PlayEndMs. Ignored without a file, at or after
+  // PlayEndMs (a running playback then goes on), and while a stop is draining.
+  // A running playback is stopped first.
+  void StartPlayback(uint32_t startMs);
+  // Resets the device, waits for the returned buffers (at most the drain
+  // timeout), closes device and stream. Does nothing when not Playing.
+  void StopPlayback();
+  // One buffer handed back by the device.
+  void MMWomDone(WaveOut* device, WaveHeader* header);
+
+  bool Playing() const { return playing_; }
+  int32_t PlayEndMs() const { return playEndMs_; }
+  int32_t PendingBuffers() const { return pendingBuffers_; }
+  bool StopFeeding() const { return stopFeeding_; }
+  bool ReachedSourceEnd() const { return reachedSourceEnd_; }
+  bool Draining() const { return draining_; }
+  uint64_t SamplesPlayed() const { return samplesPlayed_; }
+  uint32_t SamplesQueued() const { return samplesQueued_; }
+  uint32_t SamplesToPlay() const { return samplesToPlay_; }
+
+  // Tests shorten the bound of StopPlayback's wait.
+  void SetDrainTimeoutMs(int timeoutMs) { drainTimeoutMs_ = timeoutMs; }
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  // Queues the block `sizeBytes` long already copied into slot `slot`.
+  bool QueueSlot(int slot, uint32_t sizeBytes);
+  // Cuts a block at SamplesToPlay after SamplesQueued has counted it; true
+  // when it is the last block of this playback.
+  bool CutAtEnd(uint32_t& sizeBytes) const;
+  int SlotOf(const WaveHeader* header) const;
+  void FinalRetirement();
+  void WaitForReturnedBuffers();
+  void CloseDevice();
+
+  PlaybackHost& host_;
+  std::unique_ptr<WaveOut> waveOut_;
+  bool deviceOpen_ = false;
+
+  std::array<std::array<uint8_t, kBufferBytes>, kBufferCount> WaveBuffers{};
+  std::array<WaveHeader, kBufferCount> headers_{};
+  std::array<bool, kBufferCount> slotPending_{};  // the slot's header is handed to the device
+
+  AudioFileInfo info_;       // the file being played, taken at the start
+  uint32_t frameBytes_ = 0;  // Channels x 2
+  int32_t pendingBuffers_ = 0;
+  bool playing_ = false;
+  int32_t playEndMs_ = 0;
+  bool stopFeeding_ = false;
+  bool reachedSourceEnd_ = false;
+  bool draining_ = false;
+  uint64_t samplesPlayed_ = 0;  // frames from the start of the file
+  uint32_t samplesQueued_ = 0;  // frames read since this playback began
+  uint32_t samplesToPlay_ = 0;  // frames from the start position to PlayEndMs
+
+  int drainTimeoutMs_ = kDefaultDrainTimeoutMs;
+  QEventLoop* drainLoop_ = nullptr;  // StopPlayback's wait, while it runs
+};

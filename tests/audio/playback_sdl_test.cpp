@@ -1,0 +1,181 @@
+// Playback end to end: the engine, the stream reader and the SDL device on
+// SDL's disk driver, whose output file holds exactly the bytes the device
+// played. The played audio must be the file's PCM from the start position to
+// the end position, byte for byte, with at most silence before and after;
+// CurPos must end at the end position; and SDL's audio thread must not
+// allocate while it plays.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include "audio/mp3io.h"
+#include "audio/playback_engine.h"
+#include "audio/sdl_wave_out.h"
+#include "support/allocation_counter.h"
+#include "support/core_application.h"
+#include "support/mp3_maker.h"
+#include "support/recording_playback_host.h"
+#include "support/test_files.h"
+
+namespace {
+
+// Allocations made by threads other than this (the UI) thread.
+uint64_t OtherThreadAllocations() { return ProcessAllocations() - ThreadAllocations(); }
+
+// Notes, at every returned buffer, how many allocations other threads have
+// made so far.
+class CountingHost : public RecordingPlaybackHost {
+ public:
+  std::vector<uint64_t> otherThreadAllocationsAtFeed;
+  void SpectrumFeed(const uint8_t* data, uint32_t sizeBytes) override {
+    RecordingPlaybackHost::SpectrumFeed(data, sizeBytes);
+    if (otherThreadAllocationsAtFeed.size() < otherThreadAllocationsAtFeed.capacity()) {
+      otherThreadAllocationsAtFeed.push_back(OtherThreadAllocations());
+    }
+  }
+};
+
+// Checks that `played` is silence, then `expected`, then silence.
+void ExpectPlayedExactly(const std::vector<uint8_t>& played, const std::vector<uint8_t>& expected) {
+  ASSERT_GE(expected.size(), 64u);
+  const auto isSilence = [](uint8_t b) { return b == 0; };
+  const auto start =
+      std::search(played.begin(), played.end(), expected.begin(), expected.begin() + 64);
+  ASSERT_NE(start, played.end()) << "the start of the piece never played";
+  EXPECT_TRUE(std::all_of(played.begin(), start, isSilence)) << "something played before";
+  ASSERT_GE(static_cast<size_t>(played.end() - start), expected.size());
+  const auto mismatch = std::mismatch(expected.begin(), expected.end(), start);
+  EXPECT_EQ(mismatch.first, expected.end())
+      << "first difference at byte " << (mismatch.first - expected.begin()) << " of "
+      << expected.size();
+  EXPECT_TRUE(std::all_of(start + static_cast<ptrdiff_t>(expected.size()), played.end(), isSilence))
+      << "something played after the end";
+}
+
+class PlaybackSdlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureCoreApplication();
+    output = dir.File("played.raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+    // The disk driver takes 1024 frames every 2 ms, over ten times real
+    // time; the 16 queued buffers give the UI thread some 60 ms to refill.
+    setenv("SDL_DISKAUDIODELAY", "2", 1);
+    engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
+  }
+  void TearDown() override {
+    engine.reset();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+  }
+
+  TempDir dir;
+  std::string output;
+  CountingHost host;
+  std::unique_ptr<PlaybackEngine> engine;
+};
+
+TEST_F(PlaybackSdlTest, WavPieceReachesTheDeviceByteForByte) {
+  const int rate = 44100;
+  const std::vector<int16_t> samples = MakeTestSignal(5 * rate, 2, rate);
+  host.fileName = dir.File("clip.wav");
+  WriteWavFile(host.fileName, rate, 2, samples);
+  host.info = {AudioFileInfo::kTypeWav, rate, 2, 1411, 5000};
+  host.markBegin = 1000;
+  host.markEnd = 4000;
+  host.otherThreadAllocationsAtFeed.reserve(1000);
+
+  engine->tbPlayselectedClick();
+  ASSERT_TRUE(engine->Playing());
+  ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
+
+  EXPECT_EQ(host.curPos, 4000);
+  EXPECT_FALSE(engine->ReachedSourceEnd());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
+  ExpectPlayedExactly(ReadFileBytes(output), {bytes + 1 * rate * 4, bytes + 4 * rate * 4});
+
+  // 3 s are 65 buffers (the last one cut). Past the first few (SDL's thread
+  // starting, the output file's first write) the audio thread allocates
+  // nothing.
+  const auto& counts = host.otherThreadAllocationsAtFeed;
+  ASSERT_EQ(counts.size(), 65u);
+  EXPECT_EQ(counts.back() - counts[8], 0u)
+      << "allocations off the UI thread while playing ("
+      << (CountsMalloc() ? "malloc and new" : "new") << " counted)";
+}
+
+TEST_F(PlaybackSdlTest, Mp3PieceReachesTheDeviceAsTheDecoderDeliversIt) {
+  const int rate = 44100;
+  host.fileName = dir.File("clip.mp3");
+  ASSERT_TRUE(WriteMp3File(host.fileName, MakeTestSignal(5 * rate, 2, rate), rate, 2));
+  ASSERT_TRUE(GetAudioFileInfo(host.fileName, host.info, host.dialogs));
+  ASSERT_EQ(host.info.LengthMs, 5000);
+  // The reference: the whole file as the stream reader decodes it from 0.
+  std::vector<uint8_t> decoded;
+  ASSERT_TRUE(OpenAudioStream(host.fileName, host.info, 0));
+  uint8_t* block = nullptr;
+  uint32_t blockBytes = 0;
+  while (ReadAudioBlock(host.info, block, blockBytes)) {
+    decoded.insert(decoded.end(), block, block + blockBytes);
+  }
+  CloseAudioStream(host.info);
+  ASSERT_EQ(decoded.size(), 5u * rate * 4);
+  host.markBegin = 1250;
+  host.markEnd = 3700;
+
+  engine->tbPlayselectedClick();
+  ASSERT_TRUE(engine->Playing());
+  ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
+
+  EXPECT_EQ(host.curPos, 3700);
+  // 1250 ms is frame 55125 (55125 x 4 bytes); 3700 ms is frame 163170.
+  ExpectPlayedExactly(ReadFileBytes(output),
+                      {decoded.begin() + 55125 * 4, decoded.begin() + 163170 * 4});
+}
+
+TEST_F(PlaybackSdlTest, StopInTheMiddleLeavesThePositionAtThePlayedBuffers) {
+  const int rate = 22050;
+  const std::vector<int16_t> samples = MakeTestSignal(20 * rate, 1, rate);
+  host.fileName = dir.File("clip.wav");
+  WriteWavFile(host.fileName, rate, 1, samples);
+  host.info = {AudioFileInfo::kTypeWav, rate, 1, 352, 20000};
+
+  engine->tbPlayClick();
+  ASSERT_TRUE(WaitUntil([&] { return host.feeds >= 20; }, 30000));
+  engine->tbPauseClick();
+
+  EXPECT_FALSE(engine->Playing());
+  EXPECT_EQ(engine->PendingBuffers(), 0);
+  const int32_t pausedAt = host.curPos;
+  EXPECT_GT(pausedAt, 0);
+  EXPECT_LT(pausedAt, 20000);
+  // What the device played is a prefix of the file, starting at 0.
+  const std::vector<uint8_t> played = ReadFileBytes(output);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
+  const auto start = std::search(played.begin(), played.end(), bytes, bytes + 64);
+  ASSERT_NE(start, played.end());
+  const size_t audibleBytes = std::min<size_t>(played.end() - start, samples.size() * 2);
+  const auto mismatch = std::mismatch(start, start + audibleBytes, bytes);
+  // The reset cuts into a buffer, so the played bytes stop somewhere after the
+  // position the last finished buffer reported.
+  EXPECT_GE(static_cast<size_t>(mismatch.first - start), size_t(pausedAt) * rate / 1000 * 2);
+}
+
+TEST_F(PlaybackSdlTest, NoOutputDeviceShowsTheDeviceError) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  host.fileName = dir.File("clip.wav");
+  WriteWavFile(host.fileName, 8000, 1, MakeTestSignal(8000, 1, 8000));
+  host.info = {AudioFileInfo::kTypeWav, 8000, 1, 128, 1000};
+
+  engine->tbPlayClick();
+
+  EXPECT_FALSE(engine->Playing());
+  ASSERT_EQ(host.dialogs.messages.size(), 1u);
+  EXPECT_EQ(host.dialogs.messages[0].text, "Can't open wave out device");
+  EXPECT_EQ(host.dialogs.messages[0].caption, "Error");
+  EXPECT_EQ(host.dialogs.messages[0].icon, MessageIcon::Error);
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+// RecordingPlaybackHost: the window's side of the playback engine for tests
+// and benchmarks. It holds the editing state, answers the device error through
+// ScriptedDialogs, and records what the engine did to the displays. Its
+// ShowPosition clamps like the window's (nothing while no file is open) and
+// records the shown position; the analyzer calls only count. `recordPositions`
+// can be switched off where a test counts allocations.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "audio/playback_host.h"
+#include "support/scripted_dialogs.h"
+
+class RecordingPlaybackHost : public PlaybackHost {
+ public:
+  std::string fileName;
+  AudioFileInfo info;
+  int32_t curPos = 0;
+  int32_t markBegin = 0;
+  int32_t markEnd = 0;
+  ScriptedDialogs dialogs;
+
+  bool recordPositions = true;
+  std::vector<int32_t> shownPositions;
+  int showPositionCalls = 0;
+  int feeds = 0;
+  uint64_t fedBytes = 0;
+  int clearDisplayCalls = 0;
+
+  std::string FileName() const override { return fileName; }
+  AudioFileInfo FileInfo() const override { return info; }
+  int32_t CurPos() const override { return curPos; }
+  void SetCurPos(int32_t positionMs) override { curPos = positionMs; }
+  int32_t MarkBegin() const override { return markBegin; }
+  int32_t MarkEnd() const override { return markEnd; }
+
+  void ShowPosition() override {
+    ++showPositionCalls;
+    if (info.LengthMs == 0) return;
+    if (curPos < 0) curPos = 0;
+    if (curPos > info.LengthMs) curPos = info.LengthMs;
+    if (recordPositions) shownPositions.push_back(curPos);
+  }
+
+  void SpectrumFeed(const uint8_t*, uint32_t sizeBytes) override {
+    ++feeds;
+    fedBytes += sizeBytes;
+  }
+  void ClearDisplay() override { ++clearDisplayCalls; }
+  Dialogs& GetDialogs() override { return dialogs; }
+};
