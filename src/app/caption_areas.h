@@ -9,11 +9,21 @@ enum class CaptionArea { None, About, Help, Minimize, Close };
 inline constexpr int kTitleStripHeight = 20;
 
 inline CaptionArea MainCaptionAreaAt(int x, int y, int windowWidth) {
-  if (y >= kTitleStripHeight) return CaptionArea::None;
+  if (y >= kTitleStripHeight) {
+    return CaptionArea::None;
+  }
   const int w = windowWidth;
-  if (x > w - 58 && x < w - 48) return CaptionArea::About;
-  if (x > w - 45 && x < w - 35) return CaptionArea::Help;
-  if (x > w - 30 && x < w - 20) return CaptionArea::Minimize;
-  if (x > w - 18 && x < w - 8) return CaptionArea::Close;
+  if (x > w - 58 && x < w - 48) {
+    return CaptionArea::About;
+  }
+  if (x > w - 45 && x < w - 35) {
+    return CaptionArea::Help;
+  }
+  if (x > w - 30 && x < w - 20) {
+    return CaptionArea::Minimize;
+  }
+  if (x > w - 18 && x < w - 8) {
+    return CaptionArea::Close;
+  }
   return CaptionArea::None;
 }

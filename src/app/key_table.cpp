@@ -51,7 +51,9 @@ KeyAction KeyActionForVirtualKey(int virtualKey) {
 
 int VirtualKeyForNudgeTag(int tag) {
   static constexpr char kKeys[] = "QWERTYUIOP";
-  if (tag < 0 || tag > 9) return 0;
+  if (tag < 0 || tag > 9) {
+    return 0;
+  }
   return kKeys[tag];
 }
 

@@ -20,7 +20,9 @@ void MainWindowModel::SetPlayback(PlaybackHooks* playback) {
 }
 
 void MainWindowModel::Changed() {
-  if (view_) view_->DisplayChanged();
+  if (view_) {
+    view_->DisplayChanged();
+  }
 }
 
 void MainWindowModel::ApplySettings(const DisplaySettings& settings) {
@@ -38,7 +40,9 @@ void MainWindowModel::ApplySettings(const DisplaySettings& settings) {
 
 void MainWindowModel::ShowPosition() {
   const int32_t length = LengthMs();
-  if (DraggingHandle || length == 0) return;
+  if (DraggingHandle || length == 0) {
+    return;
+  }
   CurPos = ClampToLength(CurPos, length);
   display_.lbCurPos = PositionText(kCurPosPrefix, CurPos, UseSecond);
   display_.TrackButtonLeft = HandleLeftForPosition(CurPos, length, TrackMin, TrackMax);
@@ -103,23 +107,31 @@ void MainWindowModel::tbMarkallClick() {
 void MainWindowModel::tbJumpBeginClick() {
   CurPos = 0;
   ShowPosition();
-  if (Playing()) StartPlayback(static_cast<uint32_t>(CurPos));
+  if (Playing()) {
+    StartPlayback(static_cast<uint32_t>(CurPos));
+  }
 }
 
 void MainWindowModel::tbJumpmarkbeginClick() {
   CurPos = MarkBegin;
   ShowPosition();
-  if (Playing()) StartPlayback(static_cast<uint32_t>(CurPos));
+  if (Playing()) {
+    StartPlayback(static_cast<uint32_t>(CurPos));
+  }
 }
 
 void MainWindowModel::tbJumpendClick() {
-  if (Playing()) StopPlayback();
+  if (Playing()) {
+    StopPlayback();
+  }
   CurPos = LengthMs();
   ShowPosition();
 }
 
 void MainWindowModel::tbJumpmarkendClick() {
-  if (Playing()) StopPlayback();
+  if (Playing()) {
+    StopPlayback();
+  }
   CurPos = MarkEnd;
   ShowPosition();
 }
@@ -139,29 +151,43 @@ void MainWindowModel::Nudge(int32_t deltaMs) {
 // Files and export
 
 void MainWindowModel::tbOpenFileClick() {
-  if (!CanOpenFiles()) return;
+  if (!CanOpenFiles()) {
+    return;
+  }
   const auto chosen = dialogs_.OpenFileName(kOpenFilter);
-  if (!chosen) return;
+  if (!chosen) {
+    return;
+  }
   FileName = *chosen;
   LoadFile();
 }
 
 void MainWindowModel::OpenDroppedFiles(const std::vector<std::string>& paths) {
-  if (paths.empty() || !CanOpenFiles()) return;
+  if (paths.empty() || !CanOpenFiles()) {
+    return;
+  }
   FileName = paths.front();
   LoadFile();
 }
 
 void MainWindowModel::OpenCommandLineFile(const std::vector<std::string>& arguments) {
-  if (arguments.empty() || !CanOpenFiles()) return;
+  if (arguments.empty() || !CanOpenFiles()) {
+    return;
+  }
   FileName = arguments.front();
   LoadFile();
 }
 
 void MainWindowModel::LoadFile() {
-  if (!CanOpenFiles()) return;
-  if (Playing()) StopPlayback();
-  if (!probe_(FileName, FileInfo, dialogs_)) return;
+  if (!CanOpenFiles()) {
+    return;
+  }
+  if (Playing()) {
+    StopPlayback();
+  }
+  if (!probe_(FileName, FileInfo, dialogs_)) {
+    return;
+  }
   display_.lbFileName = FileNameText(FileName);
   display_.lbFileType =
       FileInfo.FileType == AudioFileInfo::kTypeMp3 ? "File Type : MP3" : "File Type : WAV";
@@ -176,7 +202,9 @@ void MainWindowModel::LoadFile() {
 }
 
 void MainWindowModel::tbExportClick() {
-  if (export_) export_();
+  if (export_) {
+    export_();
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -227,7 +255,9 @@ void MainWindowModel::imTrackButtonMouseDown(int screenX) {
 }
 
 void MainWindowModel::imTrackButtonMouseMove(int screenX) {
-  if (!DraggingHandle) return;
+  if (!DraggingHandle) {
+    return;
+  }
   const int64_t left = static_cast<int64_t>(DragStartLeft) + screenX - DragStartX;
   display_.TrackButtonLeft =
       static_cast<int>(left < TrackMin ? TrackMin : (left > TrackMax ? TrackMax : left));
@@ -246,7 +276,9 @@ void MainWindowModel::imTrackButtonMouseUp() {
 // Unit switch and analyzer toggle
 
 void MainWindowModel::SetUseSecondChecked(bool checked) {
-  if (display_.cbUseSecondChecked == checked) return;
+  if (display_.cbUseSecondChecked == checked) {
+    return;
+  }
   display_.cbUseSecondChecked = checked;
   cbUseSecondClick();
 }
@@ -254,7 +286,9 @@ void MainWindowModel::SetUseSecondChecked(bool checked) {
 void MainWindowModel::cbUseSecondClick() {
   UseSecond = display_.cbUseSecondChecked;
   display_.Representwithsecond1Checked = UseSecond;
-  if (view_ && view_->WindowVisible()) view_->FocusGroupBox1();
+  if (view_ && view_->WindowVisible()) {
+    view_->FocusGroupBox1();
+  }
   RenderUnitLabels();
   Changed();
 }
@@ -273,7 +307,9 @@ void MainWindowModel::Representwithsecond1Click() {
 }
 
 void MainWindowModel::SetShowSpecChecked(bool checked) {
-  if (display_.cbShowSpecChecked == checked) return;
+  if (display_.cbShowSpecChecked == checked) {
+    return;
+  }
   display_.cbShowSpecChecked = checked;
   cbShowSpecClick();
   Changed();
@@ -282,7 +318,9 @@ void MainWindowModel::SetShowSpecChecked(bool checked) {
 void MainWindowModel::cbShowSpecClick() {
   // Before the analyzer window exists (during start-up) the click changes
   // nothing but the check box itself.
-  if (!view_ || !view_->AnalyzerExists()) return;
+  if (!view_ || !view_->AnalyzerExists()) {
+    return;
+  }
   view_->SetAnalyzerVisible(display_.cbShowSpecChecked);
   ShowSpec = display_.cbShowSpecChecked;
   display_.ShowSpectrumanalyzer1Checked = ShowSpec;
@@ -304,7 +342,9 @@ void MainWindowModel::RefuseInput() {
 std::optional<int64_t> MainWindowModel::AskValueMs(EntryField field, int64_t defaultMs) {
   const auto text = dialogs_.InputQuery(kInputCaption, EntryPrompt(field, UseSecond),
                                         EntryDefaultText(defaultMs, UseSecond));
-  if (!text) return std::nullopt;
+  if (!text) {
+    return std::nullopt;
+  }
   const auto number = ParseEnteredNumber(*text);
   if (!number) {
     RefuseInput();
@@ -315,7 +355,9 @@ std::optional<int64_t> MainWindowModel::AskValueMs(EntryField field, int64_t def
 
 void MainWindowModel::lbCurPosClick() {
   const auto valueMs = AskValueMs(EntryField::CurrentPosition, CurPos);
-  if (!valueMs) return;
+  if (!valueMs) {
+    return;
+  }
   // A position is held in 32 bits; a number of seconds whose milliseconds do
   // not fit is refused like any other number out of range.
   if (*valueMs < INT32_MIN || *valueMs > INT32_MAX) {
@@ -329,7 +371,9 @@ void MainWindowModel::lbCurPosClick() {
 
 void MainWindowModel::lbBeginPosClick() {
   const auto valueMs = AskValueMs(EntryField::MarkBegin, MarkBegin);
-  if (!valueMs) return;
+  if (!valueMs) {
+    return;
+  }
   MarkBegin = ClampToLength(*valueMs, LengthMs());
   display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
   ShowSelection();
@@ -337,7 +381,9 @@ void MainWindowModel::lbBeginPosClick() {
 
 void MainWindowModel::lbEndPosClick() {
   const auto valueMs = AskValueMs(EntryField::MarkEnd, MarkEnd);
-  if (!valueMs) return;
+  if (!valueMs) {
+    return;
+  }
   MarkEnd = ClampToLength(*valueMs, LengthMs());
   display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
   ShowSelection();
@@ -346,7 +392,9 @@ void MainWindowModel::lbEndPosClick() {
 void MainWindowModel::lbLenExportClick() {
   const int64_t markedMs = static_cast<int64_t>(MarkEnd) - MarkBegin;
   const auto valueMs = AskValueMs(EntryField::MarkLength, markedMs > 0 ? markedMs : 0);
-  if (!valueMs) return;
+  if (!valueMs) {
+    return;
+  }
   MarkEnd = ClampToLength(MarkBegin + *valueMs, LengthMs());
   display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
   ShowSelection();

@@ -13,7 +13,9 @@ namespace {
 
 bool ReadFlag(const std::string& iniPath, const char* key, bool defaultValue) {
   const auto text = ReadIniValue(iniPath, kSettingsSection, key);
-  if (!text) return defaultValue;
+  if (!text) {
+    return defaultValue;
+  }
   const auto number = ParseIniInteger(*text);
   return number ? *number != 0 : defaultValue;
 }
@@ -27,11 +29,17 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 std::optional<int32_t> ParseIniInteger(const std::string& text) {
   size_t i = 0;
   bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+    negative = text[i++] == '-';
+  }
   const bool hex =
       text.size() - i > 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X');
-  if (hex) i += 2;
-  if (i == text.size()) return std::nullopt;
+  if (hex) {
+    i += 2;
+  }
+  if (i == text.size()) {
+    return std::nullopt;
+  }
   const int64_t base = hex ? 16 : 10;
   // Decimal values must fit a signed 32-bit integer; hexadecimal ones any
   // 32-bit pattern (0xFFFFFFFF is -1).
@@ -40,12 +48,22 @@ std::optional<int32_t> ParseIniInteger(const std::string& text) {
   for (; i < text.size(); ++i) {
     const char c = text[i];
     int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return std::nullopt;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    }
+    if (hex && c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    }
+    if (hex && c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    }
+    if (digit < 0) {
+      return std::nullopt;
+    }
     magnitude = magnitude * base + digit;
-    if (magnitude > limit) return std::nullopt;
+    if (magnitude > limit) {
+      return std::nullopt;
+    }
   }
   const auto bits = static_cast<uint32_t>(negative ? -magnitude : magnitude);
   return static_cast<int32_t>(bits);
@@ -53,7 +71,9 @@ std::optional<int32_t> ParseIniInteger(const std::string& text) {
 
 std::string SettingsFilePath(const std::string& executableDir) {
   const char* overrideDir = std::getenv("SNIPOLA_CONFIG_DIR");
-  if (overrideDir && *overrideDir) return JoinPath(overrideDir, kSettingsFileName);
+  if (overrideDir && *overrideDir) {
+    return JoinPath(overrideDir, kSettingsFileName);
+  }
   if (!executableDir.empty() && ::access(executableDir.c_str(), W_OK) == 0) {
     return JoinPath(executableDir, kSettingsFileName);
   }

@@ -33,7 +33,11 @@ inline int64_t EnteredValueMs(int32_t number, bool useSecond) {
 
 // valueMs clamped into 0..lengthMs (signed comparisons).
 inline int32_t ClampToLength(int64_t valueMs, int32_t lengthMs) {
-  if (valueMs < 0) return 0;
-  if (valueMs > lengthMs) return lengthMs;
+  if (valueMs < 0) {
+    return 0;
+  }
+  if (valueMs > lengthMs) {
+    return lengthMs;
+  }
   return static_cast<int32_t>(valueMs);
 }

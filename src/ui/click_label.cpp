@@ -12,5 +12,7 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   const bool click =
       pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
-  if (click) emit Clicked();
+  if (click) {
+    emit Clicked();
+  }
 }

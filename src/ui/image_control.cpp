@@ -9,12 +9,16 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {}
 void ImageControl::SetPicture(const QPixmap& picture, bool stretch) {
   picture_ = picture;
   stretch_ = stretch;
-  if (!stretch_) resize(picture_.deviceIndependentSize().toSize());
+  if (!stretch_) {
+    resize(picture_.deviceIndependentSize().toSize());
+  }
   update();
 }
 
 void ImageControl::paintEvent(QPaintEvent*) {
-  if (picture_.isNull()) return;
+  if (picture_.isNull()) {
+    return;
+  }
   QPainter painter(this);
   if (stretch_) {
     painter.drawPixmap(rect(), picture_);

@@ -7,8 +7,12 @@
 // outlive the application object at exit.
 QPixmap ImageListFace(int index) {
   static QImage strip;
-  if (strip.isNull()) strip.load(QStringLiteral(":/skin/image_list.png"));
-  if (index < 0 || index >= kImageListCount || strip.isNull()) return {};
+  if (strip.isNull()) {
+    strip.load(QStringLiteral(":/skin/image_list.png"));
+  }
+  if (index < 0 || index >= kImageListCount || strip.isNull()) {
+    return {};
+  }
   return QPixmap::fromImage(
       strip.copy(index * kImageListFaceSize, 0, kImageListFaceSize, kImageListFaceSize));
 }

@@ -23,7 +23,9 @@ QString AnyCasePattern(const QString& pattern) {
 
 std::optional<std::string> ChosenFile(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
   return dialog.selectedFiles().front().toStdString();
 }
 
@@ -57,7 +59,9 @@ std::optional<std::string> QtDialogs::InputQuery(const std::string& caption,
   dialog.setWindowTitle(QString::fromStdString(caption));
   dialog.setLabelText(QString::fromStdString(prompt));
   dialog.setTextValue(QString::fromStdString(defaultText));
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (dialog.exec() != QDialog::Accepted) {
+    return std::nullopt;
+  }
   return dialog.textValue().toStdString();
 }
 

@@ -24,11 +24,15 @@ void TTransparentButton::paintEvent(QPaintEvent*) {
 }
 
 void TTransparentButton::enterEvent(QEnterEvent* event) {
-  if (hoverImages_) SetImageIndex(imageIndex_ + 1);
+  if (hoverImages_) {
+    SetImageIndex(imageIndex_ + 1);
+  }
   QAbstractButton::enterEvent(event);
 }
 
 void TTransparentButton::leaveEvent(QEvent* event) {
-  if (hoverImages_) SetImageIndex(imageIndex_ - 1);
+  if (hoverImages_) {
+    SetImageIndex(imageIndex_ - 1);
+  }
   QAbstractButton::leaveEvent(event);
 }

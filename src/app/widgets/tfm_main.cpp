@@ -101,7 +101,9 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
 TfmMain::~TfmMain() {
   FormDestroy();
   model_.SetView(nullptr);
-  if (fmMain == this) fmMain = nullptr;
+  if (fmMain == this) {
+    fmMain = nullptr;
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -156,7 +158,9 @@ void TfmMain::BuildControls() {
   // The check boxes are drawn in the Fusion style whatever the desktop's
   // style is, so that they sit on the dark panel like the rest of the skin.
   auto* checkStyle = QStyleFactory::create(QStringLiteral("Fusion"));
-  if (checkStyle) checkStyle->setParent(this);
+  if (checkStyle) {
+    checkStyle->setParent(this);
+  }
   cbUseSecond = new QCheckBox("Represent with second", GroupBox2);
   cbUseSecond->setObjectName("cbUseSecond");
   cbUseSecond->setGeometry(16, 80, 153, 17);
@@ -165,7 +169,9 @@ void TfmMain::BuildControls() {
   cbShowSpec->setGeometry(16, 96, 153, 17);
   for (QCheckBox* box : {cbUseSecond, cbShowSpec}) {
     box->setFocusPolicy(Qt::NoFocus);
-    if (checkStyle) box->setStyle(checkStyle);
+    if (checkStyle) {
+      box->setStyle(checkStyle);
+    }
     box->setPalette(silver);
   }
   cbUseSecond->setChecked(d.cbUseSecondChecked);
@@ -260,8 +266,12 @@ void TfmMain::DisplayChanged() {
     cbUseSecond->setChecked(d.cbUseSecondChecked);
     cbShowSpec->setChecked(d.cbShowSpecChecked);
   }
-  if (Representwithsecond1) Representwithsecond1->setChecked(d.Representwithsecond1Checked);
-  if (ShowSpectrumanalyzer1) ShowSpectrumanalyzer1->setChecked(d.ShowSpectrumanalyzer1Checked);
+  if (Representwithsecond1) {
+    Representwithsecond1->setChecked(d.Representwithsecond1Checked);
+  }
+  if (ShowSpectrumanalyzer1) {
+    ShowSpectrumanalyzer1->setChecked(d.ShowSpectrumanalyzer1Checked);
+  }
   imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
   imSelection->setGeometry(d.SelectionLeft, kSelectionTop, d.SelectionWidth, kSelectionHeight);
 }
@@ -273,7 +283,9 @@ void TfmMain::FocusGroupBox1() { GroupBox1->setFocus(Qt::OtherFocusReason); }
 bool TfmMain::AnalyzerExists() const { return fmLed != nullptr; }
 
 void TfmMain::SetAnalyzerVisible(bool visible) {
-  if (fmLed) fmLed->setVisible(visible);
+  if (fmLed) {
+    fmLed->setVisible(visible);
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -287,7 +299,9 @@ void TfmMain::FormCreate() {
 
 void TfmMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (shownOnce_) return;
+  if (shownOnce_) {
+    return;
+  }
   shownOnce_ = true;
   FormShow();
   CentreOnDesktop();
@@ -295,9 +309,13 @@ void TfmMain::showEvent(QShowEvent* event) {
 }
 
 void TfmMain::FormShow() {
-  if (fmLed) fmLed->setVisible(model_.ShowSpec);
+  if (fmLed) {
+    fmLed->setVisible(model_.ShowSpec);
+  }
   std::vector<std::string> arguments;
-  for (const QString& argument : options_.arguments) arguments.push_back(argument.toStdString());
+  for (const QString& argument : options_.arguments) {
+    arguments.push_back(argument.toStdString());
+  }
   model_.OpenCommandLineFile(arguments);
 }
 
@@ -333,7 +351,9 @@ void TfmMain::moveEvent(QMoveEvent* event) {
 }
 
 void TfmMain::WMMove() {
-  if (!fmLed) return;
+  if (!fmLed) {
+    return;
+  }
   const DockPosition dock =
       DockedAnalyzerPosition(x(), y(), width(), fmLed->width(), fmLed->height());
   fmLed->move(dock.left, dock.top);
@@ -341,7 +361,9 @@ void TfmMain::WMMove() {
 
 void TfmMain::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange) return;
+  if (event->type() != QEvent::WindowStateChange) {
+    return;
+  }
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
   // Coming back from the taskbar brings the analyzer back as it was.
   if ((change->oldState() & Qt::WindowMinimized) && !isMinimized() && fmLed) {
@@ -364,7 +386,9 @@ void TfmMain::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfmMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (!model_.CanOpenFiles() || !event->mimeData()->hasUrls()) return;
+  if (!model_.CanOpenFiles() || !event->mimeData()->hasUrls()) {
+    return;
+  }
   for (const QUrl& url : event->mimeData()->urls()) {
     if (url.isLocalFile()) {
       event->setDropAction(Qt::CopyAction);
@@ -377,7 +401,9 @@ void TfmMain::dragEnterEvent(QDragEnterEvent* event) {
 void TfmMain::dropEvent(QDropEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    if (url.isLocalFile()) {
+      paths.push_back(url.toLocalFile().toStdString());
+    }
   }
   event->setDropAction(Qt::CopyAction);
   event->accept();
@@ -388,7 +414,9 @@ void TfmMain::dropEvent(QDropEvent* event) {
 // Window commands
 
 void TfmMain::About1Click() {
-  if (aboutCommand_) aboutCommand_();
+  if (aboutCommand_) {
+    aboutCommand_();
+  }
 }
 
 void TfmMain::Help1Click() {
@@ -396,7 +424,9 @@ void TfmMain::Help1Click() {
 }
 
 void TfmMain::Minimize1Click() {
-  if (fmLed) fmLed->hide();
+  if (fmLed) {
+    fmLed->hide();
+  }
   showMinimized();
 }
 
@@ -406,14 +436,18 @@ void TfmMain::Exit1Click() { close(); }
 // The skin: dragging by the title strip and the caption glyphs
 
 void TfmMain::Image1MouseDown(QPoint local, QPoint global) {
-  if (local.y() >= kTitleStripHeight) return;
+  if (local.y() >= kTitleStripHeight) {
+    return;
+  }
   drag_.Press(global, pos());
   systemMoveTried_ = false;
   systemMoving_ = false;
 }
 
 void TfmMain::Image1MouseMove(QPoint global) {
-  if (!drag_.DraggingWindow || systemMoving_) return;
+  if (!drag_.DraggingWindow || systemMoving_) {
+    return;
+  }
   // The window manager moves the window best (and on Wayland it is the only
   // way); it is asked on the first move rather than at the press so that a
   // click on a caption glyph still reaches us as a release.
