@@ -56,17 +56,17 @@ std::string MainWindowModel::MarkedLengthText() const {
 
 void MainWindowModel::ShowSelection() {
   display_.lbLenExport = MarkedLengthText();
-  if (MarkEnd <= MarkBegin) {
-    // The bar keeps its left edge and only loses its width.
+  if (MarkEnd <= MarkBegin || LengthMs() == 0) {
+    // The bar keeps its left edge and only loses its width. Without a file
+    // (marks taken from a position typed before opening one) the marks have
+    // no place on the track: the pixel formulas would divide by the length.
     display_.SelectionWidth = 0;
-  } else if (LengthMs() != 0) {
+  } else {
     const auto bar =
         SelectionBarFor(MarkBegin, MarkEnd, LengthMs(), TrackMin, TrackMax, kTrackButtonWidth);
     display_.SelectionLeft = bar.left;
     display_.SelectionWidth = bar.width;
   }
-  // Marks taken from a typed position with no file open have no place on the
-  // track (the pixel formulas divide by the length); the bar stays as it is.
   Changed();
 }
 

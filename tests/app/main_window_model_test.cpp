@@ -187,6 +187,23 @@ TEST_F(MainWindowModelTest, MarksWithoutAFileShowTheirLengthButNoBar) {
   EXPECT_EQ(display.SelectionWidth, 0);
 }
 
+TEST_F(MainWindowModelTest, AProbeThatLeavesNoLengthTakesTheBarAway) {
+  OpenFile(340000);
+  model.CurPos = 20000;
+  model.tbMarkendClick();
+  ASSERT_EQ(display.SelectionWidth, 20);
+  model.SetFileProbe([](const std::string&, AudioFileInfo& info, Dialogs&) {
+    info = AudioFileInfo{};  // a failed probe may leave the description empty
+    return false;
+  });
+  model.FileName = "/music/broken.mp3";
+  model.LoadFile();
+  model.CurPos = 30000;
+  model.tbMarkendClick();
+  EXPECT_EQ(display.lbLenExport, "Length : 30000 ms");
+  EXPECT_EQ(display.SelectionWidth, 0);
+}
+
 TEST_F(MainWindowModelTest, MarkAllSpansTheFile) {
   OpenFile(183456);
   model.CurPos = 1000;
