@@ -20,8 +20,12 @@ function(snipola_add_test source)
     target_link_libraries(${target} PRIVATE snipola_ui Qt6::Test)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
-  # ENVIRONMENT takes a list; escape its separators so that every entry
-  # survives being passed through gtest_discover_tests.
-  string(REPLACE ";" "\\;" env "${env}")
-  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120)
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 TEST_LIST ${target}_TESTS PROPERTIES TIMEOUT 120)
+  # gtest_discover_tests splits a list-valued property into separate words, so
+  # only the first variable would reach the tests. The environment is set by a
+  # script that CTest runs after the discovered tests are defined instead.
+  set(env_script "${CMAKE_CURRENT_BINARY_DIR}/${target}_env.cmake")
+  file(WRITE "${env_script}"
+       "if(${target}_TESTS)\n  set_tests_properties(\${${target}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${env_script}")
 endfunction()

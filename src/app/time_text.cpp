@@ -1,8 +1,6 @@
 #include "app/time_text.h"
 
-std::string ZeroPad2(const std::string& text) {
-  return text.size() == 1 ? "0" + text : text;
-}
+std::string ZeroPad2(const std::string& text) { return text.size() == 1 ? "0" + text : text; }
 
 std::string SecondsToClock(int32_t seconds) {
   const int32_t hours = seconds / 3600;

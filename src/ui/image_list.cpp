@@ -1,14 +1,18 @@
 #include "ui/image_list.h"
 
-#include <QPainter>
+#include <QImage>
 
-// Placeholder faces until the skin pictures are drawn: a numbered grey tile.
+// The faces are one strip of 14 faces of 20 x 20 pixels in the compiled-in
+// resources. The strip is kept as a QImage, which (unlike a QPixmap) may
+// outlive the application object at exit.
 QPixmap ImageListFace(int index) {
-  if (index < 0 || index >= kImageListCount) return {};
-  QPixmap face(kImageListFaceSize, kImageListFaceSize);
-  face.fill(QColor(90, 90, 90));
-  QPainter painter(&face);
-  painter.setPen(Qt::white);
-  painter.drawText(face.rect(), Qt::AlignCenter, QString::number(index));
-  return face;
+  static QImage strip;
+  if (strip.isNull()) {
+    strip.load(QStringLiteral(":/skin/image_list.png"));
+  }
+  if (index < 0 || index >= kImageListCount || strip.isNull()) {
+    return {};
+  }
+  return QPixmap::fromImage(
+      strip.copy(index * kImageListFaceSize, 0, kImageListFaceSize, kImageListFaceSize));
 }

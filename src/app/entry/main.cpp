@@ -1,8 +1,45 @@
-// Program entry of the desktop program.
+// Program entry of the desktop program: the application titled "Snipola",
+// the main window fmMain, the spectrum analyzer window fmLed docked above it,
+// and the event loop. Closing the main window ends the program; its
+// destruction saves the settings.
 #include <QApplication>
+#include <memory>
+
+#include "app/settings.h"
+#include "app/widgets/tfm_main.h"
+#include "spectrum/widgets/tfm_led.h"
+#include "ui/qt_dialogs.h"
+#include "ui/resources.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Snipola");
-  return 0;
+  QApplication::setApplicationName(kApplicationTitle);
+  QApplication::setApplicationDisplayName(kApplicationTitle);
+  LoadSnipolaResources();
+
+  QtDialogs dialogs;
+  TfmMain::Options options;
+  options.executablePath = QCoreApplication::applicationFilePath();
+  options.settingsPath = QString::fromStdString(
+      SettingsFilePath(QCoreApplication::applicationDirPath().toStdString()));
+  options.arguments = QCoreApplication::arguments().mid(1);
+
+  auto mainWindow = std::make_unique<TfmMain>(dialogs, options);
+  fmMain = mainWindow.get();
+  dialogs.SetOwner(mainWindow.get());
+  auto ledWindow = std::make_unique<TfmLed>();
+  fmLed = ledWindow.get();
+  // Only the main window's closing ends the program.
+  ledWindow->setAttribute(Qt::WA_QuitOnClose, false);
+
+  mainWindow->show();
+  const int result = QApplication::exec();
+
+  // The main window goes first (it saves the settings and may still report a
+  // failure to do so), then the analyzer it docks.
+  dialogs.SetOwner(nullptr);
+  mainWindow.reset();
+  fmLed = nullptr;
+  ledWindow.reset();
+  return result;
 }

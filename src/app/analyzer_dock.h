@@ -1,0 +1,16 @@
+#pragma once
+// Where the spectrum analyzer window sits when docked: horizontally centred
+// on the main window, its bottom edge on the main window's top edge. Halves
+// are integer divisions truncating toward zero, so odd widths round the same
+// way on every move and the analyzer never jitters by a pixel.
+struct DockPosition {
+  int left = 0;
+  int top = 0;
+
+  bool operator==(const DockPosition&) const = default;
+};
+
+inline DockPosition DockedAnalyzerPosition(int mainLeft, int mainTop, int mainWidth,
+                                           int analyzerWidth, int analyzerHeight) {
+  return {mainLeft + mainWidth / 2 - analyzerWidth / 2, mainTop - analyzerHeight};
+}

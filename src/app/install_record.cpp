@@ -1,0 +1,9 @@
+#include "app/install_record.h"
+
+#include <QSettings>
+
+void WriteInstallPath(const std::string& executablePath) {
+  QSettings record(QSettings::NativeFormat, QSettings::SystemScope, "Varnell", "Snipola");
+  record.setValue("Path", QString::fromStdString(executablePath));
+  record.sync();
+}

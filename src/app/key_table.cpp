@@ -1,0 +1,89 @@
+#include "app/key_table.h"
+
+#include <Qt>
+
+KeyAction KeyActionForVirtualKey(int virtualKey) {
+  switch (virtualKey) {
+    case kVirtualKeyReturn:
+      return {KeyCommand::Pause};
+    case kVirtualKeyLeft:
+      return {KeyCommand::Nudge, -5000};
+    case kVirtualKeyRight:
+      return {KeyCommand::Nudge, 5000};
+    case kVirtualKeyUp:
+      return {KeyCommand::JumpMarkBegin};
+    case kVirtualKeyDown:
+      return {KeyCommand::JumpMarkEnd};
+    case 'B':
+      return {KeyCommand::MarkBegin};
+    case 'N':
+      return {KeyCommand::MarkEnd};
+    case 'A':
+      return {KeyCommand::MarkAll};
+    case 'S':
+      return {KeyCommand::Export};
+    case 'L':
+      return {KeyCommand::OpenFile};
+    case 'Q':
+      return {KeyCommand::Nudge, -10000};
+    case 'W':
+      return {KeyCommand::Nudge, -1000};
+    case 'E':
+      return {KeyCommand::Nudge, -100};
+    case 'R':
+      return {KeyCommand::Nudge, -10};
+    case 'T':
+      return {KeyCommand::Nudge, -1};
+    case 'Y':
+      return {KeyCommand::Nudge, 1};
+    case 'U':
+      return {KeyCommand::Nudge, 10};
+    case 'I':
+      return {KeyCommand::Nudge, 100};
+    case 'O':
+      return {KeyCommand::Nudge, 1000};
+    case 'P':
+      return {KeyCommand::Nudge, 10000};
+    default:
+      return {};
+  }
+}
+
+int VirtualKeyForNudgeTag(int tag) {
+  static constexpr char kKeys[] = "QWERTYUIOP";
+  if (tag < 0 || tag > 9) {
+    return 0;
+  }
+  return kKeys[tag];
+}
+
+int VirtualKeyFromQtKey(int qtKey) {
+  // Qt's codes for letters and digits are the ASCII codes of the upper-case
+  // letter and the digit, which is what the virtual-key codes are too.
+  if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
+    return qtKey;
+  }
+  switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return kVirtualKeyReturn;
+    case Qt::Key_Left:
+      return kVirtualKeyLeft;
+    case Qt::Key_Up:
+      return kVirtualKeyUp;
+    case Qt::Key_Right:
+      return kVirtualKeyRight;
+    case Qt::Key_Down:
+      return kVirtualKeyDown;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_Tab:
+      return 9;
+    case Qt::Key_Backspace:
+      return 8;
+    default:
+      return 0;
+  }
+}

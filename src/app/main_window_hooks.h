@@ -1,0 +1,72 @@
+#pragma once
+// The seams through which the main window's editing state reaches the parts
+// of the program that are built around it:
+//
+// - MainWindowView: the window that shows the state (TfmMain; a fake in tests).
+// - PlaybackHooks: the playback engine. Until one is plugged in, nothing plays
+//   and every hook does nothing.
+// - FileProbe: decides whether a file can be opened and describes it; until
+//   one is plugged in, opening files is switched off.
+// - ExportCommand: the "Cut out" command, which opens the export dialog.
+//
+// Everything here runs on the user-interface thread.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "audio/audio_file_info.h"
+
+class Dialogs;
+
+class MainWindowView {
+ public:
+  virtual ~MainWindowView() = default;
+
+  // Some text, check state, handle or bar position of MainDisplay changed.
+  virtual void DisplayChanged() = 0;
+
+  // The window is on screen (the unit switch then moves the focus away from
+  // the check box).
+  virtual bool WindowVisible() const { return false; }
+
+  // Gives the keyboard focus to the group box " Origin File Info ".
+  virtual void FocusGroupBox1() {}
+
+  // The spectrum analyzer window exists (it is created after the main window).
+  virtual bool AnalyzerExists() const { return false; }
+
+  virtual void SetAnalyzerVisible(bool /*visible*/) {}
+};
+
+// The playback engine's side of the main window. The engine works on the
+// MainWindowModel it is given: it reads FileName, FileInfo and the marks, moves
+// CurPos and calls ShowPosition after each returned buffer.
+class PlaybackHooks {
+ public:
+  virtual ~PlaybackHooks() = default;
+
+  // The output device is open.
+  virtual bool Playing() const { return false; }
+
+  // Plays from startMs to the engine's end position, stopping a running
+  // playback first; ignores a start at or beyond that end.
+  virtual void StartPlayback(uint32_t /*startMs*/) {}
+
+  // Stops a running playback, leaving CurPos where the last played buffer put
+  // it. Does nothing when not playing.
+  virtual void StopPlayback() {}
+
+  // The four play commands of the buttons, menu items and Enter key.
+  virtual void tbPlayClick() {}
+  virtual void tbPauseClick() {}
+  virtual void tbStopClick() {}
+  virtual void tbPlayselectedClick() {}
+};
+
+// Probes fileName into info; shows its own messages through dialogs and
+// returns true when the file can be used. Matches GetAudioFileInfo.
+using FileProbe =
+    std::function<bool(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs)>;
+
+// Runs the "Cut out" command (stop playback, show the export dialog).
+using ExportCommand = std::function<void()>;

@@ -1,0 +1,401 @@
+#include "app/main_window_model.h"
+
+#include "app/key_table.h"
+#include "app/label_text.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+constexpr const char* kOpenFilter = "Mp3/Wav File|*.mp3;*.wav";
+
+}  // namespace
+
+MainWindowModel::MainWindowModel(Dialogs& dialogs)
+    : TrackMin(kTrackBarLeft),
+      TrackMax(kTrackBarLeft + kTrackBarWidth - kTrackButtonWidth),
+      dialogs_(dialogs) {}
+
+void MainWindowModel::SetPlayback(PlaybackHooks* playback) {
+  playback_ = playback ? playback : &noPlayback_;
+}
+
+void MainWindowModel::Changed() {
+  if (view_) {
+    view_->DisplayChanged();
+  }
+}
+
+void MainWindowModel::ApplySettings(const DisplaySettings& settings) {
+  UseSecond = settings.UseSecond;
+  ShowSpec = settings.ShowSpec;
+  SetUseSecondChecked(UseSecond);
+  SetShowSpecChecked(ShowSpec);
+  display_.Representwithsecond1Checked = UseSecond;
+  display_.ShowSpectrumanalyzer1Checked = ShowSpec;
+  Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Display updates
+
+void MainWindowModel::ShowPosition() {
+  const int32_t length = LengthMs();
+  if (DraggingHandle || length == 0) {
+    return;
+  }
+  CurPos = ClampToLength(CurPos, length);
+  display_.lbCurPos = PositionText(kCurPosPrefix, CurPos, UseSecond);
+  display_.TrackButtonLeft = HandleLeftForPosition(CurPos, length, TrackMin, TrackMax);
+  Changed();
+}
+
+std::string MainWindowModel::MarkedLengthText() const {
+  const int64_t markedMs = static_cast<int64_t>(MarkEnd) - MarkBegin;
+  return PositionText(kLengthPrefix, markedMs > 0 ? markedMs : 0, UseSecond);
+}
+
+void MainWindowModel::ShowSelection() {
+  display_.lbLenExport = MarkedLengthText();
+  if (MarkEnd <= MarkBegin || LengthMs() == 0) {
+    // The bar keeps its left edge and only loses its width. Without a file
+    // (marks taken from a position typed before opening one) the marks have
+    // no place on the track: the pixel formulas would divide by the length.
+    display_.SelectionWidth = 0;
+  } else {
+    const auto bar =
+        SelectionBarFor(MarkBegin, MarkEnd, LengthMs(), TrackMin, TrackMax, kTrackButtonWidth);
+    display_.SelectionLeft = bar.left;
+    display_.SelectionWidth = bar.width;
+  }
+  Changed();
+}
+
+void MainWindowModel::PositionFromHandle() {
+  const int32_t length = LengthMs();
+  if (length == 0) {
+    display_.lbCurPos = PositionText(kCurPosPrefix, 0, UseSecond);
+  } else {
+    CurPos = PositionForHandleLeft(display_.TrackButtonLeft, length, TrackMin, TrackMax);
+    display_.lbCurPos = PositionText(kCurPosPrefix, CurPos, UseSecond);
+  }
+  Changed();
+}
+
+// ---------------------------------------------------------------------------
+// Mark and jump commands
+
+void MainWindowModel::tbMarkbeginClick() {
+  MarkBegin = CurPos;
+  display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
+  ShowSelection();
+}
+
+void MainWindowModel::tbMarkendClick() {
+  MarkEnd = CurPos;
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  ShowSelection();
+}
+
+void MainWindowModel::tbMarkallClick() {
+  MarkBegin = 0;
+  MarkEnd = LengthMs();
+  display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  ShowSelection();
+}
+
+void MainWindowModel::tbJumpBeginClick() {
+  CurPos = 0;
+  ShowPosition();
+  if (Playing()) {
+    StartPlayback(static_cast<uint32_t>(CurPos));
+  }
+}
+
+void MainWindowModel::tbJumpmarkbeginClick() {
+  CurPos = MarkBegin;
+  ShowPosition();
+  if (Playing()) {
+    StartPlayback(static_cast<uint32_t>(CurPos));
+  }
+}
+
+void MainWindowModel::tbJumpendClick() {
+  if (Playing()) {
+    StopPlayback();
+  }
+  CurPos = LengthMs();
+  ShowPosition();
+}
+
+void MainWindowModel::tbJumpmarkendClick() {
+  if (Playing()) {
+    StopPlayback();
+  }
+  CurPos = MarkEnd;
+  ShowPosition();
+}
+
+void MainWindowModel::Nudge(int32_t deltaMs) {
+  // 64 bits: a position typed near the 32-bit limit plus a nudge must clamp,
+  // not wrap.
+  CurPos = ClampToLength(static_cast<int64_t>(CurPos) + deltaMs, LengthMs());
+  ShowPosition();
+  if (Playing()) {
+    PositionFromHandle();
+    StartPlayback(static_cast<uint32_t>(CurPos));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Files and export
+
+void MainWindowModel::tbOpenFileClick() {
+  if (!CanOpenFiles()) {
+    return;
+  }
+  const auto chosen = dialogs_.OpenFileName(kOpenFilter);
+  if (!chosen) {
+    return;
+  }
+  FileName = *chosen;
+  LoadFile();
+}
+
+void MainWindowModel::OpenDroppedFiles(const std::vector<std::string>& paths) {
+  if (paths.empty() || !CanOpenFiles()) {
+    return;
+  }
+  FileName = paths.front();
+  LoadFile();
+}
+
+void MainWindowModel::OpenCommandLineFile(const std::vector<std::string>& arguments) {
+  if (arguments.empty() || !CanOpenFiles()) {
+    return;
+  }
+  FileName = arguments.front();
+  LoadFile();
+}
+
+void MainWindowModel::LoadFile() {
+  if (!CanOpenFiles()) {
+    return;
+  }
+  if (Playing()) {
+    StopPlayback();
+  }
+  if (!probe_(FileName, FileInfo, dialogs_)) {
+    return;
+  }
+  display_.lbFileName = FileNameText(FileName);
+  display_.lbFileType =
+      FileInfo.FileType == AudioFileInfo::kTypeMp3 ? "File Type : MP3" : "File Type : WAV";
+  display_.lbBitrate = "Bitrate : " + std::to_string(FileInfo.Bitrate) + " kbps";
+  display_.lbChannel = FileInfo.Channels == 2 ? "Channels : Stereo" : "Channels : Mono";
+  display_.lbSample = "Sample Rate : " + std::to_string(FileInfo.SampleRate);
+  display_.lbLength = FileLengthText(FileInfo.LengthMs, UseSecond);
+  CurPos = 0;
+  ShowPosition();
+  tbMarkendClick();
+  tbMarkbeginClick();
+}
+
+void MainWindowModel::tbExportClick() {
+  if (export_) {
+    export_();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard
+
+void MainWindowModel::WMKeyDown(int virtualKey) {
+  const KeyAction action = KeyActionForVirtualKey(virtualKey);
+  switch (action.command) {
+    case KeyCommand::None:
+      break;
+    case KeyCommand::Pause:
+      tbPauseClick();
+      break;
+    case KeyCommand::Nudge:
+      Nudge(action.nudgeMs);
+      break;
+    case KeyCommand::JumpMarkBegin:
+      tbJumpmarkbeginClick();
+      break;
+    case KeyCommand::JumpMarkEnd:
+      tbJumpmarkendClick();
+      break;
+    case KeyCommand::MarkBegin:
+      tbMarkbeginClick();
+      break;
+    case KeyCommand::MarkEnd:
+      tbMarkendClick();
+      break;
+    case KeyCommand::MarkAll:
+      tbMarkallClick();
+      break;
+    case KeyCommand::Export:
+      tbExportClick();
+      break;
+    case KeyCommand::OpenFile:
+      tbOpenFileClick();
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Seek handle drag
+
+void MainWindowModel::imTrackButtonMouseDown(int screenX) {
+  DraggingHandle = true;
+  DragStartX = screenX;
+  DragStartLeft = display_.TrackButtonLeft;
+}
+
+void MainWindowModel::imTrackButtonMouseMove(int screenX) {
+  if (!DraggingHandle) {
+    return;
+  }
+  const int64_t left = static_cast<int64_t>(DragStartLeft) + screenX - DragStartX;
+  display_.TrackButtonLeft =
+      static_cast<int>(left < TrackMin ? TrackMin : (left > TrackMax ? TrackMax : left));
+  PositionFromHandle();
+}
+
+void MainWindowModel::imTrackButtonMouseUp() {
+  DraggingHandle = false;
+  if (Playing()) {
+    PositionFromHandle();
+    StartPlayback(static_cast<uint32_t>(CurPos));
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Unit switch and analyzer toggle
+
+void MainWindowModel::SetUseSecondChecked(bool checked) {
+  if (display_.cbUseSecondChecked == checked) {
+    return;
+  }
+  display_.cbUseSecondChecked = checked;
+  cbUseSecondClick();
+}
+
+void MainWindowModel::cbUseSecondClick() {
+  UseSecond = display_.cbUseSecondChecked;
+  display_.Representwithsecond1Checked = UseSecond;
+  if (view_ && view_->WindowVisible()) {
+    view_->FocusGroupBox1();
+  }
+  RenderUnitLabels();
+  Changed();
+}
+
+void MainWindowModel::RenderUnitLabels() {
+  display_.lbLength = FileLengthText(FileInfo.LengthMs, UseSecond);
+  display_.lbCurPos = PositionText(kCurPosPrefix, CurPos, UseSecond);
+  display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  display_.lbLenExport = MarkedLengthText();
+}
+
+void MainWindowModel::Representwithsecond1Click() {
+  SetUseSecondChecked(!display_.cbUseSecondChecked);
+  cbUseSecondClick();
+}
+
+void MainWindowModel::SetShowSpecChecked(bool checked) {
+  if (display_.cbShowSpecChecked == checked) {
+    return;
+  }
+  display_.cbShowSpecChecked = checked;
+  cbShowSpecClick();
+  Changed();
+}
+
+void MainWindowModel::cbShowSpecClick() {
+  // Before the analyzer window exists (during start-up) the click changes
+  // nothing but the check box itself.
+  if (!view_ || !view_->AnalyzerExists()) {
+    return;
+  }
+  view_->SetAnalyzerVisible(display_.cbShowSpecChecked);
+  ShowSpec = display_.cbShowSpecChecked;
+  display_.ShowSpectrumanalyzer1Checked = ShowSpec;
+  Changed();
+}
+
+void MainWindowModel::ShowSpectrumanalyzer1Click() {
+  SetShowSpecChecked(!display_.cbShowSpecChecked);
+  cbShowSpecClick();
+}
+
+// ---------------------------------------------------------------------------
+// Value entry
+
+void MainWindowModel::RefuseInput() {
+  dialogs_.ShowMessage(kNumbersOnlyMessage, kApplicationTitle, MessageIcon::None);
+}
+
+std::optional<int64_t> MainWindowModel::AskValueMs(EntryField field, int64_t defaultMs) {
+  const auto text = dialogs_.InputQuery(kInputCaption, EntryPrompt(field, UseSecond),
+                                        EntryDefaultText(defaultMs, UseSecond));
+  if (!text) {
+    return std::nullopt;
+  }
+  const auto number = ParseEnteredNumber(*text);
+  if (!number) {
+    RefuseInput();
+    return std::nullopt;
+  }
+  return EnteredValueMs(*number, UseSecond);
+}
+
+void MainWindowModel::lbCurPosClick() {
+  const auto valueMs = AskValueMs(EntryField::CurrentPosition, CurPos);
+  if (!valueMs) {
+    return;
+  }
+  // A position is held in 32 bits; a number of seconds whose milliseconds do
+  // not fit is refused like any other number out of range.
+  if (*valueMs < INT32_MIN || *valueMs > INT32_MAX) {
+    RefuseInput();
+    return;
+  }
+  CurPos = static_cast<int32_t>(*valueMs);
+  ShowPosition();
+  Changed();
+}
+
+void MainWindowModel::lbBeginPosClick() {
+  const auto valueMs = AskValueMs(EntryField::MarkBegin, MarkBegin);
+  if (!valueMs) {
+    return;
+  }
+  MarkBegin = ClampToLength(*valueMs, LengthMs());
+  display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
+  ShowSelection();
+}
+
+void MainWindowModel::lbEndPosClick() {
+  const auto valueMs = AskValueMs(EntryField::MarkEnd, MarkEnd);
+  if (!valueMs) {
+    return;
+  }
+  MarkEnd = ClampToLength(*valueMs, LengthMs());
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  ShowSelection();
+}
+
+void MainWindowModel::lbLenExportClick() {
+  const int64_t markedMs = static_cast<int64_t>(MarkEnd) - MarkBegin;
+  const auto valueMs = AskValueMs(EntryField::MarkLength, markedMs > 0 ? markedMs : 0);
+  if (!valueMs) {
+    return;
+  }
+  MarkEnd = ClampToLength(MarkBegin + *valueMs, LengthMs());
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  ShowSelection();
+}

@@ -1,0 +1,159 @@
+#pragma once
+// MainWindowModel: the main window's editing state and commands, without any
+// widget. It holds the opened file (FileName, FileInfo), the current position
+// CurPos, the two marks, the display settings and the texts, check states and
+// pixel positions the window shows (MainDisplay). Every command that changes
+// CurPos ends in ShowPosition and every change of a mark in ShowSelection; the
+// window then re-renders from Display().
+//
+// Positions are whole milliseconds in signed 32 bits. The marked piece is
+// empty whenever MarkEnd <= MarkBegin; the marks are never swapped.
+//
+// Later parts plug in through main_window_hooks.h: the playback engine
+// (SetPlayback), the file probe (SetFileProbe) and the export dialog
+// (SetExportCommand). Everything runs on the user-interface thread.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window_hooks.h"
+#include "app/settings.h"
+#include "app/track_geometry.h"
+#include "app/value_entry.h"
+#include "audio/audio_file_info.h"
+
+class Dialogs;
+
+// What the main window shows; the design state until the first render.
+struct MainDisplay {
+  std::string lbFileName = "File Name : None";
+  std::string lbFileType = "File Type : MP3";
+  std::string lbBitrate = "Bitrate : 128 kbps";
+  std::string lbChannel = "Channels : Stereo";
+  std::string lbSample = "Sample Rate : 44100";
+  std::string lbLength = "Length : 0 ms";
+  std::string lbCurPos = "Current Pos : 0 ms";
+  std::string lbBeginPos = "Begin Pos : 0 ms";
+  std::string lbEndPos = "End Pos : 0 ms";
+  std::string lbLenExport = "Length : 0 ms";
+
+  // The two check boxes are the masters; the menu check marks mirror them.
+  bool cbUseSecondChecked = false;
+  bool cbShowSpecChecked = true;
+  bool Representwithsecond1Checked = false;
+  bool ShowSpectrumanalyzer1Checked = false;
+
+  int TrackButtonLeft = kTrackBarLeft;                        // imTrackButton.Left
+  int SelectionLeft = kTrackBarLeft + kTrackButtonWidth / 2;  // imSelection.Left
+  int SelectionWidth = 0;                                     // imSelection.Width
+};
+
+class MainWindowModel {
+ public:
+  explicit MainWindowModel(Dialogs& dialogs);
+
+  // --- Hooks (none of them is owned; each must outlive the model or be reset).
+  void SetView(MainWindowView* view) { view_ = view; }
+  void SetPlayback(PlaybackHooks* playback);
+  void SetFileProbe(FileProbe probe) { probe_ = std::move(probe); }
+  void SetExportCommand(ExportCommand command) { export_ = std::move(command); }
+  bool CanOpenFiles() const { return static_cast<bool>(probe_); }
+
+  // --- Editing state. Write a field, then run ShowPosition/ShowSelection.
+  std::string FileName;
+  AudioFileInfo FileInfo;
+  int32_t CurPos = 0;
+  int32_t MarkBegin = 0;
+  int32_t MarkEnd = 0;
+  bool UseSecond = false;
+  bool ShowSpec = false;
+
+  // --- Track bar (pixels); TrackMin/TrackMax fixed at creation.
+  const int TrackMin;
+  const int TrackMax;
+  bool DraggingHandle = false;
+  int DragStartX = 0;     // screen pixels
+  int DragStartLeft = 0;  // handle Left at the press
+
+  const MainDisplay& Display() const { return display_; }
+  int32_t LengthMs() const { return FileInfo.LengthMs; }
+
+  // --- Playback as the engine reports it.
+  bool Playing() const { return playback_->Playing(); }
+  void StartPlayback(uint32_t startMs) { playback_->StartPlayback(startMs); }
+  void StopPlayback() { playback_->StopPlayback(); }
+
+  // --- Start-up: the settings decide the check boxes, whose click actions run
+  // on a change, and the menu check marks.
+  void ApplySettings(const DisplaySettings& settings);
+
+  // --- Display updates.
+  void ShowPosition();
+  void ShowSelection();
+  void PositionFromHandle();
+
+  // --- Mark and jump commands.
+  void tbMarkbeginClick();
+  void tbMarkendClick();
+  void tbMarkallClick();
+  void tbJumpBeginClick();
+  void tbJumpmarkbeginClick();
+  void tbJumpendClick();
+  void tbJumpmarkendClick();
+  void Nudge(int32_t deltaMs);
+
+  // --- Play commands (the playback engine's).
+  void tbPlayClick() { playback_->tbPlayClick(); }
+  void tbPauseClick() { playback_->tbPauseClick(); }
+  void tbStopClick() { playback_->tbStopClick(); }
+  void tbPlayselectedClick() { playback_->tbPlayselectedClick(); }
+
+  // --- Files and export.
+  void tbOpenFileClick();
+  void OpenDroppedFiles(const std::vector<std::string>& paths);
+  void OpenCommandLineFile(const std::vector<std::string>& arguments);
+  void LoadFile();
+  void tbExportClick();
+
+  // --- The keyboard table: one key-down with a virtual-key code.
+  void WMKeyDown(int virtualKey);
+
+  // --- Seek handle drag (screen X of the pointer).
+  void imTrackButtonMouseDown(int screenX);
+  void imTrackButtonMouseMove(int screenX);
+  void imTrackButtonMouseUp();
+
+  // --- Unit switch and analyzer toggle. Set...Checked is a change of the check
+  // box's state (by the user or from code): the click action runs only when
+  // the state really changes.
+  void SetUseSecondChecked(bool checked);
+  void cbUseSecondClick();
+  void Representwithsecond1Click();
+  void SetShowSpecChecked(bool checked);
+  void cbShowSpecClick();
+  void ShowSpectrumanalyzer1Click();
+
+  // --- Value entry through the input box.
+  void lbCurPosClick();
+  void lbBeginPosClick();
+  void lbEndPosClick();
+  void lbLenExportClick();
+
+ private:
+  void Changed();
+  void RenderUnitLabels();
+  std::string MarkedLengthText() const;
+  // Shows the input box for `field` offering defaultMs; the entered value in
+  // ms, or nullopt after Cancel or after refusing the text.
+  std::optional<int64_t> AskValueMs(EntryField field, int64_t defaultMs);
+  void RefuseInput();
+
+  Dialogs& dialogs_;
+  MainWindowView* view_ = nullptr;
+  PlaybackHooks noPlayback_;
+  PlaybackHooks* playback_ = &noPlayback_;
+  FileProbe probe_;
+  ExportCommand export_;
+  MainDisplay display_;
+};

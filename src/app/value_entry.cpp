@@ -1,0 +1,62 @@
+#include "app/value_entry.h"
+
+#include <limits>
+
+std::string EntryPrompt(EntryField field, bool useSecond) {
+  const char* what = "";
+  switch (field) {
+    case EntryField::CurrentPosition:
+      what = "Current Position";
+      break;
+    case EntryField::MarkBegin:
+      what = "Mark Begin Position";
+      break;
+    case EntryField::MarkEnd:
+      what = "Mark End Position";
+      break;
+    case EntryField::MarkLength:
+      what = "Mark Length";
+      break;
+  }
+  return std::string(what) + (useSecond ? "(seconds)" : "(milliseconds)");
+}
+
+std::string EntryDefaultText(int64_t valueMs, bool useSecond) {
+  return std::to_string(useSecond ? valueMs / 1000 : valueMs);
+}
+
+std::optional<int32_t> ParseEnteredNumber(const std::string& text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && blank(text[begin])) {
+    ++begin;
+  }
+  while (end > begin && blank(text[end - 1])) {
+    --end;
+  }
+  bool negative = false;
+  if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
+    negative = text[begin] == '-';
+    ++begin;
+  }
+  if (begin == end) {
+    return std::nullopt;
+  }
+  // Accumulate the magnitude in 64 bits and stop as soon as it leaves the
+  // 32-bit range, so that any number of digits is refused without wrapping.
+  const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
+                                 : std::numeric_limits<int32_t>::max();
+  int64_t magnitude = 0;
+  for (size_t i = begin; i < end; ++i) {
+    const char c = text[i];
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > limit) {
+      return std::nullopt;
+    }
+  }
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}

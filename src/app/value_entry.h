@@ -1,0 +1,43 @@
+#pragma once
+// The arithmetic of the four value-entry commands (current position, mark
+// begin, mark end, marked length): their prompts, the default text offered in
+// the input box, the parsing of what the user typed and the conversion to
+// milliseconds. Entered values are carried in 64 bits so that a large number
+// of seconds (times 1000) or a begin plus a length never wraps around before
+// it is clamped or refused.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+enum class EntryField { CurrentPosition, MarkBegin, MarkEnd, MarkLength };
+
+inline constexpr const char* kInputCaption = "Input";
+inline constexpr const char* kNumbersOnlyMessage = "please just input numbers";
+
+// "Current Position(seconds)", "Mark Length(milliseconds)" and so on.
+std::string EntryPrompt(EntryField field, bool useSecond);
+
+// The number offered in the input box: the value in decimal, divided by 1000
+// (truncating) in seconds mode. Never the hours:minutes:seconds form.
+std::string EntryDefaultText(int64_t valueMs, bool useSecond);
+
+// A whole decimal number in the signed 32-bit range, with an optional sign
+// and optional blanks around it; nullopt for anything else ("", "12a", "1.5",
+// "99999999999").
+std::optional<int32_t> ParseEnteredNumber(const std::string& text);
+
+// The entered number in milliseconds: times 1000 in seconds mode.
+inline int64_t EnteredValueMs(int32_t number, bool useSecond) {
+  return useSecond ? static_cast<int64_t>(number) * 1000 : number;
+}
+
+// valueMs clamped into 0..lengthMs (signed comparisons).
+inline int32_t ClampToLength(int64_t valueMs, int32_t lengthMs) {
+  if (valueMs < 0) {
+    return 0;
+  }
+  if (valueMs > lengthMs) {
+    return lengthMs;
+  }
+  return static_cast<int32_t>(valueMs);
+}

@@ -1,0 +1,483 @@
+#include "app/widgets/tfm_main.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QWindow>
+
+#include "app/analyzer_dock.h"
+#include "app/caption_areas.h"
+#include "app/install_record.h"
+#include "app/key_table.h"
+#include "app/settings.h"
+#include "spectrum/widgets/tfm_led.h"
+#include "ui/click_label.h"
+#include "ui/dialogs.h"
+#include "ui/image_control.h"
+#include "ui/shell_open.h"
+#include "ui/skin_group_box.h"
+#include "ui/skin_pictures.h"
+#include "ui/transparent_button.h"
+
+TfmMain* fmMain = nullptr;
+
+namespace {
+
+constexpr int kWindowWidth = 400;
+constexpr int kWindowHeight = 210;
+
+struct ButtonSpec {
+  const char* name;
+  int left;
+  int top;
+  int height;
+  const char* hint;
+  int imageIndex;
+  void (MainWindowModel::*command)();
+};
+
+// The image buttons: name, place, hint, face of ImageList1 and command.
+const ButtonSpec kButtons[] = {
+    {"tbOpenFile", 17, 56, 17, "Open File", 0, &MainWindowModel::tbOpenFileClick},
+    {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, &MainWindowModel::tbJumpBeginClick},
+    {"tbPlay", 89, 53, 20, "Play", 2, &MainWindowModel::tbPlayClick},
+    {"tbPause", 113, 53, 20, "Pause", 3, &MainWindowModel::tbPauseClick},
+    {"tbStop", 137, 53, 20, "Stop", 4, &MainWindowModel::tbStopClick},
+    {"tbJumpend", 161, 53, 20, "Go to end", 5, &MainWindowModel::tbJumpendClick},
+    {"tbMarkbegin", 201, 53, 20, "Mark as begin", 6, &MainWindowModel::tbMarkbeginClick},
+    {"tbMarkend", 225, 53, 20, "Mark as end", 7, &MainWindowModel::tbMarkendClick},
+    {"tbMarkall", 249, 53, 20, "Mark all", 8, &MainWindowModel::tbMarkallClick},
+    {"tbJumpmarkbegin", 273, 53, 20, "Go to mark begin", 1, &MainWindowModel::tbJumpmarkbeginClick},
+    {"tbPlayselected", 297, 53, 20, "Play mark", 2, &MainWindowModel::tbPlayselectedClick},
+    {"tbJumpmarkend", 321, 53, 20, "Go to mark end", 5, &MainWindowModel::tbJumpmarkendClick},
+    {"tbExport", 361, 53, 20, "Cut out", 9, &MainWindowModel::tbExportClick},
+};
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+template <typename Label>
+Label* MakeLabel(QWidget* parent, const char* name, QRect geometry, const char* text) {
+  auto* label = new Label(parent);
+  label->setObjectName(name);
+  label->setGeometry(geometry);
+  label->setText(text);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  return label;
+}
+
+}  // namespace
+
+TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      dialogs_(dialogs),
+      options_(std::move(options)),
+      model_(dialogs),
+      shellOpen_(&ShellOpen) {
+  setObjectName("fmMain");
+  setWindowTitle(kApplicationTitle);
+  setFixedSize(kWindowWidth, kWindowHeight);
+  // Arial 8 point at 96 dpi: 11 pixels, not scaled for the screen.
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(11);
+  setFont(font);
+  setFocusPolicy(Qt::StrongFocus);
+  BuildControls();
+  model_.SetView(this);
+  FormCreate();
+}
+
+TfmMain::~TfmMain() {
+  FormDestroy();
+  model_.SetView(nullptr);
+  if (fmMain == this) {
+    fmMain = nullptr;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Controls
+
+void TfmMain::BuildControls() {
+  Image1 = new ImageControl(this);
+  Image1->setObjectName("Image1");
+  Image1->SetPicture(MainSkinPicture());
+  Image1->move(0, 0);
+  connect(Image1, &ImageControl::MouseDown, this,
+          [this](QPoint local, QPoint global, Qt::MouseButton) { Image1MouseDown(local, global); });
+  connect(Image1, &ImageControl::MouseMove, this,
+          [this](QPoint, QPoint global) { Image1MouseMove(global); });
+  connect(Image1, &ImageControl::MouseUp, this,
+          [this](QPoint local, QPoint, Qt::MouseButton) { Image1MouseUp(local); });
+  connect(Image1, &ImageControl::ContextMenu, this,
+          [this](QPoint global) { popupMenu1_->popup(global); });
+
+  QPalette silver = palette();
+  silver.setColor(QPalette::WindowText, SkinGroupBox::kText);
+  silver.setColor(QPalette::Text, SkinGroupBox::kText);
+  silver.setColor(QPalette::Base, QColor(34, 34, 34));
+  silver.setColor(QPalette::Window, SkinGroupBox::kFill);
+  silver.setColor(QPalette::Button, QColor(70, 70, 70));
+
+  GroupBox1 = new SkinGroupBox(" Origin File Info ", this);
+  GroupBox1->setObjectName("GroupBox1");
+  GroupBox1->setGeometry(16, 76, 177, 121);
+  GroupBox1->setPalette(silver);
+  GroupBox2 = new SkinGroupBox(" Export Piece Info ", this);
+  GroupBox2->setObjectName("GroupBox2");
+  GroupBox2->setGeometry(208, 76, 177, 121);
+  GroupBox2->setPalette(silver);
+
+  const MainDisplay& d = model_.Display();
+  lbFileName = MakeLabel<QLabel>(GroupBox1, "lbFileName", {16, 19, 137, 14}, "");
+  lbFileType = MakeLabel<QLabel>(GroupBox1, "lbFileType", {16, 35, 137, 14}, "");
+  lbBitrate = MakeLabel<QLabel>(GroupBox1, "lbBitrate", {16, 51, 137, 14}, "");
+  lbChannel = MakeLabel<QLabel>(GroupBox1, "lbChannel", {16, 67, 137, 14}, "");
+  lbSample = MakeLabel<QLabel>(GroupBox1, "lbSample", {16, 83, 137, 14}, "");
+  lbLength = MakeLabel<QLabel>(GroupBox1, "lbLength", {16, 99, 137, 14}, "");
+  lbCurPos = MakeLabel<ClickLabel>(GroupBox2, "lbCurPos", {16, 16, 137, 14}, "");
+  lbBeginPos = MakeLabel<ClickLabel>(GroupBox2, "lbBeginPos", {16, 32, 137, 14}, "");
+  lbEndPos = MakeLabel<ClickLabel>(GroupBox2, "lbEndPos", {16, 48, 137, 14}, "");
+  lbLenExport = MakeLabel<ClickLabel>(GroupBox2, "lbLenExport", {16, 64, 137, 14}, "");
+  connect(lbCurPos, &ClickLabel::Clicked, this, [this] { model_.lbCurPosClick(); });
+  connect(lbBeginPos, &ClickLabel::Clicked, this, [this] { model_.lbBeginPosClick(); });
+  connect(lbEndPos, &ClickLabel::Clicked, this, [this] { model_.lbEndPosClick(); });
+  connect(lbLenExport, &ClickLabel::Clicked, this, [this] { model_.lbLenExportClick(); });
+
+  // The check boxes are drawn in the Fusion style whatever the desktop's
+  // style is, so that they sit on the dark panel like the rest of the skin.
+  auto* checkStyle = QStyleFactory::create(QStringLiteral("Fusion"));
+  if (checkStyle) {
+    checkStyle->setParent(this);
+  }
+  cbUseSecond = new QCheckBox("Represent with second", GroupBox2);
+  cbUseSecond->setObjectName("cbUseSecond");
+  cbUseSecond->setGeometry(16, 80, 153, 17);
+  cbShowSpec = new QCheckBox("Show Spectrum analyzer", GroupBox2);
+  cbShowSpec->setObjectName("cbShowSpec");
+  cbShowSpec->setGeometry(16, 96, 153, 17);
+  for (QCheckBox* box : {cbUseSecond, cbShowSpec}) {
+    box->setFocusPolicy(Qt::NoFocus);
+    if (checkStyle) {
+      box->setStyle(checkStyle);
+    }
+    box->setPalette(silver);
+  }
+  cbUseSecond->setChecked(d.cbUseSecondChecked);
+  cbShowSpec->setChecked(d.cbShowSpecChecked);
+  connect(cbUseSecond, &QCheckBox::toggled, this,
+          [this](bool checked) { model_.SetUseSecondChecked(checked); });
+  connect(cbShowSpec, &QCheckBox::toggled, this,
+          [this](bool checked) { model_.SetShowSpecChecked(checked); });
+
+  imTrackBar = new ImageControl(this);
+  imTrackBar->setObjectName("imTrackBar");
+  imTrackBar->SetPicture(TrackBarPicture());
+  imTrackBar->setGeometry(kTrackBarLeft, kTrackBarTop, kTrackBarWidth, kTrackBarHeight);
+
+  imSelection = new ImageControl(this);
+  imSelection->setObjectName("imSelection");
+  imSelection->SetPicture(SelectionPicture(), true);
+  imSelection->setGeometry(d.SelectionLeft, kSelectionTop, d.SelectionWidth, kSelectionHeight);
+
+  imTrackButton = new ImageControl(this);
+  imTrackButton->setObjectName("imTrackButton");
+  imTrackButton->SetPicture(TrackButtonPicture());
+  imTrackButton->setGeometry(d.TrackButtonLeft, kTrackBarTop, kTrackButtonWidth,
+                             kTrackButtonHeight);
+  imTrackButton->setToolTip("Drag to seek");
+  connect(imTrackButton, &ImageControl::MouseDown, this,
+          [this](QPoint, QPoint global, Qt::MouseButton) {
+            model_.imTrackButtonMouseDown(global.x());
+          });
+  connect(imTrackButton, &ImageControl::MouseMove, this,
+          [this](QPoint, QPoint global) { model_.imTrackButtonMouseMove(global.x()); });
+  connect(imTrackButton, &ImageControl::MouseUp, this,
+          [this](QPoint, QPoint, Qt::MouseButton) { model_.imTrackButtonMouseUp(); });
+
+  BuildButtons();
+  BuildPopupMenu();
+  DisplayChanged();
+}
+
+void TfmMain::BuildButtons() {
+  for (const ButtonSpec& spec : kButtons) {
+    auto* button = new TTransparentButton(this, spec.imageIndex, spec.hint);
+    button->setObjectName(spec.name);
+    button->setGeometry(spec.left, spec.top, 20, spec.height);
+    const auto command = spec.command;
+    connect(button, &QAbstractButton::clicked, this, [this, command] { (model_.*command)(); });
+  }
+}
+
+void TfmMain::BuildPopupMenu() {
+  popupMenu1_ = new QMenu(this);
+  popupMenu1_->setObjectName("PopupMenu1");
+  const auto add = [this](const char* name, const char* caption, auto handler) {
+    QAction* action = popupMenu1_->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  Representwithsecond1 = add("Representwithsecond1", "Represent with second",
+                             [this] { model_.Representwithsecond1Click(); });
+  ShowSpectrumanalyzer1 = add("ShowSpectrumanalyzer1", "Show spectrum analyzer",
+                              [this] { model_.ShowSpectrumanalyzer1Click(); });
+  Representwithsecond1->setCheckable(true);
+  ShowSpectrumanalyzer1->setCheckable(true);
+  popupMenu1_->addSeparator();
+  add("About1", "About ...", [this] { About1Click(); });
+  add("Help1", "Help ...", [this] { Help1Click(); });
+  popupMenu1_->addSeparator();
+  add("Minimize1", "Minimize", [this] { Minimize1Click(); });
+  add("Exit1", "Exit", [this] { Exit1Click(); });
+}
+
+// ---------------------------------------------------------------------------
+// Rendering the model
+
+void TfmMain::DisplayChanged() {
+  const MainDisplay& d = model_.Display();
+  lbFileName->setText(Text(d.lbFileName));
+  lbFileType->setText(Text(d.lbFileType));
+  lbBitrate->setText(Text(d.lbBitrate));
+  lbChannel->setText(Text(d.lbChannel));
+  lbSample->setText(Text(d.lbSample));
+  lbLength->setText(Text(d.lbLength));
+  lbCurPos->setText(Text(d.lbCurPos));
+  lbBeginPos->setText(Text(d.lbBeginPos));
+  lbEndPos->setText(Text(d.lbEndPos));
+  lbLenExport->setText(Text(d.lbLenExport));
+  {
+    // Setting the boxes from the model must not feed back into the model.
+    const QSignalBlocker blockUnit(cbUseSecond);
+    const QSignalBlocker blockSpec(cbShowSpec);
+    cbUseSecond->setChecked(d.cbUseSecondChecked);
+    cbShowSpec->setChecked(d.cbShowSpecChecked);
+  }
+  if (Representwithsecond1) {
+    Representwithsecond1->setChecked(d.Representwithsecond1Checked);
+  }
+  if (ShowSpectrumanalyzer1) {
+    ShowSpectrumanalyzer1->setChecked(d.ShowSpectrumanalyzer1Checked);
+  }
+  imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
+  imSelection->setGeometry(d.SelectionLeft, kSelectionTop, d.SelectionWidth, kSelectionHeight);
+}
+
+bool TfmMain::WindowVisible() const { return isVisible(); }
+
+void TfmMain::FocusGroupBox1() { GroupBox1->setFocus(Qt::OtherFocusReason); }
+
+bool TfmMain::AnalyzerExists() const { return fmLed != nullptr; }
+
+void TfmMain::SetAnalyzerVisible(bool visible) {
+  if (fmLed) {
+    fmLed->setVisible(visible);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Lifecycle
+
+void TfmMain::FormCreate() {
+  WriteInstallPath(options_.executablePath.toStdString());
+  setAcceptDrops(true);
+  model_.ApplySettings(LoadSettings(options_.settingsPath.toStdString()));
+}
+
+void TfmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shownOnce_) {
+    return;
+  }
+  shownOnce_ = true;
+  FormShow();
+  CentreOnDesktop();
+  setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TfmMain::FormShow() {
+  if (fmLed) {
+    fmLed->setVisible(model_.ShowSpec);
+  }
+  std::vector<std::string> arguments;
+  for (const QString& argument : options_.arguments) {
+    arguments.push_back(argument.toStdString());
+  }
+  model_.OpenCommandLineFile(arguments);
+}
+
+void TfmMain::CentreOnDesktop() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen) {
+    const QRect desktop = screen->geometry();
+    move(desktop.left() + (desktop.width() - width()) / 2,
+         desktop.top() + (desktop.height() - height()) / 2);
+  }
+  // Also when the window was already there and no move event follows.
+  WMMove();
+}
+
+void TfmMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TfmMain::FormClose() { model_.tbStopClick(); }
+
+void TfmMain::FormDestroy() {
+  setAcceptDrops(false);
+  SaveSettings(options_.settingsPath.toStdString(), {model_.UseSecond, model_.ShowSpec}, dialogs_);
+}
+
+// ---------------------------------------------------------------------------
+// Docking, minimising, keys, drops
+
+void TfmMain::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  WMMove();
+}
+
+void TfmMain::WMMove() {
+  if (!fmLed) {
+    return;
+  }
+  const DockPosition dock =
+      DockedAnalyzerPosition(x(), y(), width(), fmLed->width(), fmLed->height());
+  fmLed->move(dock.left, dock.top);
+}
+
+void TfmMain::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) {
+    return;
+  }
+  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  // Coming back from the taskbar brings the analyzer back as it was.
+  if ((change->oldState() & Qt::WindowMinimized) && !isMinimized() && fmLed) {
+    fmLed->setVisible(model_.ShowSpec);
+  }
+}
+
+void TfmMain::keyPressEvent(QKeyEvent* event) {
+  // Alt combinations are system keys, not commands.
+  if (event->modifiers() & Qt::AltModifier) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  const int virtualKey = VirtualKeyFromQtKey(event->key());
+  if (KeyActionForVirtualKey(virtualKey).command == KeyCommand::None) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  model_.WMKeyDown(virtualKey);
+}
+
+void TfmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!model_.CanOpenFiles() || !event->mimeData()->hasUrls()) {
+    return;
+  }
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) {
+      event->setDropAction(Qt::CopyAction);
+      event->accept();
+      return;
+    }
+  }
+}
+
+void TfmMain::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) {
+      paths.push_back(url.toLocalFile().toStdString());
+    }
+  }
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  model_.OpenDroppedFiles(paths);
+}
+
+// ---------------------------------------------------------------------------
+// Window commands
+
+void TfmMain::About1Click() {
+  if (aboutCommand_) {
+    aboutCommand_();
+  }
+}
+
+void TfmMain::Help1Click() {
+  shellOpen_(QFileInfo(options_.executablePath).absoluteDir().filePath("help.chm"));
+}
+
+void TfmMain::Minimize1Click() {
+  if (fmLed) {
+    fmLed->hide();
+  }
+  showMinimized();
+}
+
+void TfmMain::Exit1Click() { close(); }
+
+// ---------------------------------------------------------------------------
+// The skin: dragging by the title strip and the caption glyphs
+
+void TfmMain::Image1MouseDown(QPoint local, QPoint global) {
+  if (local.y() >= kTitleStripHeight) {
+    return;
+  }
+  drag_.Press(global, pos());
+  systemMoveTried_ = false;
+  systemMoving_ = false;
+}
+
+void TfmMain::Image1MouseMove(QPoint global) {
+  if (!drag_.DraggingWindow || systemMoving_) {
+    return;
+  }
+  // The window manager moves the window best (and on Wayland it is the only
+  // way); it is asked on the first move rather than at the press so that a
+  // click on a caption glyph still reaches us as a release.
+  if (!systemMoveTried_) {
+    systemMoveTried_ = true;
+    if (windowHandle() && windowHandle()->startSystemMove()) {
+      systemMoving_ = true;
+      return;
+    }
+  }
+  move(drag_.TargetFor(global));
+}
+
+void TfmMain::Image1MouseUp(QPoint local) {
+  drag_.Release();
+  systemMoving_ = false;
+  switch (MainCaptionAreaAt(local.x(), local.y(), width())) {
+    case CaptionArea::About:
+      About1Click();
+      break;
+    case CaptionArea::Help:
+      Help1Click();
+      break;
+    case CaptionArea::Minimize:
+      Minimize1Click();
+      break;
+    case CaptionArea::Close:
+      close();
+      break;
+    case CaptionArea::None:
+      break;
+  }
+}

@@ -1,0 +1,123 @@
+#pragma once
+// TfmMain: the main window. A borderless 400 x 210 window covered by its skin
+// picture Image1, with the file information (GroupBox1), the positions, marks
+// and display toggles (GroupBox2), the image buttons, the track with its seek
+// handle and selection bar, and the popup menu PopupMenu1. It renders the
+// MainWindowModel it owns and forwards every command to it; the skin's title
+// strip drags the window and carries the caption glyphs (about, help,
+// minimize, close). The analyzer window fmLed stays docked above it.
+//
+// Lifecycle: the constructor runs FormCreate (install record, settings, check
+// boxes), the first show runs FormShow (analyzer visibility, command-line
+// file) and centres the window on the desktop, closing runs FormClose (stop
+// playback), the destructor runs FormDestroy (save settings).
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+#include "app/main_window_model.h"
+#include "ui/window_drag.h"
+
+class ClickLabel;
+class ImageControl;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class TTransparentButton;
+
+class TfmMain : public QWidget, public MainWindowView {
+  Q_OBJECT
+ public:
+  struct Options {
+    QString executablePath;  // full path of the running program
+    QString settingsPath;    // full path of set.ini
+    QStringList arguments;   // command-line arguments after the program name
+  };
+
+  TfmMain(Dialogs& dialogs, Options options, QWidget* parent = nullptr);
+  ~TfmMain() override;
+
+  MainWindowModel& Model() { return model_; }
+  QMenu* PopupMenu1() const { return popupMenu1_; }
+
+  // The about box opens through this command once it exists.
+  void SetAboutCommand(std::function<void()> command) { aboutCommand_ = std::move(command); }
+  // How files are handed to the desktop (tests record instead of launching).
+  void SetShellOpen(std::function<void(const QString&)> open) { shellOpen_ = std::move(open); }
+
+  // Window-level commands of the menu and the caption glyphs.
+  void About1Click();
+  void Help1Click();
+  void Minimize1Click();
+  void Exit1Click();
+
+  // MainWindowView
+  void DisplayChanged() override;
+  bool WindowVisible() const override;
+  void FocusGroupBox1() override;
+  bool AnalyzerExists() const override;
+  void SetAnalyzerVisible(bool visible) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildButtons();
+  void BuildPopupMenu();
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void FormDestroy();
+  void WMMove();
+  void CentreOnDesktop();
+
+  void Image1MouseDown(QPoint local, QPoint global);
+  void Image1MouseMove(QPoint global);
+  void Image1MouseUp(QPoint local);
+
+  Dialogs& dialogs_;
+  Options options_;
+  MainWindowModel model_;
+  WindowDrag drag_;
+  bool systemMoveTried_ = false;
+  bool systemMoving_ = false;
+  bool shownOnce_ = false;
+  bool closed_ = false;
+  std::function<void()> aboutCommand_;
+  std::function<void(const QString&)> shellOpen_;
+
+  // Controls, owned by the window through Qt's parent ownership.
+  ImageControl* Image1 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLabel* lbFileName = nullptr;
+  QLabel* lbFileType = nullptr;
+  QLabel* lbBitrate = nullptr;
+  QLabel* lbChannel = nullptr;
+  QLabel* lbSample = nullptr;
+  QLabel* lbLength = nullptr;
+  ClickLabel* lbCurPos = nullptr;
+  ClickLabel* lbBeginPos = nullptr;
+  ClickLabel* lbEndPos = nullptr;
+  ClickLabel* lbLenExport = nullptr;
+  QCheckBox* cbUseSecond = nullptr;
+  QCheckBox* cbShowSpec = nullptr;
+  ImageControl* imTrackBar = nullptr;
+  ImageControl* imTrackButton = nullptr;
+  ImageControl* imSelection = nullptr;
+  QMenu* popupMenu1_ = nullptr;
+  QAction* Representwithsecond1 = nullptr;
+  QAction* ShowSpectrumanalyzer1 = nullptr;
+};
+
+// The program's main window; null before it is created and after it is gone.
+extern TfmMain* fmMain;

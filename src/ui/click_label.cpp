@@ -1,0 +1,18 @@
+#include "ui/click_label.h"
+
+#include <QMouseEvent>
+
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
+
+void ClickLabel::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  pressed_ = false;
+  if (click) {
+    emit Clicked();
+  }
+}

@@ -1,0 +1,9 @@
+#include "ui/shell_open.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+void ShellOpen(const QString& target) {
+  const bool web = target.startsWith(u"http://") || target.startsWith(u"https://");
+  QDesktopServices::openUrl(web ? QUrl(target) : QUrl::fromLocalFile(target));
+}

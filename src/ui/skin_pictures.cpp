@@ -1,0 +1,6 @@
+#include "ui/skin_pictures.h"
+
+QPixmap MainSkinPicture() { return QPixmap(QStringLiteral(":/skin/main.png")); }
+QPixmap TrackBarPicture() { return QPixmap(QStringLiteral(":/skin/track_bar.png")); }
+QPixmap TrackButtonPicture() { return QPixmap(QStringLiteral(":/skin/track_button.png")); }
+QPixmap SelectionPicture() { return QPixmap(QStringLiteral(":/skin/selection.png")); }

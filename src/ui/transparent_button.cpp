@@ -1,0 +1,38 @@
+#include "ui/transparent_button.h"
+
+#include <QPainter>
+
+#include "ui/image_list.h"
+
+TTransparentButton::TTransparentButton(QWidget* parent, int imageIndex, const QString& hint)
+    : QAbstractButton(parent), imageIndex_(imageIndex) {
+  setToolTip(hint);
+  setFocusPolicy(Qt::NoFocus);
+  resize(kImageListFaceSize, kImageListFaceSize);
+}
+
+void TTransparentButton::SetImageIndex(int index) {
+  imageIndex_ = index;
+  update();
+}
+
+void TTransparentButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  // Held down, the face sinks by one pixel.
+  const int offset = isDown() ? 1 : 0;
+  painter.drawPixmap(offset, offset, ImageListFace(imageIndex_));
+}
+
+void TTransparentButton::enterEvent(QEnterEvent* event) {
+  if (hoverImages_) {
+    SetImageIndex(imageIndex_ + 1);
+  }
+  QAbstractButton::enterEvent(event);
+}
+
+void TTransparentButton::leaveEvent(QEvent* event) {
+  if (hoverImages_) {
+    SetImageIndex(imageIndex_ - 1);
+  }
+  QAbstractButton::leaveEvent(event);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Dragging a borderless window by its skin: a press in the title strip
+// remembers where the pointer and the window were, and every move puts the
+// window where the pointer has taken it, one to one. Pure arithmetic in
+// screen pixels, shared by the skinned windows.
+#include <QPoint>
+
+struct WindowDrag {
+  bool DraggingWindow = false;
+  QPoint WindowDragCursor;  // pointer (screen) at the press
+  int WindowDragLeft = 0;   // window Left at the press
+  int WindowDragTop = 0;    // window Top at the press
+
+  void Press(QPoint cursor, QPoint windowPos) {
+    DraggingWindow = true;
+    WindowDragCursor = cursor;
+    WindowDragLeft = windowPos.x();
+    WindowDragTop = windowPos.y();
+  }
+
+  // Where the window goes for the pointer at `cursor`.
+  QPoint TargetFor(QPoint cursor) const {
+    return {cursor.x() - WindowDragCursor.x() + WindowDragLeft,
+            cursor.y() - WindowDragCursor.y() + WindowDragTop};
+  }
+
+  void Release() { DraggingWindow = false; }
+};

@@ -1,0 +1,388 @@
+#include "app/widgets/tfm_main.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
+#include <fstream>
+#include <memory>
+
+#include "app/settings.h"
+#include "spectrum/widgets/tfm_led.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_files.h"
+#include "support/widget_app.h"
+#include "ui/transparent_button.h"
+
+namespace {
+
+// Sends one mouse event with an explicit screen position, the way the window
+// system delivers it while a button is held.
+void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global,
+               Qt::MouseButton button = Qt::LeftButton) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+  QMouseEvent event(type, QPointF(local), QPointF(local), QPointF(global), button, held,
+                    Qt::NoModifier);
+  QApplication::sendEvent(target, &event);
+}
+
+class TfmMainTest : public ::testing::Test {
+ protected:
+  TfmMainTest() { TestApplication(); }
+
+  ~TfmMainTest() override {
+    window.reset();
+    fmLed = nullptr;
+    led.reset();
+  }
+
+  // Creates the window with set.ini holding `ini` (no file when empty).
+  void Create(const std::string& ini = "", QStringList arguments = {}) {
+    if (!ini.empty()) std::ofstream(dir.File("set.ini")) << ini;
+    TfmMain::Options options;
+    options.executablePath = QString::fromStdString(dir.File("snipola"));
+    options.settingsPath = QString::fromStdString(dir.File("set.ini"));
+    options.arguments = std::move(arguments);
+    window = std::make_unique<TfmMain>(dialogs, options);
+    window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
+  }
+
+  void CreateAnalyzer() {
+    led = std::make_unique<TfmLed>();
+    fmLed = led.get();
+  }
+
+  template <typename T = QWidget>
+  T* Child(const char* name) {
+    auto* child = window->findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  QString LabelText(const char* name) { return Child<QLabel>(name)->text(); }
+
+  QAction* MenuItem(const char* name) { return window->PopupMenu1()->findChild<QAction*>(name); }
+
+  void OpenFakeFile(int32_t lengthMs) {
+    window->Model().SetFileProbe([lengthMs](const std::string&, AudioFileInfo& info, Dialogs&) {
+      info = {AudioFileInfo::kTypeMp3, 44100, 2, 128, lengthMs};
+      return true;
+    });
+    window->Model().FileName = "/music/song.mp3";
+    window->Model().LoadFile();
+  }
+
+  TempDir dir;
+  ScriptedDialogs dialogs;
+  std::unique_ptr<TfmLed> led;
+  std::unique_ptr<TfmMain> window;
+  std::vector<QString> opened;
+};
+
+}  // namespace
+
+TEST_F(TfmMainTest, IsABorderless400By210WindowInArial) {
+  Create();
+  EXPECT_EQ(window->size(), QSize(400, 210));
+  EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(window->font().family(), "Arial");
+  EXPECT_EQ(window->font().pixelSize(), 11);
+  EXPECT_EQ(Child("Image1")->geometry(), QRect(0, 0, 400, 210));
+}
+
+TEST_F(TfmMainTest, GroupBoxesAndLabelsSitAtTheirPlaces) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  EXPECT_EQ(Child<QGroupBox>("GroupBox1")->geometry(), QRect(16, 76, 177, 121));
+  EXPECT_EQ(Child<QGroupBox>("GroupBox1")->title(), " Origin File Info ");
+  EXPECT_EQ(Child<QGroupBox>("GroupBox2")->geometry(), QRect(208, 76, 177, 121));
+  EXPECT_EQ(Child<QGroupBox>("GroupBox2")->title(), " Export Piece Info ");
+  struct Expected {
+    const char* name;
+    const char* parent;
+    QRect geometry;
+    const char* text;
+  };
+  const Expected labels[] = {
+      {"lbFileName", "GroupBox1", {16, 19, 137, 14}, "File Name : None"},
+      {"lbFileType", "GroupBox1", {16, 35, 137, 14}, "File Type : MP3"},
+      {"lbBitrate", "GroupBox1", {16, 51, 137, 14}, "Bitrate : 128 kbps"},
+      {"lbChannel", "GroupBox1", {16, 67, 137, 14}, "Channels : Stereo"},
+      {"lbSample", "GroupBox1", {16, 83, 137, 14}, "Sample Rate : 44100"},
+      {"lbLength", "GroupBox1", {16, 99, 137, 14}, "Length : 0 ms"},
+      {"lbCurPos", "GroupBox2", {16, 16, 137, 14}, "Current Pos : 0 ms"},
+      {"lbBeginPos", "GroupBox2", {16, 32, 137, 14}, "Begin Pos : 0 ms"},
+      {"lbEndPos", "GroupBox2", {16, 48, 137, 14}, "End Pos : 0 ms"},
+      {"lbLenExport", "GroupBox2", {16, 64, 137, 14}, "Length : 0 ms"},
+  };
+  for (const auto& expected : labels) {
+    auto* label = Child<QLabel>(expected.name);
+    EXPECT_EQ(label->parentWidget()->objectName(), expected.parent) << expected.name;
+    EXPECT_EQ(label->geometry(), expected.geometry) << expected.name;
+    EXPECT_EQ(label->text(), expected.text) << expected.name;
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(192, 192, 192));
+  }
+  for (const char* name : {"lbCurPos", "lbBeginPos", "lbEndPos", "lbLenExport"}) {
+    EXPECT_EQ(Child(name)->cursor().shape(), Qt::PointingHandCursor) << name;
+  }
+  auto* unit = Child<QCheckBox>("cbUseSecond");
+  EXPECT_EQ(unit->geometry(), QRect(16, 80, 153, 17));
+  EXPECT_EQ(unit->text(), "Represent with second");
+  EXPECT_EQ(unit->focusPolicy(), Qt::NoFocus);
+  auto* spec = Child<QCheckBox>("cbShowSpec");
+  EXPECT_EQ(spec->geometry(), QRect(16, 96, 153, 17));
+  EXPECT_EQ(spec->text(), "Show Spectrum analyzer");
+}
+
+TEST_F(TfmMainTest, ImageButtonsHaveTheirPlacesHintsAndFaces) {
+  Create();
+  struct Expected {
+    const char* name;
+    QRect geometry;
+    const char* hint;
+    int face;
+  };
+  const Expected buttons[] = {
+      {"tbOpenFile", {17, 56, 20, 17}, "Open File", 0},
+      {"tbJumpBegin", {65, 53, 20, 20}, "Go to begin", 1},
+      {"tbPlay", {89, 53, 20, 20}, "Play", 2},
+      {"tbPause", {113, 53, 20, 20}, "Pause", 3},
+      {"tbStop", {137, 53, 20, 20}, "Stop", 4},
+      {"tbJumpend", {161, 53, 20, 20}, "Go to end", 5},
+      {"tbMarkbegin", {201, 53, 20, 20}, "Mark as begin", 6},
+      {"tbMarkend", {225, 53, 20, 20}, "Mark as end", 7},
+      {"tbMarkall", {249, 53, 20, 20}, "Mark all", 8},
+      {"tbJumpmarkbegin", {273, 53, 20, 20}, "Go to mark begin", 1},
+      {"tbPlayselected", {297, 53, 20, 20}, "Play mark", 2},
+      {"tbJumpmarkend", {321, 53, 20, 20}, "Go to mark end", 5},
+      {"tbExport", {361, 53, 20, 20}, "Cut out", 9},
+  };
+  for (const auto& expected : buttons) {
+    auto* button = Child<TTransparentButton>(expected.name);
+    EXPECT_EQ(button->geometry(), expected.geometry) << expected.name;
+    EXPECT_EQ(button->toolTip(), expected.hint) << expected.name;
+    EXPECT_EQ(button->ImageIndex(), expected.face) << expected.name;
+  }
+  EXPECT_EQ(Child("imTrackBar")->geometry(), QRect(16, 32, 370, 15));
+  EXPECT_EQ(Child("imTrackButton")->geometry(), QRect(16, 32, 30, 15));
+  EXPECT_EQ(Child("imTrackButton")->toolTip(), "Drag to seek");
+  EXPECT_EQ(Child("imSelection")->height(), 2);
+  EXPECT_EQ(Child("imSelection")->width(), 0);
+}
+
+TEST_F(TfmMainTest, MarkButtonsRunTheirCommands) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(340000);
+  window->Model().CurPos = 10000;
+  QTest::mouseClick(Child("tbMarkbegin"), Qt::LeftButton);
+  window->Model().CurPos = 20000;
+  QTest::mouseClick(Child("tbMarkend"), Qt::LeftButton);
+  EXPECT_EQ(LabelText("lbBeginPos"), "Begin Pos : 10000 ms");
+  EXPECT_EQ(LabelText("lbLenExport"), "Length : 10000 ms");
+  EXPECT_EQ(Child("imSelection")->geometry(), QRect(41, 28, 10, 2));
+  QTest::mouseClick(Child("tbJumpmarkend"), Qt::LeftButton);
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 20000 ms");
+  EXPECT_EQ(Child("imTrackButton")->x(), 36);
+  QTest::mouseClick(Child("tbMarkall"), Qt::LeftButton);
+  EXPECT_EQ(LabelText("lbEndPos"), "End Pos : 340000 ms");
+}
+
+TEST_F(TfmMainTest, PopupMenuHoldsTheWindowCommandsInOrder) {
+  Create();
+  QStringList captions;
+  for (QAction* action : window->PopupMenu1()->actions()) {
+    captions << (action->isSeparator() ? QString("-") : action->text());
+  }
+  EXPECT_EQ(captions, (QStringList{"Represent with second", "Show spectrum analyzer", "-",
+                                   "About ...", "Help ...", "-", "Minimize", "Exit"}));
+}
+
+TEST_F(TfmMainTest, FirstStartIsInSecondsModeWithTheAnalyzerHidden) {
+  Create();
+  EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
+  EXPECT_TRUE(MenuItem("Representwithsecond1")->isChecked());
+  EXPECT_FALSE(Child<QCheckBox>("cbShowSpec")->isChecked());
+  EXPECT_FALSE(MenuItem("ShowSpectrumanalyzer1")->isChecked());
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 00:00:00");
+  CreateAnalyzer();
+  window->show();
+  EXPECT_FALSE(led->isVisible());
+}
+
+TEST_F(TfmMainTest, StoredSettingsShowMillisecondsAndTheAnalyzer) {
+  Create("[Set]\nPresentWithSecond=0\nShowSpec=1\n");
+  CreateAnalyzer();
+  window->show();
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 0 ms");
+  EXPECT_TRUE(led->isVisible());
+  EXPECT_TRUE(MenuItem("ShowSpectrumanalyzer1")->isChecked());
+}
+
+TEST_F(TfmMainTest, ToggleCheckBoxesAndMenuTwinsStayInStep) {
+  Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
+  CreateAnalyzer();
+  window->show();
+  auto* unit = Child<QCheckBox>("cbUseSecond");
+  auto* spec = Child<QCheckBox>("cbShowSpec");
+  QTest::mouseClick(unit, Qt::LeftButton);
+  EXPECT_TRUE(unit->isChecked());
+  EXPECT_TRUE(MenuItem("Representwithsecond1")->isChecked());
+  EXPECT_EQ(LabelText("lbLenExport"), "Length : 00:00:00");
+  MenuItem("Representwithsecond1")->trigger();
+  EXPECT_FALSE(unit->isChecked());
+  EXPECT_FALSE(MenuItem("Representwithsecond1")->isChecked());
+  EXPECT_EQ(LabelText("lbLenExport"), "Length : 0 ms");
+
+  MenuItem("ShowSpectrumanalyzer1")->trigger();
+  EXPECT_TRUE(spec->isChecked());
+  EXPECT_TRUE(MenuItem("ShowSpectrumanalyzer1")->isChecked());
+  EXPECT_TRUE(led->isVisible());
+  MenuItem("ShowSpectrumanalyzer1")->trigger();
+  EXPECT_FALSE(spec->isChecked());
+  EXPECT_FALSE(MenuItem("ShowSpectrumanalyzer1")->isChecked());
+  EXPECT_FALSE(led->isVisible());
+  QTest::mouseClick(spec, Qt::LeftButton);
+  EXPECT_TRUE(MenuItem("ShowSpectrumanalyzer1")->isChecked());
+  EXPECT_TRUE(led->isVisible());
+}
+
+TEST_F(TfmMainTest, SettingsAreSavedWhenTheWindowIsDestroyed) {
+  Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
+  CreateAnalyzer();
+  window->show();
+  MenuItem("ShowSpectrumanalyzer1")->trigger();
+  MenuItem("Representwithsecond1")->trigger();
+  window.reset();
+  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, true}));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TfmMainTest, AnalyzerStaysDockedAboveTheMovingWindow) {
+  Create();
+  CreateAnalyzer();
+  window->show();
+  window->move(300, 400);
+  EXPECT_EQ(led->pos(), QPoint(300 + 200 - 64, 400 - 44));
+  led->hide();
+  window->move(-50, 100);
+  EXPECT_EQ(led->pos(), QPoint(-50 + 136, 56));
+}
+
+TEST_F(TfmMainTest, DraggingTheTitleStripMovesTheWindowOneToOne) {
+  Create();
+  window->show();
+  window->move(100, 100);
+  QWidget* image = Child("Image1");
+  SendMouse(image, QEvent::MouseButtonPress, {100, 5}, {200, 105});
+  SendMouse(image, QEvent::MouseMove, {100, 5}, {230, 125});
+  EXPECT_EQ(window->pos(), QPoint(130, 120));
+  SendMouse(image, QEvent::MouseButtonRelease, {100, 5}, {230, 125});
+  // Below the strip nothing drags.
+  SendMouse(image, QEvent::MouseButtonPress, {100, 25}, {230, 145});
+  SendMouse(image, QEvent::MouseMove, {100, 25}, {260, 165});
+  SendMouse(image, QEvent::MouseButtonRelease, {100, 25}, {260, 165});
+  EXPECT_EQ(window->pos(), QPoint(130, 120));
+}
+
+TEST_F(TfmMainTest, CaptionGlyphsActOnRelease) {
+  Create();
+  int abouts = 0;
+  window->SetAboutCommand([&abouts] { ++abouts; });
+  window->show();
+  QWidget* image = Child("Image1");
+  const auto click = [image](int x, int y) {
+    SendMouse(image, QEvent::MouseButtonPress, {x, y}, {x, y});
+    SendMouse(image, QEvent::MouseButtonRelease, {x, y}, {x, y});
+  };
+  click(348, 5);
+  EXPECT_EQ(abouts, 1);
+  click(342, 5);
+  click(352, 5);
+  click(348, 20);
+  EXPECT_EQ(abouts, 1);
+  click(360, 5);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].toStdString(), dir.File("help.chm"));
+  click(375, 5);
+  EXPECT_TRUE(window->isMinimized());
+  window->showNormal();
+  click(387, 5);
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(TfmMainTest, MinimizeTakesTheAnalyzerAlongAndRestoreBringsItBack) {
+  Create("[Set]\nShowSpec=1\n");
+  CreateAnalyzer();
+  window->show();
+  ASSERT_TRUE(led->isVisible());
+  MenuItem("Minimize1")->trigger();
+  EXPECT_TRUE(window->isMinimized());
+  EXPECT_FALSE(led->isVisible());
+  window->showNormal();
+  EXPECT_TRUE(led->isVisible());
+}
+
+TEST_F(TfmMainTest, ExitClosesTheWindow) {
+  Create();
+  window->show();
+  MenuItem("Exit1")->trigger();
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(TfmMainTest, KeysReachTheKeyTableWhateverShiftOrCtrlSay) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(30000);
+  window->show();
+  QTest::keyClick(window.get(), Qt::Key_P);
+  QTest::keyClick(window.get(), Qt::Key_P);
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 20000 ms");
+  QTest::keyClick(window.get(), Qt::Key_B, Qt::ShiftModifier);
+  EXPECT_EQ(LabelText("lbBeginPos"), "Begin Pos : 20000 ms");
+  QTest::keyClick(window.get(), Qt::Key_Left, Qt::ControlModifier);
+  EXPECT_EQ(window->Model().CurPos, 15000);
+  // Alt combinations are system keys.
+  QTest::keyClick(window.get(), Qt::Key_N, Qt::AltModifier);
+  EXPECT_EQ(window->Model().MarkEnd, 0);
+}
+
+TEST_F(TfmMainTest, DraggingTheHandleSeeks) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(340000);
+  window->show();
+  QWidget* handle = Child("imTrackButton");
+  SendMouse(handle, QEvent::MouseButtonPress, {15, 7}, {500, 300});
+  SendMouse(handle, QEvent::MouseMove, {15, 7}, {550, 300});
+  EXPECT_EQ(handle->x(), 66);
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 50000 ms");
+  SendMouse(handle, QEvent::MouseMove, {15, 7}, {5000, 300});
+  EXPECT_EQ(handle->x(), 356);
+  SendMouse(handle, QEvent::MouseButtonRelease, {15, 7}, {5000, 300});
+  EXPECT_EQ(window->Model().CurPos, 340000);
+}
+
+TEST_F(TfmMainTest, ClickingAPositionLabelAsksForAValue) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(50000);
+  dialogs.inputAnswers = {"12345"};
+  QTest::mouseClick(Child("lbCurPos"), Qt::LeftButton);
+  ASSERT_EQ(dialogs.inputs.size(), 1u);
+  EXPECT_EQ(dialogs.inputs[0].prompt, "Current Position(milliseconds)");
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 12345 ms");
+}
+
+TEST_F(TfmMainTest, UnwritableSettingsAreReportedAtDestruction) {
+  std::ofstream(dir.File("blocker")) << "x";
+  TfmMain::Options options;
+  options.executablePath = QString::fromStdString(dir.File("snipola"));
+  options.settingsPath = QString::fromStdString(dir.File("blocker") + "/set.ini");
+  window = std::make_unique<TfmMain>(dialogs, options);
+  window.reset();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + dir.File("blocker") + "/set.ini");
+  EXPECT_EQ(dialogs.messages[0].caption, "Snipola");
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+}
