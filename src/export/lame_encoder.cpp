@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct BeStream {
@@ -25,8 +26,15 @@ struct BeStream {
 namespace {
 
 // The Info tag of the stream closed last; beWriteVBRHeader takes only a path.
-std::vector<uint8_t>& SavedInfoTag() {
-  static std::vector<uint8_t> tag;
+// A stream whose frames are too small to hold the tag (32 kbit/s at 48000 Hz)
+// has none, and its file is complete without it.
+struct SavedTag {
+  bool streamClosed = false;
+  std::vector<uint8_t> frame;
+};
+
+SavedTag& SavedInfoTag() {
+  static SavedTag tag;
   return tag;
 }
 
@@ -118,24 +126,30 @@ BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* outputBytes)
 BE_ERR beCloseStream(HBE_STREAM stream) {
   if (!stream) return BE_ERR_INVALID_HANDLE;
   std::unique_ptr<BeStream> owned(stream);
-  std::vector<uint8_t>& tag = SavedInfoTag();
+  SavedTag& saved = SavedInfoTag();
+  saved.streamClosed = owned->lame && owned->flushed;
+  std::vector<uint8_t>& tag = saved.frame;
   tag.clear();
-  if (owned->lame && owned->flushed) {
+  if (saved.streamClosed) {
     // The tag describes the whole stream, so it can only be made after the
     // flush; asking with no buffer tells its size.
     const size_t bytes = lame_get_lametag_frame(owned->lame.get(), nullptr, 0);
     if (bytes > 0) {
       tag.resize(bytes);
-      if (lame_get_lametag_frame(owned->lame.get(), tag.data(), tag.size()) != bytes) tag.clear();
+      if (lame_get_lametag_frame(owned->lame.get(), tag.data(), tag.size()) != bytes) {
+        saved.streamClosed = false;
+      }
     }
   }
   return BE_ERR_SUCCESSFUL;
 }
 
 BE_ERR beWriteVBRHeader(const char* fileName) {
-  std::vector<uint8_t> tag;
-  tag.swap(SavedInfoTag());
-  if (!fileName || tag.empty()) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  SavedTag saved;
+  std::swap(saved, SavedInfoTag());
+  if (!fileName || !saved.streamClosed) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  const std::vector<uint8_t>& tag = saved.frame;
+  if (tag.empty()) return BE_ERR_SUCCESSFUL;
   std::FILE* file = std::fopen(fileName, "r+b");
   if (!file) return BE_ERR_INVALID_HANDLE;
   // The reserved frame is the first of the file (no ID3v2 tag is written before
