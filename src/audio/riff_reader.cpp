@@ -1,0 +1,115 @@
+// RiffReader over std::FILE with 64-bit offsets (fseeko/ftello). The reader
+// tracks its own position so that chunk searches never need ftello, and every
+// search moves strictly forward, so a damaged file cannot make it loop.
+#include "audio/riff_reader.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int64_t kChunkHeaderBytes = 8;
+const uint32_t kRiffId = MakeFourCC("RIFF");
+
+uint32_t LittleEndian32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// Where the chunk after `chunk` begins: data plus one pad byte for odd sizes.
+int64_t NextChunkOffset(const RiffChunk& chunk) {
+  return chunk.dataOffset + static_cast<int64_t>(chunk.sizeBytes) + (chunk.sizeBytes & 1);
+}
+
+}  // namespace
+
+RiffReader::~RiffReader() { Close(); }
+
+bool RiffReader::Open(const std::string& path) {
+  Close();
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) return false;
+  // fopen also opens folders and devices; only a regular file is a RIFF file.
+  struct stat status {};
+  if (fstat(fileno(file_), &status) != 0 || !S_ISREG(status.st_mode)) {
+    Close();
+    return false;
+  }
+  const bool sized = fseeko(file_, 0, SEEK_END) == 0 && (fileSizeBytes_ = ftello(file_)) >= 0 &&
+                     fseeko(file_, 0, SEEK_SET) == 0;
+  if (!sized) {
+    Close();
+    return false;
+  }
+  positionBytes_ = 0;
+  return true;
+}
+
+void RiffReader::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  fileSizeBytes_ = 0;
+  positionBytes_ = 0;
+}
+
+bool RiffReader::ReadChunkHeader(RiffChunk& chunk) {
+  uint8_t header[kChunkHeaderBytes];
+  if (Read(header, kChunkHeaderBytes) != kChunkHeaderBytes) return false;
+  chunk = RiffChunk{};
+  chunk.id = LittleEndian32(header);
+  chunk.sizeBytes = LittleEndian32(header + 4);
+  chunk.dataOffset = positionBytes_;
+  chunk.endOffset = chunk.dataOffset + static_cast<int64_t>(chunk.sizeBytes);
+  return true;
+}
+
+bool RiffReader::DescendRiff(uint32_t formType, RiffChunk& riff) {
+  if (!IsOpen()) return false;
+  for (;;) {
+    RiffChunk chunk;
+    if (!ReadChunkHeader(chunk)) return false;
+    if (chunk.id == kRiffId && chunk.sizeBytes >= 4) {
+      uint8_t form[4];
+      if (Read(form, 4) != 4) return false;
+      if (LittleEndian32(form) == formType) {
+        chunk.formType = formType;
+        chunk.dataOffset += 4;
+        riff = chunk;
+        return true;
+      }
+    }
+    if (!Seek(NextChunkOffset(chunk))) return false;
+  }
+}
+
+bool RiffReader::DescendChunk(uint32_t id, const RiffChunk& parent, RiffChunk& chunk) {
+  if (!IsOpen()) return false;
+  const int64_t searchEnd = std::min(parent.endOffset, fileSizeBytes_);
+  while (positionBytes_ + kChunkHeaderBytes <= searchEnd) {
+    RiffChunk child;
+    if (!ReadChunkHeader(child)) return false;
+    if (child.id == id) {
+      chunk = child;
+      return true;
+    }
+    if (!Seek(NextChunkOffset(child))) return false;
+  }
+  return false;
+}
+
+int64_t RiffReader::Read(void* buffer, int64_t bytes) {
+  if (!IsOpen() || bytes < 0) return -1;
+  const size_t count = std::fread(buffer, 1, static_cast<size_t>(bytes), file_);
+  positionBytes_ += static_cast<int64_t>(count);
+  if (count < static_cast<size_t>(bytes) && std::ferror(file_)) return -1;
+  return static_cast<int64_t>(count);
+}
+
+bool RiffReader::Seek(int64_t offsetBytes) {
+  if (!IsOpen() || offsetBytes < 0 || offsetBytes > fileSizeBytes_) return false;
+  if (fseeko(file_, static_cast<off_t>(offsetBytes), SEEK_SET) != 0) return false;
+  positionBytes_ = offsetBytes;
+  return true;
+}

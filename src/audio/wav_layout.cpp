@@ -1,0 +1,66 @@
+// Reading the header of a WAV file into a WavLayout (see wav_layout.h).
+#include "audio/wav_layout.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+// WAVEFORMATEX without its extra-size field: the part every WAV format
+// chunk carries.
+constexpr int64_t kMinFormatBytes = 16;
+constexpr int64_t kMaxFormatBytesRead = 18;
+
+uint16_t LittleEndian16(const uint8_t* bytes) {
+  return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+uint32_t LittleEndian32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+bool ReadFormat(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
+  RiffChunk format;
+  if (!reader.Seek(riff.dataOffset) || !reader.DescendChunk(MakeFourCC("fmt "), riff, format)) {
+    return false;
+  }
+  const int64_t wantBytes =
+      std::min<int64_t>(std::min<int64_t>(format.sizeBytes, kMaxFormatBytesRead),
+                        reader.FileSizeBytes() - format.dataOffset);
+  if (wantBytes < kMinFormatBytes) return false;
+  uint8_t bytes[kMaxFormatBytesRead] = {};
+  if (reader.Read(bytes, wantBytes) != wantBytes) return false;
+  layout.formatTag = LittleEndian16(bytes);
+  layout.channels = LittleEndian16(bytes + 2);
+  layout.samplesPerSec = LittleEndian32(bytes + 4);
+  layout.bitsPerSample = LittleEndian16(bytes + 14);
+  return layout.channels >= 1 && layout.channels <= 2 && layout.samplesPerSec > 0 &&
+         layout.samplesPerSec <= static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
+}
+
+bool FindData(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
+  RiffChunk data;
+  if (!reader.Seek(riff.dataOffset) || !reader.DescendChunk(MakeFourCC("data"), riff, data)) {
+    return false;
+  }
+  layout.dataOffsetBytes = data.dataOffset;
+  layout.dataBytes = std::min<int64_t>(data.sizeBytes, reader.FileSizeBytes() - data.dataOffset);
+  return true;
+}
+
+}  // namespace
+
+WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayout& layout) {
+  layout = WavLayout{};
+  if (!reader.Open(path)) return WavOpenResult::kCannotOpen;
+  RiffChunk riff;
+  const bool usable = reader.DescendRiff(MakeFourCC("WAVE"), riff) &&
+                      ReadFormat(reader, riff, layout) && FindData(reader, riff, layout);
+  if (!usable) {
+    reader.Close();
+    return WavOpenResult::kMalformed;
+  }
+  return WavOpenResult::kOk;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// WavLayout: what the header of a WAV file says and where its samples lie.
+//
+// OpenWavLayout opens a file with a RiffReader, finds the "WAVE" form, reads
+// the start of its "fmt " chunk in the WAVEFORMATEX layout (format tag,
+// channels, samples per second, average bytes per second, block align, bits
+// per sample, extra size) and finds its "data" chunk, whichever order the two
+// come in. It leaves the reader on the first sample byte. The data size is the
+// number of sample bytes the file really holds: a data chunk that claims more
+// than the file contains (a recording cut short) is clamped to the bytes that
+// are there. Both the probe and the PCM stream reader use it.
+#include <cstdint>
+#include <string>
+
+#include "audio/riff_reader.h"
+
+struct WavLayout {
+  uint16_t formatTag = 0;
+  uint16_t channels = 0;
+  uint32_t samplesPerSec = 0;
+  uint16_t bitsPerSample = 0;
+  int64_t dataOffsetBytes = 0;  // file offset of the first sample byte
+  int64_t dataBytes = 0;        // sample bytes present in the file
+};
+
+enum class WavOpenResult {
+  kOk,
+  kCannotOpen,  // the file cannot be opened for reading
+  kMalformed,   // no WAVE form, no "fmt " or "data" chunk, or an unusable format
+};
+
+// Opens `path` into `reader` and fills `layout`. A format is unusable when its
+// chunk is shorter than 16 bytes, it has no channel or more than two, or a
+// sample rate of 0 or above what a 32-bit signed field holds. The bits per
+// sample are not judged here. On failure the reader is closed.
+WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayout& layout);
