@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/rounding.h"
+#include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr const char* kWrongTypeText = "We can only accept mp3 and wav file";
+constexpr const char* kMp3OpenErrorText = "Error while open mp3 file";
 constexpr const char* kWavOpenErrorText = "Error while open wav file";
 constexpr const char* kFileErrorText = "File Error !";
 
@@ -41,9 +43,23 @@ std::string UpperExtension(const std::string& fileName) {
   return extension;
 }
 
-bool GetMp3FileInfo(const std::string& /*fileName*/, AudioFileInfo& info, Dialogs& /*dialogs*/) {
+bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {
   info = AudioFileInfo{};
-  return false;
+  if (SB_InitMP3(fileName.c_str(), 0) != 0) {
+    ShowFileError(dialogs, kMp3OpenErrorText);
+    return false;
+  }
+  int32_t sampleRate = 0;
+  int32_t channels = 0;
+  int32_t bitrateKbps = 0;
+  int32_t lengthMs = 0;
+  SB_GetFrameInfo(&sampleRate, &channels, &bitrateKbps, &lengthMs);
+  SB_ExitMP3();
+  info.SampleRate = sampleRate;
+  info.Channels = channels;
+  info.Bitrate = bitrateKbps;
+  info.LengthMs = lengthMs;
+  return true;
 }
 
 bool GetWavFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {

@@ -3,8 +3,9 @@
 // reader. The state is module-wide because there is one stream for the whole
 // program; every call comes from the UI thread, so nothing is locked.
 //
-// Every block is handed out in DecodeBuffer, 8192 bytes allocated once with
-// the program. A WAV stream reads only the sample bytes of its data chunk (as
+// An MP3 stream is the decoder's single stream (mp3_decoder.h); a WAV stream
+// is a RiffReader on the data chunk. Every block is handed out in DecodeBuffer, 8192 bytes
+// allocated once with the program. A WAV stream reads only the sample bytes of its data chunk (as
 // far as the file really holds them) and only whole sample frames, so chunks
 // stored after the data and a torn last frame never come out as samples.
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "app/rounding.h"
+#include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
@@ -44,6 +46,26 @@ bool OpenWavStream(const std::string& fileName, const AudioFileInfo& info, uint3
   return true;
 }
 
+bool OpenMp3Stream(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) {
+  // Start times beyond the 32-bit signed range lie past the end of any file.
+  if (SB_InitMP3(fileName.c_str(), static_cast<int32_t>(std::min<uint32_t>(startMs, INT32_MAX))) !=
+      0) {
+    return false;
+  }
+  // Blocks are read with the record's format: a file that changed since it
+  // was probed would be read as noise, so it is refused.
+  int32_t sampleRate = 0;
+  int32_t channels = 0;
+  int32_t bitrateKbps = 0;
+  int32_t lengthMs = 0;
+  SB_GetFrameInfo(&sampleRate, &channels, &bitrateKbps, &lengthMs);
+  if (sampleRate != info.SampleRate || channels != info.Channels) {
+    SB_ExitMP3();
+    return false;
+  }
+  return true;
+}
+
 bool ReadWavBlock(const AudioFileInfo& info, uint32_t& sizeBytes) {
   if (!WavFile.IsOpen() || WavBytesLeft <= 0) return false;
   const int64_t wantBytes = std::min<int64_t>(WavBytesLeft, kAudioBlockBytes);
@@ -68,6 +90,8 @@ bool OpenAudioStream(const std::string& fileName, AudioFileInfo info, uint32_t s
   StreamOpen = true;
   OpenFileType = info.FileType;
   switch (info.FileType) {
+    case AudioFileInfo::kTypeMp3:
+      return OpenMp3Stream(fileName, info, startMs);
     case AudioFileInfo::kTypeWav:
       return OpenWavStream(fileName, info, startMs);
     default:
@@ -80,6 +104,8 @@ bool ReadAudioBlock(AudioFileInfo info, uint8_t*& data, uint32_t& sizeBytes) {
   sizeBytes = 0;
   if (!StreamOpen || info.FileType != OpenFileType) return false;
   switch (info.FileType) {
+    case AudioFileInfo::kTypeMp3:
+      return SB_decodeMP3(DecodeBuffer, &sizeBytes) == 0;
     case AudioFileInfo::kTypeWav:
       return ReadWavBlock(info, sizeBytes);
     default:
@@ -92,6 +118,9 @@ void CloseAudioStream(AudioFileInfo /*info*/) {
   StreamOpen = false;
   // Close what was opened, whatever record the caller passes now.
   switch (OpenFileType) {
+    case AudioFileInfo::kTypeMp3:
+      SB_ExitMP3();
+      break;
     case AudioFileInfo::kTypeWav:
       WavFile.Close();
       WavBytesLeft = 0;

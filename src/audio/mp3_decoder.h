@@ -1,0 +1,29 @@
+#pragma once
+// The MP3 decoder interface of the audio input: four functions over one open
+// stream for the whole program, used by the probe and the PCM stream reader.
+//
+//   SB_InitMP3(path, startMs)   0: the file is open and the first sample
+//                               decoded is the sample at round(startMs / 1000
+//                               x rate) (halves to even), counted in real
+//                               audio samples; other values: failure. A
+//                               stream still open is closed first.
+//   SB_GetFrameInfo(...)        sample rate (Hz), channels, bitrate (kbit/s,
+//                               the average for VBR files) and the exact
+//                               length (ms) of the open file; 0 when a file
+//                               is open, otherwise the four values are 0.
+//   SB_decodeMP3(buffer, size)  0: a block was decoded into the 8192-byte
+//                               `buffer`; *size holds its byte count (at most
+//                               8192, whole sample frames of 16-bit signed
+//                               little-endian interleaved PCM at the reported
+//                               rate and channels). Other values: end of
+//                               stream or failure, also when no file is open.
+//   SB_ExitMP3()                closes the stream; harmless when none is open.
+//
+// UI thread only.
+#include <cstdint>
+
+int SB_InitMP3(const char* path, int32_t startMs);
+int SB_GetFrameInfo(int32_t* sampleRate, int32_t* channels, int32_t* bitrateKbps,
+                    int32_t* lengthMs);
+int SB_decodeMP3(uint8_t* buffer, uint32_t* sizeBytes);
+void SB_ExitMP3();

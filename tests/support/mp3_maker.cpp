@@ -1,0 +1,174 @@
+// Encoding test PCM with libmp3lame (test support only; the program itself
+// encodes through its own LAME layer).
+#include "support/mp3_maker.h"
+
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct LameDeleter {
+  void operator()(lame_global_flags* flags) const { lame_close(flags); }
+};
+using LamePtr = std::unique_ptr<lame_global_flags, LameDeleter>;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+using Bytes = std::vector<unsigned char>;
+
+void PutBigEndian(Bytes& out, uint32_t value, int byteCount) {
+  for (int i = byteCount - 1; i >= 0; --i)
+    out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// An ID3v2.3 tag of exactly `totalBytes` bytes: one title frame, then zero
+// padding.
+Bytes Id3v2Tag(size_t totalBytes) {
+  const std::string title = "Snipola test";
+  Bytes frame = {'T', 'I', 'T', '2'};
+  PutBigEndian(frame, static_cast<uint32_t>(title.size() + 1), 4);
+  frame.push_back(0);
+  frame.push_back(0);
+  frame.push_back(0);  // ISO-8859-1
+  frame.insert(frame.end(), title.begin(), title.end());
+  const size_t bodyBytes = std::max(totalBytes, frame.size() + 10) - 10;
+  Bytes tag = {'I', 'D', '3', 3, 0, 0};
+  for (int shift = 21; shift >= 0; shift -= 7) {
+    tag.push_back(static_cast<unsigned char>((bodyBytes >> shift) & 0x7F));  // syncsafe
+  }
+  tag.insert(tag.end(), frame.begin(), frame.end());
+  tag.resize(10 + bodyBytes, 0);
+  return tag;
+}
+
+Bytes Id3v1Tag() {
+  Bytes tag(128, 0);
+  const std::string text = "TAGSnipola test";
+  std::copy(text.begin(), text.end(), tag.begin());
+  tag[127] = 255;  // no genre
+  return tag;
+}
+
+void PutLittleEndian(Bytes& out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// An APEv2 tag with header, one "Title" item and footer.
+Bytes ApeTag() {
+  const std::string key = "Title";
+  const std::string value = "Snipola test";
+  Bytes item;
+  PutLittleEndian(item, static_cast<uint32_t>(value.size()));
+  PutLittleEndian(item, 0);
+  item.insert(item.end(), key.begin(), key.end());
+  item.push_back(0);
+  item.insert(item.end(), value.begin(), value.end());
+  const auto headerOrFooter = [&](bool header) {
+    Bytes out = {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X'};
+    PutLittleEndian(out, 2000);
+    PutLittleEndian(out, static_cast<uint32_t>(item.size() + 32));  // items + footer
+    PutLittleEndian(out, 1);
+    PutLittleEndian(out, header ? 0xA0000000u : 0x80000000u);
+    out.resize(out.size() + 8, 0);
+    return out;
+  };
+  Bytes tag = headerOrFooter(true);
+  tag.insert(tag.end(), item.begin(), item.end());
+  const Bytes footer = headerOrFooter(false);
+  tag.insert(tag.end(), footer.begin(), footer.end());
+  return tag;
+}
+
+bool Put(std::FILE* file, const unsigned char* bytes, size_t count) {
+  return count == 0 || std::fwrite(bytes, 1, count, file) == count;
+}
+
+LamePtr MakeEncoder(int sampleRate, int channels, const Mp3MakerOptions& options) {
+  LamePtr lame(lame_init());
+  if (!lame) return nullptr;
+  lame_global_flags* flags = lame.get();
+  lame_set_in_samplerate(flags, sampleRate);
+  lame_set_out_samplerate(flags, sampleRate);
+  lame_set_num_channels(flags, channels);
+  lame_set_mode(flags, channels == 1 ? MONO : JOINT_STEREO);
+  lame_set_quality(flags, options.quality);
+  if (options.vbr) {
+    lame_set_VBR(flags, vbr_default);
+    lame_set_VBR_q(flags, options.vbrQuality);
+  } else {
+    lame_set_VBR(flags, vbr_off);
+    lame_set_brate(flags, options.bitrateKbps);
+  }
+  lame_set_bWriteVbrTag(flags, options.infoTag ? 1 : 0);
+  lame_set_write_id3tag_automatic(flags, 0);
+  if (lame_init_params(flags) < 0) return nullptr;
+  return lame;
+}
+
+}  // namespace
+
+bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, int channels,
+                      const Mp3MakerOptions& options, const PcmSource& source) {
+  LamePtr lame = MakeEncoder(sampleRate, channels, options);
+  FilePtr file(std::fopen(path.c_str(), "wb"));
+  if (!lame || !file) return false;
+
+  const Bytes id3v2 = options.id3v2Bytes > 0 ? Id3v2Tag(options.id3v2Bytes) : Bytes{};
+  if (!Put(file.get(), id3v2.data(), id3v2.size())) return false;
+  const long audioStart = std::ftell(file.get());
+
+  constexpr uint32_t kChunkFrames = 8192;
+  std::vector<int16_t> pcm(static_cast<size_t>(kChunkFrames) * channels);
+  std::vector<int16_t> left(kChunkFrames);
+  Bytes mp3(static_cast<size_t>(1.25 * kChunkFrames) + 7200);
+  for (uint64_t done = 0; done < frames;) {
+    const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kChunkFrames, frames - done));
+    source(done, count, pcm.data());
+    int bytes;
+    if (channels == 2) {
+      bytes = lame_encode_buffer_interleaved(lame.get(), pcm.data(), static_cast<int>(count),
+                                             mp3.data(), static_cast<int>(mp3.size()));
+    } else {
+      std::copy(pcm.begin(), pcm.begin() + count, left.begin());
+      bytes = lame_encode_buffer(lame.get(), left.data(), nullptr, static_cast<int>(count),
+                                 mp3.data(), static_cast<int>(mp3.size()));
+    }
+    if (bytes < 0 || !Put(file.get(), mp3.data(), static_cast<size_t>(bytes))) return false;
+    done += count;
+  }
+  const int flushed = lame_encode_flush(lame.get(), mp3.data(), static_cast<int>(mp3.size()));
+  if (flushed < 0 || !Put(file.get(), mp3.data(), static_cast<size_t>(flushed))) return false;
+
+  Bytes tail;
+  if (options.apeTag) tail = ApeTag();
+  if (options.id3v1) {
+    const Bytes v1 = Id3v1Tag();
+    tail.insert(tail.end(), v1.begin(), v1.end());
+  }
+  if (!Put(file.get(), tail.data(), tail.size())) return false;
+
+  if (options.infoTag) {
+    // The Info tag replaces the placeholder frame LAME wrote first.
+    const size_t tagBytes = lame_get_lametag_frame(lame.get(), mp3.data(), mp3.size());
+    if (tagBytes == 0 || tagBytes > mp3.size()) return false;
+    if (std::fseek(file.get(), audioStart, SEEK_SET) != 0) return false;
+    if (!Put(file.get(), mp3.data(), tagBytes)) return false;
+  }
+  return std::fclose(file.release()) == 0;
+}
+
+bool WriteMp3File(const std::string& path, const std::vector<int16_t>& samples, int sampleRate,
+                  int channels, const Mp3MakerOptions& options) {
+  const uint64_t frames = samples.size() / static_cast<size_t>(channels);
+  return WriteLongMp3File(path, frames, sampleRate, channels, options,
+                          [&](uint64_t first, uint32_t count, int16_t* out) {
+                            std::copy_n(samples.begin() + static_cast<ptrdiff_t>(first * channels),
+                                        static_cast<size_t>(count) * channels, out);
+                          });
+}
