@@ -24,7 +24,7 @@ using BlockSink = std::function<bool(const uint8_t* data, uint32_t bytes)>;
 enum class PiecesResult { Done, SourceFailed, SinkFailed };
 
 // Reads, cuts, fades and hands on every block of every piece.
-PiecesResult RunPieces(const ExportJob& job, ExportHost& host, PcmSource& source,
+PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& source,
                        const BlockSink& sink) {
   const std::vector<ExportPiece> pieces =
       PlanExportPieces(job.FileInfo, job.MarkBegin, job.MarkEnd, job.ExportUnmarked);
@@ -132,12 +132,12 @@ bool CheckExportTarget(const std::string& outFileName, const std::string& source
   return true;
 }
 
-bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, PcmSource& source) {
+bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
   return job.Route == ExportRoute::Mp3 ? ExportMP3(job, host, dialogs, source)
                                        : ExportWAV(job, host, dialogs, source);
 }
 
-bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, PcmSource& source) {
+bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
   BE_CONFIG config;
   MakeExportEncoderConfig(config, job.FileInfo.SampleRate, job.FileInfo.Channels, job.BitrateKbps);
   uint32_t samplesPerChunk = 0;
@@ -187,7 +187,7 @@ bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, PcmSour
   return CommitOutput(file, job, dialogs);
 }
 
-bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, PcmSource& source) {
+bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
   OutputFile file;
   if (!file.Create(job.OutFileName)) {
     ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName));

@@ -25,7 +25,7 @@
 #include "app/tick_count.h"
 #include "audio/audio_file_info.h"
 #include "export/export_time_text.h"
-#include "export/pcm_source.h"
+#include "export/export_source.h"
 
 class Dialogs;
 
@@ -68,6 +68,6 @@ bool CheckExportTarget(const std::string& outFileName, const std::string& source
                        Dialogs& dialogs);
 
 // Runs the job's route. True when the target now holds the finished file.
-bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, PcmSource& source);
-bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, PcmSource& source);
-bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, PcmSource& source);
+bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);
+bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);
+bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);

@@ -295,7 +295,7 @@ TEST_F(ExportDialog, EncoderRefusalIsReportedWithoutClosingAndKeepsTheOldTarget)
 TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
   // A source that answers slowly lets the test act from inside the export's
   // message pump.
-  MemoryPcmSource source(MakeTestSignal(44100, 2, 44100), 2, 44100, 4096);
+  MemoryExportSource source(MakeTestSignal(44100, 2, 44100), 2, 44100, 4096);
   Tfmexport d(dialogs, &source);
   d.FileInfo = Source(AudioFileInfo::kTypeWav, 44100, 2, 1000);
   d.MarkBegin = 0;

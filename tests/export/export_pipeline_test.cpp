@@ -78,7 +78,7 @@ class ExportPipeline : public ::testing::Test {
 
 TEST_F(ExportPipeline, WavExportHoldsExactlyTheMarkedFrames) {
   const auto signal = MakeTestSignal(44100 * 3, 2, 44100);
-  MemoryPcmSource source(signal, 2, 44100, 1000);  // blocks of 250 frames
+  MemoryExportSource source(signal, 2, 44100, 1000);  // blocks of 250 frames
   const std::string out = dir.File("cut.wav");
   const auto info = Info(AudioFileInfo::kTypeWav, 44100, 2, 3000);
   ASSERT_TRUE(ExportWAV(Job(info, 1005, 2010, out, ExportRoute::Wav), host, dialogs, source));
@@ -95,7 +95,7 @@ TEST_F(ExportPipeline, WavExportHoldsExactlyTheMarkedFrames) {
 TEST_F(ExportPipeline, UnmarkedExportFadesEachPieceOnItsOwn) {
   const int rate = 8000;
   const std::vector<int16_t> signal(rate * 10, 1000);
-  MemoryPcmSource source(signal, 1, rate, 998);
+  MemoryExportSource source(signal, 1, rate, 998);
   const std::string out = dir.File("rest.wav");
   ExportJob job =
       Job(Info(AudioFileInfo::kTypeWav, rate, 1, 10000), 3000, 6000, out, ExportRoute::Wav);
@@ -124,7 +124,7 @@ TEST_F(ExportPipeline, UnmarkedExportFadesEachPieceOnItsOwn) {
 
 TEST_F(ExportPipeline, ProgressRisesToOneHundredAndMessagesRunAfterEveryBlock) {
   const std::vector<int16_t> signal(8000 * 4, 5);
-  MemoryPcmSource source(signal, 1, 8000, 16000);  // one second a block
+  MemoryExportSource source(signal, 1, 8000, 16000);  // one second a block
   ExportJob job = Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 4000), 1000, 3000, dir.File("p.wav"),
                       ExportRoute::Wav);
   job.ExportUnmarked = true;
@@ -139,7 +139,7 @@ TEST_F(ExportPipeline, ProgressRisesToOneHundredAndMessagesRunAfterEveryBlock) {
 
 TEST_F(ExportPipeline, TimeTextFollowsTheClockInTheRoutesWords) {
   const std::vector<int16_t> signal(8000 * 8, 5);
-  MemoryPcmSource source(signal, 1, 8000, 8000);  // 4000 frames a block
+  MemoryExportSource source(signal, 1, 8000, 8000);  // 4000 frames a block
   ExportJob job = Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 8000), 0, 8000, dir.File("t.wav"),
                       ExportRoute::Wav);
   host.tickStepMs = 1000;
@@ -153,7 +153,7 @@ TEST_F(ExportPipeline, TimeTextFollowsTheClockInTheRoutesWords) {
 }
 
 TEST_F(ExportPipeline, EndlessEmptyBlocksEndThePiece) {
-  MemoryPcmSource source({}, 2, 44100);
+  MemoryExportSource source({}, 2, 44100);
   source.endlessEmptyBlocks = true;
   const std::string out = dir.File("empty.wav");
   ASSERT_TRUE(
@@ -165,7 +165,7 @@ TEST_F(ExportPipeline, EndlessEmptyBlocksEndThePiece) {
 
 TEST_F(ExportPipeline, UnmarkedFromTheStartOpensAndClosesAnEmptyFirstPiece) {
   const std::vector<int16_t> signal(8000 * 2, 9);
-  MemoryPcmSource source(signal, 1, 8000, 16000);
+  MemoryExportSource source(signal, 1, 8000, 16000);
   ExportJob job = Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 2000), 0, 1000, dir.File("u.wav"),
                       ExportRoute::Wav);
   job.ExportUnmarked = true;
@@ -177,7 +177,7 @@ TEST_F(ExportPipeline, UnmarkedFromTheStartOpensAndClosesAnEmptyFirstPiece) {
 }
 
 TEST_F(ExportPipeline, MarksSpanningTheFileGiveEmptyOutputsAndNoProgress) {
-  MemoryPcmSource source(std::vector<int16_t>(44100 * 2, 1), 2, 44100);
+  MemoryExportSource source(std::vector<int16_t>(44100 * 2, 1), 2, 44100);
   ExportJob job = Job(Info(AudioFileInfo::kTypeWav, 44100, 2, 1000), 0, 1000, dir.File("e.wav"),
                       ExportRoute::Wav);
   job.ExportUnmarked = true;
@@ -193,7 +193,7 @@ TEST_F(ExportPipeline, MarksSpanningTheFileGiveEmptyOutputsAndNoProgress) {
 
 TEST_F(ExportPipeline, Mp3StreamHoldsExactlyTheMarkedSamples) {
   const auto signal = MakeTestSignal(44100 * 3, 2, 44100);
-  MemoryPcmSource source(signal, 2, 44100, 3000);
+  MemoryExportSource source(signal, 2, 44100, 3000);
   const std::string out = dir.File("cut.mp3");
   ExportJob job =
       Job(Info(AudioFileInfo::kTypeWav, 44100, 2, 3000), 250, 2777, out, ExportRoute::Mp3);
@@ -204,7 +204,7 @@ TEST_F(ExportPipeline, Mp3StreamHoldsExactlyTheMarkedSamples) {
 
 TEST_F(ExportPipeline, Mp3ChunkCarriesAcrossTheTwoPiecesOfAnUnmarkedExport) {
   const auto signal = MakeTestSignal(22050 * 3, 1, 22050);
-  MemoryPcmSource source(signal, 1, 22050, 1234);
+  MemoryExportSource source(signal, 1, 22050, 1234);
   const std::string out = dir.File("rest.mp3");
   ExportJob job =
       Job(Info(AudioFileInfo::kTypeWav, 22050, 1, 3000), 333, 2500, out, ExportRoute::Mp3);
@@ -224,7 +224,7 @@ TEST_F(ExportPipeline, Mp3ChunkCarriesAcrossTheTwoPiecesOfAnUnmarkedExport) {
 }
 
 TEST_F(ExportPipeline, EncoderThatRefusesTheSourceIsReportedAndCreatesNothing) {
-  MemoryPcmSource source(std::vector<int16_t>(1000, 1), 2, 96000);
+  MemoryExportSource source(std::vector<int16_t>(1000, 1), 2, 96000);
   const std::string out = dir.File("x.mp3");
   ExportJob job = Job(Info(AudioFileInfo::kTypeWav, 96000, 2, 1000), 0, 500, out, ExportRoute::Mp3);
   EXPECT_FALSE(ExportMP3(job, host, dialogs, source));
@@ -234,7 +234,7 @@ TEST_F(ExportPipeline, EncoderThatRefusesTheSourceIsReportedAndCreatesNothing) {
 }
 
 TEST_F(ExportPipeline, UnreadableSourceIsReportedAndLeavesNoFile) {
-  MemoryPcmSource source({}, 2, 44100);
+  MemoryExportSource source({}, 2, 44100);
   source.failOpen = true;
   const std::string out = dir.File("x.wav");
   EXPECT_FALSE(
@@ -256,7 +256,7 @@ TEST_P(ExportFailure, FullDiskKeepsTheOldTargetAndLeavesNoPartialFile) {
   const std::string out = dir.File("old" + Extension());
   WriteWavFile(out, 8000, 1, std::vector<int16_t>(100, 42));
   const auto before = ReadFileBytes(out);
-  MemoryPcmSource source(MakeTestSignal(44100 * 20, 2, 44100), 2, 44100);
+  MemoryExportSource source(MakeTestSignal(44100 * 20, 2, 44100), 2, 44100);
   bool ok;
   {
     FileSizeLimit limit(40 * 1024);
@@ -284,7 +284,7 @@ TEST_P(ExportFailure, UnwritableFolderKeepsTheOldTargetAndSaysSo) {
       [&] {
         ScriptedDialogs childDialogs;
         RecordingHost childHost;
-        MemoryPcmSource source(std::vector<int16_t>(8000, 1), 1, 8000);
+        MemoryExportSource source(std::vector<int16_t>(8000, 1), 1, 8000);
         if (!CheckExportTarget(out, "memory.wav", childDialogs)) return 2;
         const bool ok =
             RunExport(Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 1000), 0, 1000, out, route),
@@ -298,7 +298,7 @@ TEST_P(ExportFailure, UnwritableFolderKeepsTheOldTargetAndSaysSo) {
       [&] {
         ScriptedDialogs childDialogs;
         RecordingHost childHost;
-        MemoryPcmSource source(std::vector<int16_t>(8000, 1), 1, 8000);
+        MemoryExportSource source(std::vector<int16_t>(8000, 1), 1, 8000);
         const bool ok =
             RunExport(Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 1000), 0, 1000, out, route),
                       childHost, childDialogs, source);

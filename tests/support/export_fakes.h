@@ -18,9 +18,9 @@
 #include "app/rounding.h"
 #include "export/export_pipeline.h"
 
-class MemoryPcmSource : public PcmSource {
+class MemoryExportSource : public ExportSource {
  public:
-  MemoryPcmSource(std::vector<int16_t> samples, int channels, int sampleRate,
+  MemoryExportSource(std::vector<int16_t> samples, int channels, int sampleRate,
                   uint32_t blockBytes = 8192)
       : samples_(std::move(samples)),
         channels_(channels),

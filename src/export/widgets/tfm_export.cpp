@@ -42,7 +42,7 @@ void PaintOnSkin(QWidget* widget) {
 
 }  // namespace
 
-Tfmexport::Tfmexport(Dialogs& dialogs, PcmSource* source, QWidget* parent)
+Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       dialogs_(dialogs),
       source_(source ? source : &streamSource_) {

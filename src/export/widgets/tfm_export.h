@@ -33,7 +33,7 @@ class Tfmexport : public QDialog, private ExportHost {
 
  public:
   // `source` defaults to the program's stream reader.
-  explicit Tfmexport(Dialogs& dialogs, PcmSource* source = nullptr, QWidget* parent = nullptr);
+  explicit Tfmexport(Dialogs& dialogs, ExportSource* source = nullptr, QWidget* parent = nullptr);
   ~Tfmexport() override;
 
   // Export state, copied in by the main window before the dialog is shown.
@@ -94,8 +94,8 @@ class Tfmexport : public QDialog, private ExportHost {
   void ProcessMessages() override;
 
   Dialogs& dialogs_;
-  PcmSource* source_;
-  StreamPcmSource streamSource_;
+  ExportSource* source_;
+  StreamExportSource streamSource_;
   bool draggingWindow_ = false;
   QPoint windowDragCursor_;
   QPoint windowDragTopLeft_;

@@ -1,6 +1,6 @@
 #pragma once
-// PcmSource: where an export reads its PCM from. The program reads through the
-// single stream of mp3io (StreamPcmSource); tests put scripted sources in its
+// ExportSource: where an export reads its PCM from. The program reads through the
+// single stream of mp3io (StreamExportSource); tests put scripted sources in its
 // place to reach cases a real file cannot produce (endless empty blocks).
 //
 // Same contract as the stream: Open, Read until false or enough, Close. A
@@ -10,9 +10,9 @@
 
 #include "audio/audio_file_info.h"
 
-class PcmSource {
+class ExportSource {
  public:
-  virtual ~PcmSource() = default;
+  virtual ~ExportSource() = default;
   virtual bool Open(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) = 0;
   virtual bool Read(uint8_t*& data, uint32_t& bytes) = 0;
   virtual void Close() = 0;
@@ -20,7 +20,7 @@ class PcmSource {
 
 // The program's stream reader (OpenAudioStream, ReadAudioBlock,
 // CloseAudioStream).
-class StreamPcmSource : public PcmSource {
+class StreamExportSource : public ExportSource {
  public:
   bool Open(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) override;
   bool Read(uint8_t*& data, uint32_t& bytes) override;
