@@ -26,13 +26,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int argc = 1;
-char arg0[] = "export_dialog_widget_test";
-char* argv[] = {arg0, nullptr};
-QApplication& App() {
-  static QApplication app(argc, argv);
-  return app;
-}
+// One application for the whole run, created before the first test and
+// destroyed after the last while everything it refers to still exists.
+class QtApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    // Widget tests never need a display, however they are started.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char arg0_[32] = "export_dialog_widget_test";
+  char* argv_[2] = {arg0_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const auto* const kQtApplication =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 AudioFileInfo Source(int type, int rate, int channels = 2, int lengthMs = 2000) {
   AudioFileInfo info;
@@ -52,8 +65,6 @@ QStringList Items(const QComboBox* box) {
 
 class ExportDialog : public ::testing::Test {
  protected:
-  void SetUp() override { App(); }
-
   // A dialog over a real 2-second WAV source, shown (FormShow has run).
   std::unique_ptr<Tfmexport> Open(const AudioFileInfo& info = Source(AudioFileInfo::kTypeWav,
                                                                      44100)) {
@@ -193,6 +204,7 @@ TEST_F(ExportDialog, CloseCrossAndCancelCloseUnlessExporting) {
 }
 
 struct FadeBoxCase {
+  const char* name;
   const char* fadeIn;
   const char* fadeOut;
   const char* message;
@@ -219,11 +231,14 @@ const char* kDigitsOnly = "Please input number in the fade-in and fade-out secon
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, GoChecks,
-    ::testing::Values(
-        FadeBoxCase{"-1", "1", kDigitsOnly, "Error"}, FadeBoxCase{"1", "1.5", kDigitsOnly, "Error"},
-        FadeBoxCase{" 1", "1", kDigitsOnly, "Error"}, FadeBoxCase{"", "x", kDigitsOnly, "Error"},
-        FadeBoxCase{"", "1", "'' is not a valid integer value.", "Snipola"},
-        FadeBoxCase{"1", "99999999999", "'99999999999' is not a valid integer value.", "Snipola"}));
+    ::testing::Values(FadeBoxCase{"MinusSign", "-1", "1", kDigitsOnly, "Error"},
+                      FadeBoxCase{"DecimalPoint", "1", "1.5", kDigitsOnly, "Error"},
+                      FadeBoxCase{"LeadingBlank", " 1", "1", kDigitsOnly, "Error"},
+                      FadeBoxCase{"DigitCheckBeforeConversion", "", "x", kDigitsOnly, "Error"},
+                      FadeBoxCase{"Empty", "", "1", "'' is not a valid integer value.", "Snipola"},
+                      FadeBoxCase{"TooLarge", "1", "99999999999",
+                                  "'99999999999' is not a valid integer value.", "Snipola"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExportDialog, LeadingZerosAreAcceptedAndCancellingTheSaveDialogKeepsItFresh) {
   auto d = Open();

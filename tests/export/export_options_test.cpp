@@ -48,6 +48,7 @@ TEST(BitrateOfItem, AsOriginIsTheSourceBitrate) {
 }
 
 struct FadeCase {
+  std::string name;
   std::string text;
   bool digitsOnly;
   std::optional<int32_t> seconds;
@@ -60,13 +61,15 @@ TEST_P(FadeBox, ChecksAndConverts) {
   EXPECT_EQ(FadeSecondsOf(GetParam().text), GetParam().seconds);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, FadeBox,
-                         ::testing::Values(FadeCase{"007", true, 7}, FadeCase{"0", true, 0},
-                                           FadeCase{"-1", false, {}}, FadeCase{"1.5", false, {}},
-                                           FadeCase{" 1", false, {}}, FadeCase{"", true, {}},
-                                           FadeCase{"2147483647", true, 2147483647},
-                                           FadeCase{"2147483648", true, {}},
-                                           FadeCase{"99999999999999999999", true, {}}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FadeBox,
+    ::testing::Values(FadeCase{"LeadingZeros", "007", true, 7}, FadeCase{"Zero", "0", true, 0},
+                      FadeCase{"Negative", "-1", false, {}}, FadeCase{"Fraction", "1.5", false, {}},
+                      FadeCase{"LeadingBlank", " 1", false, {}}, FadeCase{"Empty", "", true, {}},
+                      FadeCase{"Int32Max", "2147483647", true, 2147483647},
+                      FadeCase{"AboveInt32", "2147483648", true, {}},
+                      FadeCase{"FarAboveInt64", "99999999999999999999", true, {}}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(WithDefaultExtension, AppendsOnlyWhenTheNameHasNone) {
   EXPECT_EQ(WithDefaultExtension("/music/piece", true), "/music/piece.mp3");

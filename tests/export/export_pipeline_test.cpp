@@ -311,7 +311,10 @@ TEST_P(ExportFailure, UnwritableFolderKeepsTheOldTargetAndSaysSo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, ExportFailure,
-                         ::testing::Values(ExportRoute::Mp3, ExportRoute::Wav));
+                         ::testing::Values(ExportRoute::Mp3, ExportRoute::Wav),
+                         [](const auto& info) {
+                           return std::string(info.param == ExportRoute::Mp3 ? "Mp3" : "Wav");
+                         });
 
 TEST(CheckExportTarget, RefusesTheSourceUnderAnySpelling) {
   TempDir dir;

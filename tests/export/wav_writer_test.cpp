@@ -88,7 +88,11 @@ TEST_P(WavWriterFormat, FormatFieldsFollowTheSource) {
 INSTANTIATE_TEST_SUITE_P(Sources, WavWriterFormat,
                          ::testing::Values(FormatCase{22050, 1, 44100, 2},
                                            FormatCase{44100, 2, 176400, 4},
-                                           FormatCase{48000, 2, 192000, 4}));
+                                           FormatCase{48000, 2, 192000, 4}),
+                         [](const auto& info) {
+                           return "Rate" + std::to_string(info.param.rate) + "Channels" +
+                                  std::to_string(info.param.channels);
+                         });
 
 TEST(RiffWriter, OddChunkIsPaddedAndTheParentCountsThePad) {
   TempDir dir;
