@@ -1,7 +1,9 @@
-// Program entry of snipola-cli.
-#include <cstdio>
+// Program entry of snipola-cli: hands the arguments to the command table.
+#include <iostream>
 
-int main() {
-  std::puts("snipola-cli");
-  return 0;
+#include "app/cli_command.h"
+
+int main(int argc, char** argv) {
+  const CliArgs args(argv + 1, argv + argc);
+  return RunCli(args, std::cout, std::cerr);
 }

@@ -1,0 +1,69 @@
+// The command table of snipola-cli and its dispatcher: help, usage errors,
+// and handing each command its own arguments.
+#include "app/cli_command.h"
+
+#include <iomanip>
+#include <string_view>
+
+#include "app/cli_info.h"
+
+namespace {
+
+struct CliCommand {
+  std::string_view name;
+  std::string_view arguments;  // shown after the name in the help
+  std::string_view summary;
+  // Null for a command this build does not carry yet.
+  int (*run)(const CliArgs& args, std::ostream& out, std::ostream& err);
+};
+
+constexpr CliCommand kCommands[] = {
+    {"info", "FILE", "describe an MP3 or WAV file (five lines, see below)", &RunInfoCommand},
+    {"cut", "...", "cut a piece out of an MP3 or WAV file into a new file", nullptr},
+};
+
+void PrintHelp(std::ostream& out) {
+  out << "usage: snipola-cli COMMAND [ARGUMENTS]\n"
+         "       snipola-cli --help\n"
+         "\n"
+         "Inspects and cuts MP3 and WAV files.\n"
+         "\n"
+         "commands:\n";
+  for (const CliCommand& command : kCommands) {
+    const std::string call = std::string(command.name) + " " + std::string(command.arguments);
+    out << "  " << std::left << std::setw(12) << call << command.summary << '\n';
+  }
+  out << "\n"
+         "info prints exactly five lines:\n"
+         "  type: MP3 or WAV\n"
+         "  sample_rate: <Hz>\n"
+         "  channels: <1 or 2>\n"
+         "  bitrate_kbps: <kbit/s; the average for VBR MP3>\n"
+         "  length_ms: <milliseconds>\n"
+         "\n"
+         "exit status: 0 done, 1 the file could not be used (the reason goes to standard\n"
+         "error), 2 a usage error.\n";
+}
+
+}  // namespace
+
+int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    PrintHelp(err);
+    return kCliUsageError;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintHelp(out);
+    return kCliOk;
+  }
+  for (const CliCommand& command : kCommands) {
+    if (args[0] != command.name) continue;
+    if (command.run == nullptr) {
+      err << "snipola-cli: the " << command.name << " command is not part of this build\n";
+      return kCliUsageError;
+    }
+    return command.run(CliArgs(args.begin() + 1, args.end()), out, err);
+  }
+  err << "snipola-cli: unknown command '" << args[0] << "' (see snipola-cli --help)\n";
+  return kCliUsageError;
+}

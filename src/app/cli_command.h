@@ -1,0 +1,18 @@
+#pragma once
+// The commands of snipola-cli. Each command is a function that takes its own
+// arguments (the words after the command name) and the two output streams,
+// and returns the process exit code: 0 done, 1 the file could not be used or
+// written, 2 a usage error. RunCli picks the command from the table in
+// cli_command.cpp; a new command is one more row there.
+#include <ostream>
+#include <string>
+#include <vector>
+
+using CliArgs = std::vector<std::string>;
+
+inline constexpr int kCliOk = 0;
+inline constexpr int kCliFileError = 1;
+inline constexpr int kCliUsageError = 2;
+
+// Runs snipola-cli with the words after the program name.
+int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err);
