@@ -67,8 +67,13 @@ bool OutputFile::Create(const std::string& targetPath) {
   // A hidden name in the same folder, so the final rename never crosses file
   // systems; O_EXCL guarantees that no existing file is touched.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = "." + target.filename().string() + ".snipola-" +
-                             std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".part";
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".snipola-";
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(counter++);
+    name += ".part";
     const std::string candidate = (folder / name).string();
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
