@@ -3,7 +3,6 @@
 #include "audio/mpg123_decoder.h"
 
 #include <mpg123.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +11,7 @@
 #include <mutex>
 
 #include "app/rounding.h"
+#include "audio/buffered_file.h"
 
 namespace {
 
@@ -50,6 +50,14 @@ int64_t TrailingTagBytes(const std::string& path, int64_t fileBytes) {
   return std::min(tagBytes, fileBytes);
 }
 
+mpg123_ssize_t ReadCallback(void* file, void* out, size_t bytes) {
+  return static_cast<BufferedFile*>(file)->Read(out, bytes);
+}
+
+off_t SeekCallback(void* file, off_t offset, int whence) {
+  return static_cast<BufferedFile*>(file)->Seek(offset, whence);
+}
+
 }  // namespace
 
 Mpg123Decoder::Mpg123Decoder() = default;
@@ -62,6 +70,7 @@ void Mpg123Decoder::Close() {
     mpg123_delete(handle_);
   }
   handle_ = nullptr;
+  file_.reset();
   facts_ = {};
   atEnd_ = false;
 }
@@ -70,7 +79,8 @@ bool Mpg123Decoder::Open(const std::string& path) {
   Close();
   InitLibraryOnce();
   struct stat status {};
-  if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  file_ = BufferedFile::Open(path, status);
+  if (!file_) return false;
   const FileIdentity file{
       path, static_cast<int64_t>(status.st_size),
       static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
@@ -78,7 +88,10 @@ bool Mpg123Decoder::Open(const std::string& path) {
 
   int error = MPG123_OK;
   handle_ = mpg123_new(nullptr, &error);
-  if (handle_ == nullptr) return false;
+  if (handle_ == nullptr) {
+    Close();
+    return false;
+  }
   // Positions must be real samples: gapless on; never the flags that skip
   // the Info tag or guess positions.
   bool ready =
@@ -94,7 +107,13 @@ bool Mpg123Decoder::Open(const std::string& path) {
     ready = mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) ==
             MPG123_OK;
   }
-  if (!ready || mpg123_open(handle_, path.c_str()) != MPG123_OK || !ReadFacts(file)) {
+  // The library reads through our buffered file; we keep owning it (no
+  // cleanup callback), so it is closed exactly once, in Close().
+  ready =
+      ready &&
+      mpg123_replace_reader_handle(handle_, &ReadCallback, &SeekCallback, nullptr) == MPG123_OK &&
+      mpg123_open_handle(handle_, file_.get()) == MPG123_OK && ReadFacts(file);
+  if (!ready) {
     Close();
     return false;
   }
