@@ -24,8 +24,8 @@
 
 #include "app/tick_count.h"
 #include "audio/audio_file_info.h"
-#include "export/export_time_text.h"
 #include "export/export_source.h"
+#include "export/export_time_text.h"
 
 class Dialogs;
 

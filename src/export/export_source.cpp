@@ -4,7 +4,7 @@
 #include "audio/mp3io.h"
 
 bool StreamExportSource::Open(const std::string& fileName, const AudioFileInfo& info,
-                           uint32_t startMs) {
+                              uint32_t startMs) {
   info_ = info;
   return OpenAudioStream(fileName, info, startMs);
 }

@@ -21,7 +21,7 @@
 class MemoryExportSource : public ExportSource {
  public:
   MemoryExportSource(std::vector<int16_t> samples, int channels, int sampleRate,
-                  uint32_t blockBytes = 8192)
+                     uint32_t blockBytes = 8192)
       : samples_(std::move(samples)),
         channels_(channels),
         sampleRate_(sampleRate),
