@@ -16,7 +16,7 @@
 #include <filesystem>
 
 #include "export/widgets/export_command.h"
-#include "export/widgets/image_button.h"
+#include "ui/transparent_button.h"
 #include "export/widgets/tfm_export.h"
 #include "support/export_fakes.h"
 #include "support/scripted_dialogs.h"
@@ -141,8 +141,8 @@ TEST_F(ExportDialog, ControlsSitAtTheirPlacesWithTheirTexts) {
   EXPECT_FALSE(d->cbfadeout->isChecked());
   EXPECT_TRUE(d->rbmp3->isChecked());
   EXPECT_EQ(d->progressbar->maximum(), 100);
-  EXPECT_EQ(d->tbok->imageIndex(), 10);
-  EXPECT_EQ(d->tbcancel->imageIndex(), 12);
+  EXPECT_EQ(d->tbok->ImageIndex(), 10);
+  EXPECT_EQ(d->tbcancel->ImageIndex(), 12);
   EXPECT_TRUE(Fresh(*d));
 }
 
@@ -176,11 +176,11 @@ TEST_F(ExportDialog, HoverRaisesTheImageIndexAndLeavingLowersIt) {
   QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(d->tbcancel, &enter);
-  EXPECT_EQ(d->tbcancel->imageIndex(), 13);
+  EXPECT_EQ(d->tbcancel->ImageIndex(), 13);
   QApplication::sendEvent(d->tbcancel, &leave);
-  EXPECT_EQ(d->tbcancel->imageIndex(), 12);
+  EXPECT_EQ(d->tbcancel->ImageIndex(), 12);
   QApplication::sendEvent(d->tbok, &enter);
-  EXPECT_EQ(d->tbok->imageIndex(), 11);
+  EXPECT_EQ(d->tbok->ImageIndex(), 11);
 }
 
 TEST_F(ExportDialog, CloseCrossAndCancelCloseUnlessExporting) {

@@ -16,8 +16,8 @@
 #include "app/tick_count.h"
 #include "export/export_options.h"
 #include "export/widgets/export_skin.h"
-#include "export/widgets/image_button.h"
 #include "ui/dialogs.h"
+#include "ui/transparent_button.h"
 
 namespace {
 
@@ -118,17 +118,16 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   progressbar->setTextVisible(false);
   progressbar->hide();
 
-  tbok = new ImageButton(this);
+  // Both buttons show the next face of the list while the pointer is over them.
+  tbok = new TTransparentButton(this, kGoImage, "Go");
   tbok->setObjectName("tbok");
   tbok->setGeometry(169, 165, 20, 20);
-  tbok->setImageIndex(kGoImage);
-  tbok->setToolTip("Go");
+  tbok->SetHoverImages(true);
 
-  tbcancel = new ImageButton(this);
+  tbcancel = new TTransparentButton(this, kCancelImage, "Cancel");
   tbcancel->setObjectName("tbcancel");
   tbcancel->setGeometry(201, 165, 20, 20);
-  tbcancel->setImageIndex(kCancelImage);
-  tbcancel->setToolTip("Cancel");
+  tbcancel->SetHoverImages(true);
 
   lbTime = new QLabel(this);
   lbTime->setObjectName("lbTime");
@@ -139,10 +138,6 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   connect(cbExportUnmarked, &QCheckBox::clicked, this, [this] { cbExportUnmarkedClick(); });
   connect(tbok, &QAbstractButton::clicked, this, [this] { tbokClick(); });
   connect(tbcancel, &QAbstractButton::clicked, this, [this] { tbcancelClick(); });
-  for (ImageButton* button : {tbok, tbcancel}) {
-    connect(button, &ImageButton::mouseEnter, this, [this, button] { tbokMouseEnter(button); });
-    connect(button, &ImageButton::mouseExit, this, [this, button] { tbokMouseExit(button); });
-  }
 
   // FormCreate.
   lbTime->setText(QString());
@@ -171,14 +166,6 @@ void Tfmexport::cbExportUnmarkedClick() {
   cbfadeout->setChecked(false);
 }
 
-void Tfmexport::tbokMouseEnter(ImageButton* button) {
-  button->setImageIndex(button->imageIndex() + 1);
-}
-
-void Tfmexport::tbokMouseExit(ImageButton* button) {
-  button->setImageIndex(button->imageIndex() - 1);
-}
-
 void Tfmexport::tbcancelClick() {
   if (!Exporting) close();
 }
@@ -201,18 +188,16 @@ void Tfmexport::Image1MouseDown(int x, int y, const QPoint& globalPos) {
     return;
   }
   if (y < kTitleStripHeight) {
-    draggingWindow_ = true;
-    windowDragCursor_ = globalPos;
-    windowDragTopLeft_ = pos();
+    drag_.Press(globalPos, pos());
   }
 }
 
 void Tfmexport::Image1MouseMove(const QPoint& globalPos) {
-  if (!draggingWindow_) return;
-  move(globalPos - windowDragCursor_ + windowDragTopLeft_);
+  if (!drag_.DraggingWindow) return;
+  move(drag_.TargetFor(globalPos));
 }
 
-void Tfmexport::Image1MouseUp() { draggingWindow_ = false; }
+void Tfmexport::Image1MouseUp() { drag_.Release(); }
 
 bool Tfmexport::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image1) {

@@ -17,6 +17,7 @@
 
 #include "audio/audio_file_info.h"
 #include "export/export_pipeline.h"
+#include "ui/window_drag.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,7 @@ class QLineEdit;
 class QProgressBar;
 class QRadioButton;
 class Dialogs;
-class ImageButton;
+class TTransparentButton;
 
 class Tfmexport : public QDialog, private ExportHost {
   Q_OBJECT
@@ -62,8 +63,8 @@ class Tfmexport : public QDialog, private ExportHost {
   QLineEdit* Edit2;
   QLabel* Label2;
   QProgressBar* progressbar;
-  ImageButton* tbok;
-  ImageButton* tbcancel;
+  TTransparentButton* tbok;
+  TTransparentButton* tbcancel;
   QLabel* lbTime;
 
   // Handlers.
@@ -84,8 +85,6 @@ class Tfmexport : public QDialog, private ExportHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void tbokMouseEnter(ImageButton* button);
-  void tbokMouseExit(ImageButton* button);
   void ShowExportLook();
 
   // ExportHost.
@@ -96,7 +95,5 @@ class Tfmexport : public QDialog, private ExportHost {
   Dialogs& dialogs_;
   ExportSource* source_;
   StreamExportSource streamSource_;
-  bool draggingWindow_ = false;
-  QPoint windowDragCursor_;
-  QPoint windowDragTopLeft_;
+  WindowDrag drag_;
 };
