@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/application_error.h"
 #include "app/ini_file.h"
 #include "ui/dialogs.h"
 
@@ -98,7 +99,7 @@ bool SaveSettings(const std::string& iniPath, const DisplaySettings& settings, D
                                       {{kPresentWithSecondKey, settings.UseSecond ? "1" : "0"},
                                        {kShowSpecKey, settings.ShowSpec ? "1" : "0"}});
   if (!written) {
-    dialogs.ShowMessage("Unable to write to " + iniPath, kApplicationTitle, MessageIcon::Error);
+    ShowApplicationError(dialogs, "Unable to write to " + iniPath);
   }
   return written;
 }

@@ -146,7 +146,7 @@ TEST(Settings, UnwritableFileReportsTheFullPathAndChangesNothing) {
   const std::string path = dir.File("blocker") + "/set.ini";
   EXPECT_FALSE(SaveSettings(path, {false, true}, dialogs));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + path);
+  EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + path + ".");
   EXPECT_EQ(dialogs.messages[0].caption, "Snipola");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(ReadText(dir.File("blocker")), "not a folder");

@@ -382,7 +382,7 @@ TEST_F(TfmMainTest, UnwritableSettingsAreReportedAtDestruction) {
   window = std::make_unique<TfmMain>(dialogs, options);
   window.reset();
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + dir.File("blocker") + "/set.ini");
+  EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + dir.File("blocker") + "/set.ini.");
   EXPECT_EQ(dialogs.messages[0].caption, "Snipola");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
 }
