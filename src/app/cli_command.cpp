@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/cli_info.h"
+#include "export/cli_cut.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ struct CliCommand {
 
 constexpr CliCommand kCommands[] = {
     {"info", "FILE", "describe an MP3 or WAV file (five lines, see below)", &RunInfoCommand},
-    {"cut", "...", "cut a piece out of an MP3 or WAV file into a new file", nullptr},
+    {"cut", "IN -o OUT", "cut a piece out of an MP3 or WAV file (cut --help)", &RunCutCommand},
 };
 
 void PrintHelp(std::ostream& out) {
@@ -31,7 +32,7 @@ void PrintHelp(std::ostream& out) {
          "commands:\n";
   for (const CliCommand& command : kCommands) {
     const std::string call = std::string(command.name) + " " + std::string(command.arguments);
-    out << "  " << std::left << std::setw(12) << call << command.summary << '\n';
+    out << "  " << std::left << std::setw(15) << call << command.summary << '\n';
   }
   out << "\n"
          "info prints exactly five lines:\n"

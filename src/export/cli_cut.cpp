@@ -1,0 +1,350 @@
+// snipola-cli cut: arguments, checks and the progress bar around the export
+// pipeline; see cli_cut.h.
+#include "export/cli_cut.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <iostream>
+#include <limits>
+#include <vector>
+
+#include "app/stderr_dialogs.h"
+#include "app/tick_count.h"
+#include "audio/mp3io.h"
+#include "export/export_options.h"
+#include "export/export_pipeline.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: snipola-cli cut IN -o OUT [--begin T] [--end T] [--unmarked]\n"
+    "                          [--format mp3|wav] [--bitrate KBPS|origin]\n"
+    "                          [--fade-in S] [--fade-out S]\n";
+
+void PrintHelp(std::ostream& out) {
+  out << kUsage
+      << "\n"
+         "Cuts the piece between --begin and --end out of the MP3 or WAV file IN and\n"
+         "writes it to OUT as MP3 (constant bitrate) or 16-bit WAV. OUT is replaced\n"
+         "only when the export succeeds; IN itself is never overwritten.\n"
+         "\n"
+         "options:\n"
+         "  -o, --output OUT   the file to write (required)\n"
+         "  --begin T          start of the piece (default 0)\n"
+         "  --end T            end of the piece (default: the end of IN)\n"
+         "                     T is whole milliseconds (183456) or [[h:]m:]s[.mmm]\n"
+         "                     (3:03.456); both marks are clamped into the file\n"
+         "  --unmarked         export everything outside the piece instead: the part\n"
+         "                     before --begin followed by the part after --end\n"
+         "  --format mp3|wav   the output format (default: OUT's extension, .mp3 or\n"
+         "                     .wav in any letter case)\n"
+         "  --bitrate KBPS     MP3 bitrate: 32 40 56 64 80 96 112 128 160, and 192 224\n"
+         "                     256 320 for 44100 Hz sources; 'origin' keeps an MP3\n"
+         "                     source's bitrate (default: origin for MP3, else 128)\n"
+         "  --fade-in S        fade in over the first S whole seconds of each piece\n"
+         "  --fade-out S       fade out over the last S whole seconds (0: no fade)\n"
+         "  -h, --help         show this help\n"
+         "\n"
+         "examples:\n"
+         "  snipola-cli cut talk.mp3 -o intro.mp3 --end 1:30\n"
+         "  snipola-cli cut song.wav -o chorus.mp3 --begin 1:02.250 --end 1:47 --bitrate 192\n"
+         "  snipola-cli cut song.mp3 -o rest.wav --begin 60000 --end 90000 --unmarked\n"
+         "  snipola-cli cut song.mp3 -o piece.mp3 --begin 0:10 --end 40.5 --fade-in 2 --fade-out "
+         "3\n"
+         "\n"
+         "exit status: 0 done, 1 the export failed (the reason goes to standard error),\n"
+         "2 a usage error.\n";
+}
+
+int UsageError(std::ostream& err, const std::string& message) {
+  err << "snipola-cli cut: " << message << '\n' << kUsage;
+  return kCliUsageError;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::optional<int64_t> DigitsValue(const std::string& text, size_t maxDigits = 12) {
+  if (text.empty() || text.size() > maxDigits) return std::nullopt;
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// The progress bar on a terminal: redrawn in place when the percentage or the
+// time text changes.
+class CliHost : public ExportHost {
+ public:
+  CliHost(std::ostream& err, bool show) : err_(err), show_(show) {}
+  ~CliHost() override {
+    if (drawn_) err_ << '\n' << std::flush;
+  }
+
+  void SetProgress(int percent) override {
+    if (percent == percent_) return;
+    percent_ = percent;
+    Draw();
+  }
+  void SetTimeText(const std::string& text) override {
+    timeText_ = text;
+    Draw();
+  }
+  void ProcessMessages() override {}
+
+ private:
+  void Draw() {
+    if (!show_) return;
+    constexpr int kWidth = 30;
+    const int filled = std::clamp(percent_, 0, 100) * kWidth / 100;
+    err_ << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, '-') << "] "
+         << (percent_ < 10    ? "  "
+             : percent_ < 100 ? " "
+                              : "")
+         << percent_ << "%  " << timeText_ << "\x1b[K" << std::flush;
+    drawn_ = true;
+  }
+
+  std::ostream& err_;
+  bool show_;
+  bool drawn_ = false;
+  int percent_ = -1;
+  std::string timeText_;
+};
+
+struct CutArguments {
+  std::string in;
+  std::string out;
+  std::optional<std::string> begin;
+  std::optional<std::string> end;
+  bool unmarked = false;
+  std::optional<std::string> format;
+  std::optional<std::string> bitrate;
+  std::optional<std::string> fadeIn;
+  std::optional<std::string> fadeOut;
+  bool help = false;
+};
+
+// Fills `parsed`; an error text when the words do not form a call.
+std::optional<std::string> ParseArguments(const CliArgs& args, CutArguments& parsed) {
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string word = args[i];
+    std::optional<std::string> inlineValue;
+    if (word.rfind("--", 0) == 0) {
+      const size_t equals = word.find('=');
+      if (equals != std::string::npos) {
+        inlineValue = word.substr(equals + 1);
+        word = word.substr(0, equals);
+      }
+    }
+    const auto value = [&](std::optional<std::string>& into) -> std::optional<std::string> {
+      if (into) return "option " + word + " given twice";
+      if (inlineValue) {
+        into = *inlineValue;
+      } else if (i + 1 < args.size()) {
+        into = args[++i];
+      } else {
+        return "option " + word + " needs a value";
+      }
+      return std::nullopt;
+    };
+    std::optional<std::string> outValue;
+    std::optional<std::string> problem;
+    if (word == "-h" || word == "--help") {
+      parsed.help = true;
+    } else if (word == "-o" || word == "--output") {
+      problem = value(outValue);
+      if (!problem) {
+        if (!parsed.out.empty()) return "option -o given twice";
+        parsed.out = *outValue;
+        if (parsed.out.empty()) return "OUT must not be empty";
+      }
+    } else if (word == "--begin") {
+      problem = value(parsed.begin);
+    } else if (word == "--end") {
+      problem = value(parsed.end);
+    } else if (word == "--unmarked" && !inlineValue) {
+      parsed.unmarked = true;
+    } else if (word == "--format") {
+      problem = value(parsed.format);
+    } else if (word == "--bitrate") {
+      problem = value(parsed.bitrate);
+    } else if (word == "--fade-in") {
+      problem = value(parsed.fadeIn);
+    } else if (word == "--fade-out") {
+      problem = value(parsed.fadeOut);
+    } else if (word.size() > 1 && word[0] == '-') {
+      return "unknown option " + args[i];
+    } else {
+      positional.push_back(word);
+    }
+    if (problem) return problem;
+  }
+  if (parsed.help) return std::nullopt;
+  if (positional.empty()) return "IN is missing";
+  if (positional.size() > 1) return "only one IN file can be cut (got '" + positional[1] + "')";
+  parsed.in = positional[0];
+  if (parsed.out.empty()) return "-o OUT is missing";
+  return std::nullopt;
+}
+
+std::optional<int32_t> FadeSeconds(const std::optional<std::string>& text) {
+  if (!text) return 0;
+  return FadeSecondsOf(*text);
+}
+
+}  // namespace
+
+std::optional<int64_t> ParseCliTimeMs(const std::string& text) {
+  if (text.find_first_of(":.") == std::string::npos) return DigitsValue(text);
+  std::string clock = text;
+  int64_t fractionMs = 0;
+  const size_t dot = clock.find('.');
+  if (dot != std::string::npos) {
+    const std::string fraction = clock.substr(dot + 1);
+    if (fraction.empty() || fraction.size() > 3) return std::nullopt;
+    const auto digits = DigitsValue(fraction, 3);
+    if (!digits) return std::nullopt;
+    fractionMs = *digits;
+    for (size_t i = fraction.size(); i < 3; ++i) fractionMs *= 10;
+    clock = clock.substr(0, dot);
+  }
+  std::vector<std::string> fields;
+  size_t start = 0;
+  while (true) {
+    const size_t colon = clock.find(':', start);
+    fields.push_back(clock.substr(start, colon - start));
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  if (fields.size() > 3) return std::nullopt;
+  int64_t seconds = 0;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const auto value = DigitsValue(fields[i], 9);
+    if (!value) return std::nullopt;
+    // A field below a higher one is a clock field and stays under 60.
+    if (i > 0 && *value >= 60) return std::nullopt;
+    seconds = seconds * 60 + *value;
+  }
+  return seconds * 1000 + fractionMs;
+}
+
+int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err) {
+  const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+  return RunCutCommand(args, out, err, terminal);
+}
+
+int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, bool showProgress) {
+  CutArguments parsed;
+  if (const auto problem = ParseArguments(args, parsed)) return UsageError(err, *problem);
+  if (parsed.help) {
+    PrintHelp(out);
+    return kCliOk;
+  }
+
+  // Everything that can be checked without the file first.
+  std::optional<int64_t> beginMs = parsed.begin ? ParseCliTimeMs(*parsed.begin) : 0;
+  if (!beginMs) return UsageError(err, "--begin '" + *parsed.begin + "' is not a time");
+  std::optional<int64_t> endMs;
+  if (parsed.end) {
+    endMs = ParseCliTimeMs(*parsed.end);
+    if (!endMs) return UsageError(err, "--end '" + *parsed.end + "' is not a time");
+  }
+  const auto fadeIn = FadeSeconds(parsed.fadeIn);
+  if (!fadeIn) return UsageError(err, "--fade-in '" + *parsed.fadeIn + "' is not whole seconds");
+  const auto fadeOut = FadeSeconds(parsed.fadeOut);
+  if (!fadeOut) {
+    return UsageError(err, "--fade-out '" + *parsed.fadeOut + "' is not whole seconds");
+  }
+  bool mp3;
+  std::string outFileName = parsed.out;
+  if (parsed.format) {
+    const std::string format = Lower(*parsed.format);
+    if (format != "mp3" && format != "wav") {
+      return UsageError(err, "--format must be mp3 or wav, not '" + *parsed.format + "'");
+    }
+    mp3 = format == "mp3";
+    outFileName = WithDefaultExtension(outFileName, mp3);
+  } else {
+    const size_t slash = outFileName.find_last_of('/');
+    const size_t dot = outFileName.find_last_of('.');
+    const std::string extension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash)
+            ? Lower(outFileName.substr(dot))
+            : "";
+    if (extension != ".mp3" && extension != ".wav") {
+      return UsageError(err, "cannot tell the format of '" + outFileName +
+                                 "': give it the extension .mp3 or .wav, or use --format");
+    }
+    mp3 = extension == ".mp3";
+  }
+
+  StderrDialogs dialogs(err);
+  AudioFileInfo info;
+  if (!GetAudioFileInfo(parsed.in, info, dialogs)) return kCliFileError;
+
+  // The bitrate must be one the dialog offers for this source.
+  const std::vector<std::string> items = BitrateItems(info);
+  const bool mp3Source = info.FileType == AudioFileInfo::kTypeMp3;
+  std::string bitrateText =
+      parsed.bitrate ? Lower(*parsed.bitrate) : (mp3Source ? "origin" : "128");
+  int bitrateIndex = -1;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const bool asOrigin = items[i] == kAsOriginItem;
+    if ((asOrigin && bitrateText == "origin") || (!asOrigin && items[i] == bitrateText)) {
+      bitrateIndex = static_cast<int>(i);
+    }
+  }
+  if (bitrateIndex < 0) {
+    std::string accepted;
+    for (const std::string& item : items) {
+      accepted += (accepted.empty() ? "" : " ") + (item == kAsOriginItem ? "origin" : item);
+    }
+    return UsageError(
+        err, "--bitrate '" + bitrateText + "' is not offered for this file; use " + accepted);
+  }
+
+  // Marks clamped into the file as typed marks are.
+  const int64_t lengthMs = info.LengthMs;
+  const int32_t markBegin = static_cast<int32_t>(std::clamp<int64_t>(*beginMs, 0, lengthMs));
+  const int32_t markEnd =
+      static_cast<int32_t>(std::clamp<int64_t>(endMs ? *endMs : lengthMs, 0, lengthMs));
+  if (markEnd <= markBegin) {
+    return UsageError(err, "nothing to cut: the end (" + std::to_string(markEnd) +
+                               " ms) is not after the begin (" + std::to_string(markBegin) +
+                               " ms) in a file of " + std::to_string(lengthMs) + " ms");
+  }
+
+  if (!CheckExportTarget(outFileName, parsed.in, dialogs)) return kCliFileError;
+
+  ExportJob job;
+  job.FileInfo = info;
+  job.MarkBegin = markBegin;
+  job.MarkEnd = markEnd;
+  job.SourceFileName = parsed.in;
+  job.OutFileName = outFileName;
+  job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;
+  job.BitrateKbps = BitrateOfItem(info, bitrateIndex, items[bitrateIndex]);
+  job.ExportUnmarked = parsed.unmarked;
+  job.FadeIn = *fadeIn > 0;
+  job.FadeInSeconds = *fadeIn;
+  job.FadeOut = *fadeOut > 0;
+  job.FadeOutSeconds = *fadeOut;
+  job.StartTick = TickCountMs();
+
+  bool finished;
+  {
+    CliHost host(err, showProgress);
+    StreamExportSource source;
+    finished = RunExport(job, host, dialogs, source);
+  }
+  return finished ? kCliOk : kCliFileError;
+}

@@ -1,0 +1,210 @@
+// The two export routes and their shared per-piece loop; see export_pipeline.h.
+#include "export/export_pipeline.h"
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "app/application_error.h"
+#include "app/rounding.h"
+#include "export/export_options.h"
+#include "export/export_pieces.h"
+#include "export/fades.h"
+#include "export/lame_encoder.h"
+#include "export/mp3_chunker.h"
+#include "export/output_file.h"
+#include "export/wav_writer.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+// Takes the bytes of one cut, faded block; false stops the export.
+using BlockSink = std::function<bool(const uint8_t* data, uint32_t bytes)>;
+
+enum class PiecesResult { Done, SourceFailed, SinkFailed };
+
+// Reads, cuts, fades and hands on every block of every piece.
+PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& source,
+                       const BlockSink& sink) {
+  const std::vector<ExportPiece> pieces =
+      PlanExportPieces(job.FileInfo, job.MarkBegin, job.MarkEnd, job.ExportUnmarked);
+  const uint64_t total = TotalFrames(pieces);
+  const int channels = job.FileInfo.Channels;
+  const uint32_t frameBytes = 2u * static_cast<uint32_t>(channels);
+  const FadeFrames fades = MakeFadeFrames(job.FadeIn, job.FadeInSeconds, job.FadeOut,
+                                          job.FadeOutSeconds, job.FileInfo.SampleRate);
+  ExportClock clock(job.Route, job.StartTick);
+
+  for (const ExportPiece& piece : pieces) {
+    const bool opened = source.Open(job.SourceFileName, job.FileInfo, piece.startMs);
+    if (!opened && piece.frames > 0) {
+      source.Close();
+      return PiecesResult::SourceFailed;
+    }
+    uint64_t remaining = piece.frames;
+    uint64_t doneInPiece = 0;
+    int emptyBlocksInARow = 0;
+    while (remaining > 0) {
+      uint8_t* data = nullptr;
+      uint32_t bytes = 0;
+      if (!source.Read(data, bytes)) break;
+      uint64_t blockFrames = bytes / frameBytes;
+      if (blockFrames > remaining) blockFrames = remaining;
+      // Only whole frames go on: a trailing partial frame would shift every
+      // later sample by a byte or a channel.
+      bytes = static_cast<uint32_t>(blockFrames * frameBytes);
+      ApplyFades(reinterpret_cast<int16_t*>(data), static_cast<uint32_t>(blockFrames), channels,
+                 piece.frames, doneInPiece, fades);
+      doneInPiece += blockFrames;
+      remaining -= blockFrames;
+      if (bytes > 0 && !sink(data, bytes)) {
+        source.Close();
+        return PiecesResult::SinkFailed;
+      }
+      const uint64_t done = total - remaining - piece.pendingFrames;
+      host.SetProgress(static_cast<int>(
+          RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));
+      if (auto text = clock.Refresh(host.TickMs(), done, total)) host.SetTimeText(*text);
+      host.ProcessMessages();
+      emptyBlocksInARow = blockFrames == 0 ? emptyBlocksInARow + 1 : 0;
+      if (emptyBlocksInARow >= kMaxEmptyBlocksInARow) break;
+    }
+    source.Close();
+  }
+  return PiecesResult::Done;
+}
+
+void ShowErrorBox(Dialogs& dialogs, const std::string& text) {
+  dialogs.ShowMessage(text, kErrorCaption, MessageIcon::Error);
+}
+
+// Closes an encoder stream on every way out that does not close it in order.
+class EncoderStreamGuard {
+ public:
+  explicit EncoderStreamGuard(HBE_STREAM stream) : stream_(stream) {}
+  ~EncoderStreamGuard() {
+    if (stream_) beCloseStream(stream_);
+  }
+  EncoderStreamGuard(const EncoderStreamGuard&) = delete;
+  EncoderStreamGuard& operator=(const EncoderStreamGuard&) = delete;
+  HBE_STREAM get() const { return stream_; }
+  BE_ERR Close() {
+    HBE_STREAM stream = stream_;
+    stream_ = nullptr;
+    return beCloseStream(stream);
+  }
+
+ private:
+  HBE_STREAM stream_;
+};
+
+// The end every route shares: a pieces failure becomes its message; the
+// finished file replaces the target.
+bool ReportPiecesFailure(PiecesResult result, const ExportJob& job, Dialogs& dialogs) {
+  if (result == PiecesResult::SourceFailed) {
+    ShowApplicationError(dialogs, "Cannot read file " + job.SourceFileName);
+  } else {
+    ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
+  }
+  return false;
+}
+
+bool CommitOutput(OutputFile& file, const ExportJob& job, Dialogs& dialogs) {
+  if (file.Commit()) return true;
+  ShowErrorBox(dialogs, kCantAccessFile + job.OutFileName);
+  return false;
+}
+
+}  // namespace
+
+bool CheckExportTarget(const std::string& outFileName, const std::string& sourceFileName,
+                       Dialogs& dialogs) {
+  if (outFileName == sourceFileName || IsSameFile(outFileName, sourceFileName)) {
+    ShowErrorBox(dialogs, kOriginFileError);
+    return false;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(std::filesystem::symlink_status(outFileName, error)) &&
+      !CanReplaceFile(outFileName)) {
+    ShowErrorBox(dialogs, kCantAccessFile + outFileName);
+    return false;
+  }
+  return true;
+}
+
+bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
+  return job.Route == ExportRoute::Mp3 ? ExportMP3(job, host, dialogs, source)
+                                       : ExportWAV(job, host, dialogs, source);
+}
+
+bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
+  BE_CONFIG config;
+  MakeExportEncoderConfig(config, job.FileInfo.SampleRate, job.FileInfo.Channels, job.BitrateKbps);
+  uint32_t samplesPerChunk = 0;
+  uint32_t outputBufferBytes = 0;
+  HBE_STREAM rawStream = nullptr;
+  if (beInitStream(&config, &samplesPerChunk, &outputBufferBytes, &rawStream) !=
+      BE_ERR_SUCCESSFUL) {
+    ShowApplicationError(dialogs, kEncoderStartError);
+    return false;
+  }
+  EncoderStreamGuard stream(rawStream);
+  Mp3Chunker chunker(2 * samplesPerChunk);
+  std::vector<uint8_t> output(2 * static_cast<size_t>(outputBufferBytes));
+
+  OutputFile file;
+  if (!file.Create(job.OutFileName)) {
+    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName));
+    return false;
+  }
+  const auto encode = [&](const uint8_t* pcm, uint32_t sampleCount) {
+    uint32_t bytes = outputBufferBytes;
+    if (beEncodeChunk(stream.get(), sampleCount, reinterpret_cast<const int16_t*>(pcm),
+                      output.data(), &bytes) != BE_ERR_SUCCESSFUL) {
+      return false;
+    }
+    return bytes == 0 || file.Write(output.data(), bytes);
+  };
+
+  const PiecesResult pieces =
+      RunPieces(job, host, source, [&](const uint8_t* data, uint32_t bytes) {
+        return chunker.Feed(data, bytes,
+                            [&](const uint8_t* chunk) { return encode(chunk, samplesPerChunk); });
+      });
+  if (pieces != PiecesResult::Done) return ReportPiecesFailure(pieces, job, dialogs);
+
+  bool written = chunker.FillBytes() == 0 || encode(chunker.Data(), chunker.FillBytes() / 2);
+  uint32_t bytes = outputBufferBytes;
+  written = written && beDeinitStream(stream.get(), output.data(), &bytes) == BE_ERR_SUCCESSFUL &&
+            (bytes == 0 || file.Write(output.data(), bytes));
+  written = file.Close() && written;
+  stream.Close();
+  written = written && beWriteVBRHeader(file.TempPath().c_str()) == BE_ERR_SUCCESSFUL;
+  if (!written) {
+    ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
+    return false;
+  }
+  return CommitOutput(file, job, dialogs);
+}
+
+bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
+  OutputFile file;
+  if (!file.Create(job.OutFileName)) {
+    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName));
+    return false;
+  }
+  WavWriter wav(file);
+  if (!wav.Create(job.FileInfo)) {
+    ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
+    return false;
+  }
+  const PiecesResult pieces =
+      RunPieces(job, host, source,
+                [&](const uint8_t* data, uint32_t bytes) { return wav.Append(data, bytes); });
+  if (pieces != PiecesResult::Done) return ReportPiecesFailure(pieces, job, dialogs);
+  if (!wav.Finish() || !file.Close()) {
+    ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
+    return false;
+  }
+  return CommitOutput(file, job, dialogs);
+}

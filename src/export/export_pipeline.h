@@ -1,0 +1,73 @@
+#pragma once
+// The export pipeline: writes the marked piece of a source file, or the two
+// pieces outside it, to a new MP3 or WAV file. The export dialog and
+// `snipola-cli cut` both run it; it talks to its caller only through
+// ExportHost (progress, time text, message pumping) and Dialogs (errors).
+//
+// Per piece the reader is opened at the piece's start, blocks are cut to the
+// piece's frame count, faded in place and handed on: to the MP3 chunker and
+// encoder, or appended to the WAV data chunk. After every block the progress
+// (0..100 over all pieces), the time text (about once a second) and the
+// caller's message pump run.
+//
+// The output goes to a temporary file beside the target that replaces the
+// target only after everything was written and closed without error. Every
+// failure shows one message and returns false with nothing left behind:
+// "Can't start the MP3 encoder", "Cannot create file %s", "Unable to write to
+// %s" (also a failing encoder or an unreadable source), "Can't Access file %s"
+// (the finished file cannot replace the target).
+//
+// Runs on the UI thread; the host's message pump may run the dialog's handlers
+// in between blocks, which the dialog guards with its Exporting flag.
+#include <cstdint>
+#include <string>
+
+#include "app/tick_count.h"
+#include "audio/audio_file_info.h"
+#include "export/export_source.h"
+#include "export/export_time_text.h"
+
+class Dialogs;
+
+// Everything one export needs, settled by the dialog's Go or the command line.
+struct ExportJob {
+  AudioFileInfo FileInfo;
+  int32_t MarkBegin = 0;  // ms
+  int32_t MarkEnd = 0;    // ms; MarkEnd > MarkBegin
+  std::string SourceFileName;
+  std::string OutFileName;
+  ExportRoute Route = ExportRoute::Mp3;
+  uint32_t BitrateKbps = 128;  // MP3 only
+  bool ExportUnmarked = false;
+  bool FadeIn = false;
+  int32_t FadeInSeconds = 0;
+  bool FadeOut = false;
+  int32_t FadeOutSeconds = 0;
+  uint32_t StartTick = 0;  // tick count when the export was started
+};
+
+class ExportHost {
+ public:
+  virtual ~ExportHost() = default;
+  virtual void SetProgress(int percent) = 0;
+  virtual void SetTimeText(const std::string& text) = 0;
+  // Lets the caller handle pending events (repaint, moving the window).
+  virtual void ProcessMessages() = 0;
+  virtual uint32_t TickMs() { return TickCountMs(); }
+};
+
+// A reader that keeps yielding blocks without a single whole frame ends its
+// piece after this many in a row.
+inline constexpr int kMaxEmptyBlocksInARow = 1000;
+
+// The target checks made before an export starts. Refuses a target that is
+// the source file itself ("Can't overwrite the origin file") and an existing
+// target that could not be replaced ("Can't Access file " + path), each in an
+// error box with the caption "Error". True when the export may go ahead.
+bool CheckExportTarget(const std::string& outFileName, const std::string& sourceFileName,
+                       Dialogs& dialogs);
+
+// Runs the job's route. True when the target now holds the finished file.
+bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);
+bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);
+bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);

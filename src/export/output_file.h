@@ -1,0 +1,71 @@
+#pragma once
+// OutputFile: the file an export writes, made so that a failed export loses
+// nothing. The bytes go to a fresh temporary file in the target's own folder
+// (created exclusively, so no other file is ever truncated); only Commit, after
+// everything has been written and the file closed without error, renames it
+// over the target in one step. Until then an existing target keeps its old
+// contents, and an abandoned export (any failure, or destruction without a
+// commit) removes the temporary file again.
+//
+// Writes are buffered; every operation reports failure (a full disk, a write
+// error on close) and the first failure sticks, so a caller may check once at
+// the end without missing one.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Creates the temporary file beside targetPath. False when the folder does
+  // not exist or cannot be written.
+  bool Create(const std::string& targetPath);
+
+  // Appends bytes at the end of what was written so far.
+  bool Write(const void* data, size_t bytes);
+
+  // Overwrites bytes that were already written (a size field of a header).
+  bool WriteAt(uint64_t offsetBytes, const void* data, size_t bytes);
+
+  // Bytes written so far (the position of the next Write).
+  uint64_t SizeBytes() const { return sizeBytes_; }
+
+  // Flushes and closes the temporary file; false when any write failed.
+  bool Close();
+
+  // Moves the closed temporary file over the target. False (and the temporary
+  // file removed) when the file was not closed cleanly or cannot be renamed.
+  bool Commit();
+
+  // Closes and removes the temporary file; harmless when nothing is open.
+  void Abandon();
+
+  bool Failed() const { return failed_; }
+  const std::string& TempPath() const { return tempPath_; }
+  const std::string& TargetPath() const { return targetPath_; }
+
+ private:
+  bool Flush();
+
+  int fd_ = -1;
+  bool failed_ = false;
+  bool closed_ = false;
+  std::string targetPath_;
+  std::string tempPath_;
+  std::vector<uint8_t> buffer_;
+  size_t bufferedBytes_ = 0;
+  uint64_t sizeBytes_ = 0;
+};
+
+// True when a file at `path` could be replaced by a rename from a file in the
+// same folder: the path is not a folder and its folder can be written.
+bool CanReplaceFile(const std::string& path);
+
+// True when both paths name the same existing file, however they are spelled
+// (relative paths, links, letter case on a case-insensitive file system).
+bool IsSameFile(const std::string& pathA, const std::string& pathB);

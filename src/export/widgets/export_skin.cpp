@@ -1,0 +1,61 @@
+// Draws the export dialog's skin; see export_skin.h.
+#include "export/widgets/export_skin.h"
+
+#include <QFont>
+#include <QPainter>
+
+namespace {
+
+const QColor kPanel(50, 50, 50);
+const QColor kLight(190, 190, 190);
+const QColor kMid(110, 110, 110);
+const QColor kDark(20, 20, 20);
+
+// A one-pixel bevel: light top and left edges, dark bottom and right, or the
+// other way round for a sunken panel. Right and bottom are exclusive.
+void Bevel(QPainter& painter, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
+  painter.setPen(topLeft);
+  painter.drawLine(r.left(), r.top(), r.right() - 1, r.top());
+  painter.drawLine(r.left(), r.top(), r.left(), r.bottom() - 1);
+  painter.setPen(bottomRight);
+  painter.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+  painter.drawLine(r.right(), r.top(), r.right(), r.bottom());
+}
+
+}  // namespace
+
+QPixmap MakeExportSkin() {
+  QPixmap skin(kExportSkinWidth, kExportSkinHeight);
+  skin.fill(kPanel);
+  QPainter painter(&skin);
+
+  // Outer frame, two pixels deep.
+  Bevel(painter, QRect(0, 0, kExportSkinWidth, kExportSkinHeight), kLight, kDark);
+  Bevel(painter, QRect(1, 1, kExportSkinWidth - 2, kExportSkinHeight - 2), kMid,
+        QColor(35, 35, 35));
+
+  // Title strip with a groove under it.
+  painter.fillRect(QRect(2, 2, kExportSkinWidth - 4, 17), QColor(64, 64, 64));
+  painter.setPen(kDark);
+  painter.drawLine(2, 19, kExportSkinWidth - 3, 19);
+  painter.setPen(kMid);
+  painter.drawLine(2, 20, kExportSkinWidth - 3, 20);
+
+  QFont font("Arial");
+  font.setPixelSize(11);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  painter.drawText(QRect(8, 2, 120, 17), Qt::AlignLeft | Qt::AlignVCenter, "Export to");
+
+  // Close cross over the close area (x 221..231, y below 20).
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setPen(QPen(kLight, 1.6));
+  painter.drawLine(QPointF(222.5, 6.5), QPointF(229.5, 13.5));
+  painter.drawLine(QPointF(229.5, 6.5), QPointF(222.5, 13.5));
+  painter.setRenderHint(QPainter::Antialiasing, false);
+
+  // Sunken inner panel behind the controls.
+  Bevel(painter, QRect(8, 23, kExportSkinWidth - 16, kExportSkinHeight - 31), kDark, kMid);
+  return skin;
+}

@@ -1,0 +1,304 @@
+// The export dialog's controls and handlers; see tfm_export.h.
+#include "export/widgets/tfm_export.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QRadioButton>
+
+#include "app/application_error.h"
+#include "app/tick_count.h"
+#include "export/export_options.h"
+#include "export/widgets/export_skin.h"
+#include "export/widgets/image_button.h"
+#include "ui/dialogs.h"
+
+namespace {
+
+constexpr int kTitleStripHeight = 20;
+constexpr int kGoImage = 10;
+constexpr int kCancelImage = 12;
+
+// White text on the dark grey of the skin.
+void PaintOnSkin(QWidget* widget) {
+  QPalette palette = widget->palette();
+  const QColor panel(50, 50, 50);
+  for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) {
+    palette.setColor(role, panel);
+  }
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(role, Qt::white);
+    palette.setColor(QPalette::Disabled, role, QColor(150, 150, 150));
+  }
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      dialogs_(dialogs),
+      source_(source ? source : &streamSource_) {
+  QFont font("Arial");
+  font.setPixelSize(11);
+  setFont(font);
+  setFixedSize(kExportSkinWidth, kExportSkinHeight);
+
+  Image1 = new QLabel(this);
+  Image1->setObjectName("Image1");
+  Image1->setGeometry(0, 0, kExportSkinWidth, kExportSkinHeight);
+  Image1->setPixmap(MakeExportSkin());
+  Image1->installEventFilter(this);
+
+  rbmp3 = new QRadioButton("MP3 with bitrate", this);
+  rbmp3->setObjectName("rbmp3");
+  rbmp3->setGeometry(20, 28, 101, 17);
+  rbmp3->setToolTip("Export as MP3");
+  PaintOnSkin(rbmp3);
+
+  cbBitrate = new QComboBox(this);
+  cbBitrate->setObjectName("cbBitrate");
+  cbBitrate->setEditable(false);
+  cbBitrate->setGeometry(128, 26, 73, 22);
+  cbBitrate->setToolTip("Change MP3 Bitrate");
+
+  rbwav = new QRadioButton("WAV", this);
+  rbwav->setObjectName("rbwav");
+  rbwav->setGeometry(20, 47, 101, 17);
+  rbwav->setToolTip("Export as WAV");
+  PaintOnSkin(rbwav);
+
+  GroupBox1 = new QGroupBox("Option", this);
+  GroupBox1->setObjectName("GroupBox1");
+  GroupBox1->setGeometry(16, 72, 209, 81);
+  PaintOnSkin(GroupBox1);
+
+  cbExportUnmarked = new QCheckBox("Export unmarked", GroupBox1);
+  cbExportUnmarked->setObjectName("cbExportUnmarked");
+  cbExportUnmarked->setGeometry(13, 18, 123, 17);
+  cbExportUnmarked->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+
+  cbfadein = new QCheckBox("Fade  in  first ", GroupBox1);
+  cbfadein->setObjectName("cbfadein");
+  cbfadein->setGeometry(13, 39, 84, 17);
+
+  Edit1 = new QLineEdit("1", GroupBox1);
+  Edit1->setObjectName("Edit1");
+  Edit1->setGeometry(103, 33, 25, 22);
+  PaintOnSkin(Edit1);
+
+  Label1 = new QLabel("seconds", GroupBox1);
+  Label1->setObjectName("Label1");
+  Label1->setGeometry(135, 40, 42, 14);
+
+  cbfadeout = new QCheckBox("Fade out last", GroupBox1);
+  cbfadeout->setObjectName("cbfadeout");
+  cbfadeout->setGeometry(13, 59, 84, 17);
+
+  Edit2 = new QLineEdit("1", GroupBox1);
+  Edit2->setObjectName("Edit2");
+  Edit2->setGeometry(103, 55, 25, 22);
+  PaintOnSkin(Edit2);
+
+  Label2 = new QLabel("seconds", GroupBox1);
+  Label2->setObjectName("Label2");
+  Label2->setGeometry(135, 60, 42, 14);
+
+  progressbar = new QProgressBar(this);
+  progressbar->setObjectName("progressbar");
+  progressbar->setGeometry(16, 159, 209, 12);
+  progressbar->setRange(0, 100);
+  progressbar->setTextVisible(false);
+  progressbar->hide();
+
+  tbok = new ImageButton(this);
+  tbok->setObjectName("tbok");
+  tbok->setGeometry(169, 165, 20, 20);
+  tbok->setImageIndex(kGoImage);
+  tbok->setToolTip("Go");
+
+  tbcancel = new ImageButton(this);
+  tbcancel->setObjectName("tbcancel");
+  tbcancel->setGeometry(201, 165, 20, 20);
+  tbcancel->setImageIndex(kCancelImage);
+  tbcancel->setToolTip("Cancel");
+
+  lbTime = new QLabel(this);
+  lbTime->setObjectName("lbTime");
+  lbTime->setGeometry(16, 174, 209, 14);
+  PaintOnSkin(lbTime);
+  lbTime->setAutoFillBackground(false);
+
+  connect(cbExportUnmarked, &QCheckBox::clicked, this, [this] { cbExportUnmarkedClick(); });
+  connect(tbok, &QAbstractButton::clicked, this, [this] { tbokClick(); });
+  connect(tbcancel, &QAbstractButton::clicked, this, [this] { tbcancelClick(); });
+  for (ImageButton* button : {tbok, tbcancel}) {
+    connect(button, &ImageButton::mouseEnter, this, [this, button] { tbokMouseEnter(button); });
+    connect(button, &ImageButton::mouseExit, this, [this, button] { tbokMouseExit(button); });
+  }
+
+  // FormCreate.
+  lbTime->setText(QString());
+}
+
+Tfmexport::~Tfmexport() = default;
+
+void Tfmexport::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FormShow();
+}
+
+void Tfmexport::FormShow() {
+  progressbar->setValue(0);
+  progressbar->hide();
+  cbBitrate->clear();
+  for (const std::string& item : BitrateItems(FileInfo)) {
+    cbBitrate->addItem(QString::fromStdString(item));
+  }
+  cbBitrate->setCurrentIndex(InitialBitrateIndex(FileInfo));
+  rbmp3->setChecked(true);
+}
+
+void Tfmexport::cbExportUnmarkedClick() {
+  cbfadein->setChecked(false);
+  cbfadeout->setChecked(false);
+}
+
+void Tfmexport::tbokMouseEnter(ImageButton* button) {
+  button->setImageIndex(button->imageIndex() + 1);
+}
+
+void Tfmexport::tbokMouseExit(ImageButton* button) {
+  button->setImageIndex(button->imageIndex() - 1);
+}
+
+void Tfmexport::tbcancelClick() {
+  if (!Exporting) close();
+}
+
+void Tfmexport::reject() {
+  if (!Exporting) QDialog::reject();
+}
+
+void Tfmexport::closeEvent(QCloseEvent* event) {
+  if (Exporting) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void Tfmexport::Image1MouseDown(int x, int y, const QPoint& globalPos) {
+  if (y < kTitleStripHeight && x > width() - 20 && x < width() - 8) {
+    if (!Exporting) close();
+    return;
+  }
+  if (y < kTitleStripHeight) {
+    draggingWindow_ = true;
+    windowDragCursor_ = globalPos;
+    windowDragTopLeft_ = pos();
+  }
+}
+
+void Tfmexport::Image1MouseMove(const QPoint& globalPos) {
+  if (!draggingWindow_) return;
+  move(globalPos - windowDragCursor_ + windowDragTopLeft_);
+}
+
+void Tfmexport::Image1MouseUp() { draggingWindow_ = false; }
+
+bool Tfmexport::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Image1) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint at = mouse->position().toPoint();
+        Image1MouseDown(at.x(), at.y(), mouse->globalPosition().toPoint());
+        return true;
+      }
+      case QEvent::MouseMove:
+        Image1MouseMove(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return true;
+      case QEvent::MouseButtonRelease:
+        Image1MouseUp();
+        return true;
+      default:
+        break;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void Tfmexport::ShowExportLook() {
+  progressbar->show();
+  tbok->hide();
+  tbcancel->hide();
+  GroupBox1->setEnabled(false);
+}
+
+void Tfmexport::tbokClick() {
+  if (Exporting) return;
+  const std::string fadeInText = Edit1->text().toStdString();
+  const std::string fadeOutText = Edit2->text().toStdString();
+  if (!FadeTextIsDigitsOnly(fadeInText) || !FadeTextIsDigitsOnly(fadeOutText)) {
+    dialogs_.ShowMessage(kFadeBoxError, kErrorCaption, MessageIcon::Error);
+    return;
+  }
+  const auto fadeIn = FadeSecondsOf(fadeInText);
+  if (!fadeIn) {
+    ShowApplicationError(dialogs_, NotValidIntegerText(fadeInText));
+    return;
+  }
+  const auto fadeOut = FadeSecondsOf(fadeOutText);
+  if (!fadeOut) {
+    ShowApplicationError(dialogs_, NotValidIntegerText(fadeOutText));
+    return;
+  }
+  FadeInSeconds = *fadeIn;
+  FadeOutSeconds = *fadeOut;
+
+  const bool mp3 = rbmp3->isChecked();
+  const auto chosen = dialogs_.SaveFileName(mp3 ? kMp3Filter : kWavFilter);
+  if (!chosen) return;
+
+  ShowExportLook();
+  StartTick = TickCountMs();
+  OutFileName = WithDefaultExtension(*chosen, mp3);
+  if (!CheckExportTarget(OutFileName, SourceFileName, dialogs_)) return;
+
+  ExportJob job;
+  job.FileInfo = FileInfo;
+  job.MarkBegin = MarkBegin;
+  job.MarkEnd = MarkEnd;
+  job.SourceFileName = SourceFileName;
+  job.OutFileName = OutFileName;
+  job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;
+  job.BitrateKbps =
+      BitrateOfItem(FileInfo, cbBitrate->currentIndex(), cbBitrate->currentText().toStdString());
+  job.ExportUnmarked = cbExportUnmarked->isChecked();
+  job.FadeIn = cbfadein->isChecked();
+  job.FadeInSeconds = FadeInSeconds;
+  job.FadeOut = cbfadeout->isChecked();
+  job.FadeOutSeconds = FadeOutSeconds;
+  job.StartTick = StartTick;
+
+  Exporting = true;
+  const bool finished = RunExport(job, *this, dialogs_, *source_);
+  Exporting = false;
+  if (finished) accept();
+}
+
+void Tfmexport::SetProgress(int percent) { progressbar->setValue(percent); }
+
+void Tfmexport::SetTimeText(const std::string& text) {
+  lbTime->setText(QString::fromStdString(text));
+}
+
+void Tfmexport::ProcessMessages() { QCoreApplication::processEvents(); }

@@ -1,0 +1,374 @@
+// The export dialog on the offscreen platform: its controls, the bitrate
+// list, Go's checks and messages in order, the export look, closing, and the
+// main window's export command. Dialog answers come from ScriptedDialogs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "export/widgets/export_command.h"
+#include "export/widgets/image_button.h"
+#include "export/widgets/tfm_export.h"
+#include "support/export_fakes.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One application for the whole run, created before the first test and
+// destroyed after the last while everything it refers to still exists.
+class QtApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    // Widget tests never need a display, however they are started.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char arg0_[32] = "export_dialog_widget_test";
+  char* argv_[2] = {arg0_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const auto* const kQtApplication =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+AudioFileInfo Source(int type, int rate, int channels = 2, int lengthMs = 2000) {
+  AudioFileInfo info;
+  info.FileType = type;
+  info.SampleRate = rate;
+  info.Channels = channels;
+  info.Bitrate = 192;
+  info.LengthMs = lengthMs;
+  return info;
+}
+
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
+
+class ExportDialog : public ::testing::Test {
+ protected:
+  // A dialog over a real 2-second WAV source, shown (FormShow has run).
+  std::unique_ptr<Tfmexport> Open(const AudioFileInfo& info = Source(AudioFileInfo::kTypeWav,
+                                                                     44100)) {
+    sourcePath = dir.File("source.wav");
+    WriteWavFile(
+        sourcePath, info.SampleRate, info.Channels,
+        MakeTestSignal(static_cast<uint32_t>(info.SampleRate) * 2, info.Channels, info.SampleRate));
+    auto dialog = std::make_unique<Tfmexport>(dialogs);
+    dialog->FileInfo = info;
+    dialog->MarkBegin = 500;
+    dialog->MarkEnd = 1500;
+    dialog->SourceFileName = sourcePath;
+    dialog->show();
+    return dialog;
+  }
+
+  static bool Fresh(const Tfmexport& d) {
+    return d.progressbar->isHidden() && !d.tbok->isHidden() && !d.tbcancel->isHidden() &&
+           d.GroupBox1->isEnabled();
+  }
+  static bool InExportLook(const Tfmexport& d) {
+    return !d.progressbar->isHidden() && d.tbok->isHidden() && d.tbcancel->isHidden() &&
+           !d.GroupBox1->isEnabled() && d.rbmp3->isEnabled() && d.cbBitrate->isEnabled();
+  }
+
+  TempDir dir;
+  ScriptedDialogs dialogs;
+  std::string sourcePath;
+};
+
+struct ControlCase {
+  const char* name;
+  QRect geometry;
+  const char* text;
+  const char* hint;
+};
+
+TEST_F(ExportDialog, ControlsSitAtTheirPlacesWithTheirTexts) {
+  auto d = Open();
+  EXPECT_EQ(d->size(), QSize(240, 200));
+  EXPECT_TRUE(d->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(d->Image1->pixmap().size(), QSize(240, 200));
+  const ControlCase cases[] = {
+      {"rbmp3", {20, 28, 101, 17}, "MP3 with bitrate", "Export as MP3"},
+      {"cbBitrate", {128, 26, 73, 22}, "", "Change MP3 Bitrate"},
+      {"rbwav", {20, 47, 101, 17}, "WAV", "Export as WAV"},
+      {"GroupBox1", {16, 72, 209, 81}, "Option", ""},
+      {"cbExportUnmarked", {13, 18, 123, 17}, "Export unmarked", ""},
+      {"cbfadein", {13, 39, 84, 17}, "Fade  in  first ", ""},
+      {"Edit1", {103, 33, 25, 22}, "1", ""},
+      {"Label1", {135, 40, 42, 14}, "seconds", ""},
+      {"cbfadeout", {13, 59, 84, 17}, "Fade out last", ""},
+      {"Edit2", {103, 55, 25, 22}, "1", ""},
+      {"Label2", {135, 60, 42, 14}, "seconds", ""},
+      {"progressbar", {16, 159, 209, 12}, "", ""},
+      {"tbok", {169, 165, 20, 20}, "", "Go"},
+      {"tbcancel", {201, 165, 20, 20}, "", "Cancel"},
+      {"lbTime", {16, 174, 209, 14}, "", ""},
+  };
+  for (const ControlCase& c : cases) {
+    auto* w = d->findChild<QWidget*>(c.name);
+    ASSERT_NE(w, nullptr) << c.name;
+    EXPECT_EQ(w->geometry(), c.geometry) << c.name;
+    EXPECT_EQ(w->toolTip().toStdString(), c.hint) << c.name;
+    QString text;
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+    EXPECT_EQ(text.toStdString(), c.text) << c.name;
+  }
+  EXPECT_FALSE(d->cbExportUnmarked->isChecked());
+  EXPECT_FALSE(d->cbfadein->isChecked());
+  EXPECT_FALSE(d->cbfadeout->isChecked());
+  EXPECT_TRUE(d->rbmp3->isChecked());
+  EXPECT_EQ(d->progressbar->maximum(), 100);
+  EXPECT_EQ(d->tbok->imageIndex(), 10);
+  EXPECT_EQ(d->tbcancel->imageIndex(), 12);
+  EXPECT_TRUE(Fresh(*d));
+}
+
+TEST_F(ExportDialog, BitrateListFollowsTheSource) {
+  auto mp3 = Open(Source(AudioFileInfo::kTypeMp3, 44100));
+  EXPECT_EQ(mp3->cbBitrate->count(), 14);
+  EXPECT_EQ(mp3->cbBitrate->currentText(), "As Origin");
+  auto mp348 = Open(Source(AudioFileInfo::kTypeMp3, 48000));
+  EXPECT_EQ(Items(mp348->cbBitrate),
+            QStringList({"As Origin", "32", "40", "56", "64", "80", "96", "112", "128", "160"}));
+  auto wav = Open(Source(AudioFileInfo::kTypeWav, 44100));
+  EXPECT_EQ(wav->cbBitrate->count(), 13);
+  EXPECT_EQ(wav->cbBitrate->currentText(), "128");
+}
+
+TEST_F(ExportDialog, ExportUnmarkedClickedTwiceLeavesBothFadesUnchecked) {
+  auto d = Open();
+  d->cbfadein->setChecked(true);
+  d->cbfadeout->setChecked(true);
+  QTest::mouseClick(d->cbExportUnmarked, Qt::LeftButton);
+  EXPECT_FALSE(d->cbfadein->isChecked());
+  d->cbfadein->setChecked(true);
+  QTest::mouseClick(d->cbExportUnmarked, Qt::LeftButton);
+  EXPECT_FALSE(d->cbExportUnmarked->isChecked());
+  EXPECT_FALSE(d->cbfadein->isChecked());
+  EXPECT_FALSE(d->cbfadeout->isChecked());
+}
+
+TEST_F(ExportDialog, HoverRaisesTheImageIndexAndLeavingLowersIt) {
+  auto d = Open();
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(d->tbcancel, &enter);
+  EXPECT_EQ(d->tbcancel->imageIndex(), 13);
+  QApplication::sendEvent(d->tbcancel, &leave);
+  EXPECT_EQ(d->tbcancel->imageIndex(), 12);
+  QApplication::sendEvent(d->tbok, &enter);
+  EXPECT_EQ(d->tbok->imageIndex(), 11);
+}
+
+TEST_F(ExportDialog, CloseCrossAndCancelCloseUnlessExporting) {
+  auto d = Open();
+  d->Exporting = true;
+  QTest::mousePress(d->Image1, Qt::LeftButton, {}, QPoint(225, 10));
+  QTest::mouseRelease(d->Image1, Qt::LeftButton, {}, QPoint(225, 10));
+  d->tbcancelClick();
+  EXPECT_TRUE(d->isVisible());
+  d->Exporting = false;
+  for (QPoint outside : {QPoint(220, 10), QPoint(232, 10), QPoint(225, 20)}) {
+    QTest::mousePress(d->Image1, Qt::LeftButton, {}, outside);  // bounds are exclusive
+    QTest::mouseRelease(d->Image1, Qt::LeftButton, {}, outside);
+    EXPECT_TRUE(d->isVisible());
+  }
+  QTest::mousePress(d->Image1, Qt::LeftButton, {}, QPoint(221, 19));
+  EXPECT_FALSE(d->isVisible());
+  auto e = Open();
+  QTest::mouseClick(e->tbcancel, Qt::LeftButton);
+  EXPECT_FALSE(e->isVisible());
+}
+
+struct FadeBoxCase {
+  const char* name;
+  const char* fadeIn;
+  const char* fadeOut;
+  const char* message;
+  const char* caption;
+};
+
+class GoChecks : public ExportDialog, public ::testing::WithParamInterface<FadeBoxCase> {};
+
+TEST_P(GoChecks, BadFadeBoxesStopGoBeforeTheSaveDialog) {
+  auto d = Open();
+  d->Edit1->setText(GetParam().fadeIn);
+  d->Edit2->setText(GetParam().fadeOut);
+  d->tbokClick();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, GetParam().message);
+  EXPECT_EQ(dialogs.messages[0].caption, GetParam().caption);
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+  EXPECT_TRUE(dialogs.saveFilters.empty());
+  EXPECT_TRUE(Fresh(*d));
+  EXPECT_TRUE(d->isVisible());
+}
+
+const char* kDigitsOnly = "Please input number in the fade-in and fade-out second editbox.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, GoChecks,
+    ::testing::Values(FadeBoxCase{"MinusSign", "-1", "1", kDigitsOnly, "Error"},
+                      FadeBoxCase{"DecimalPoint", "1", "1.5", kDigitsOnly, "Error"},
+                      FadeBoxCase{"LeadingBlank", " 1", "1", kDigitsOnly, "Error"},
+                      FadeBoxCase{"DigitCheckBeforeConversion", "", "x", kDigitsOnly, "Error"},
+                      FadeBoxCase{"Empty", "", "1", "'' is not a valid integer value.", "Snipola"},
+                      FadeBoxCase{"TooLarge", "1", "99999999999",
+                                  "'99999999999' is not a valid integer value.", "Snipola"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExportDialog, LeadingZerosAreAcceptedAndCancellingTheSaveDialogKeepsItFresh) {
+  auto d = Open();
+  d->Edit1->setText("007");
+  d->tbokClick();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.saveFilters, std::vector<std::string>{"Mp3 File(*.mp3)|*.mp3"});
+  EXPECT_EQ(d->FadeInSeconds, 7);
+  EXPECT_TRUE(Fresh(*d));
+  d->rbwav->setChecked(true);
+  d->tbokClick();
+  EXPECT_EQ(dialogs.saveFilters.back(), "Wav File(*.wav)|*.wav");
+}
+
+TEST_F(ExportDialog, WavExportGetsItsExtensionAndClosesTheDialog) {
+  auto d = Open();
+  d->rbwav->setChecked(true);
+  dialogs.saveAnswers.push_back(dir.File("piece"));
+  d->tbokClick();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(d->OutFileName, dir.File("piece.wav"));
+  EXPECT_EQ(ReadFileBytes(dir.File("piece.wav")).size(), 46u + 44100u * 4);
+  EXPECT_EQ(d->result(), QDialog::Accepted);
+  EXPECT_FALSE(d->isVisible());
+  EXPECT_FALSE(d->Exporting);
+}
+
+TEST_F(ExportDialog, TypedExtensionStaysAndReceivesTheChosenFormat) {
+  auto d = Open();
+  dialogs.saveAnswers.push_back(dir.File("piece.wav"));
+  d->tbokClick();  // MP3 selected
+  const auto bytes = ReadFileBytes(dir.File("piece.wav"));
+  ASSERT_GT(bytes.size(), 4u);
+  EXPECT_EQ(bytes[0], 0xFF);  // an MP3 frame, not "RIFF"
+  EXPECT_FALSE(d->isVisible());
+}
+
+TEST_F(ExportDialog, TheSourceItselfIsRefusedAndTheDialogStaysInItsExportLook) {
+  auto d = Open();
+  const auto before = ReadFileBytes(sourcePath);
+  fs::create_symlink(sourcePath, dir.path() / "link.wav");
+  dialogs.saveAnswers.push_back(dir.File("link.wav"));
+  d->tbokClick();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Can't overwrite the origin file");
+  EXPECT_EQ(dialogs.messages[0].caption, "Error");
+  EXPECT_TRUE(InExportLook(*d));
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_EQ(ReadFileBytes(sourcePath), before);
+  // Only the close cross leads on; it works because no export is running.
+  QTest::mousePress(d->Image1, Qt::LeftButton, {}, QPoint(225, 10));
+  EXPECT_FALSE(d->isVisible());
+}
+
+TEST_F(ExportDialog, EncoderRefusalIsReportedWithoutClosingAndKeepsTheOldTarget) {
+  auto d = Open(Source(AudioFileInfo::kTypeWav, 96000));
+  const std::string target = dir.File("old.mp3");
+  WriteWavFile(target, 8000, 1, std::vector<int16_t>(10, 3));
+  const auto before = ReadFileBytes(target);
+  dialogs.saveAnswers.push_back(target);
+  d->tbokClick();
+  EXPECT_EQ(dialogs.LastMessageText(), "Can't start the MP3 encoder.");
+  EXPECT_TRUE(InExportLook(*d));
+  EXPECT_TRUE(d->isVisible());
+  EXPECT_FALSE(d->Exporting);
+  EXPECT_EQ(ReadFileBytes(target), before);
+}
+
+TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
+  // A source that answers slowly lets the test act from inside the export's
+  // message pump.
+  MemoryExportSource source(MakeTestSignal(44100, 2, 44100), 2, 44100, 4096);
+  Tfmexport d(dialogs, &source);
+  d.FileInfo = Source(AudioFileInfo::kTypeWav, 44100, 2, 1000);
+  d.MarkBegin = 0;
+  d.MarkEnd = 1000;
+  d.SourceFileName = dir.File("memory.wav");
+  d.show();
+  d.rbwav->setChecked(true);
+  dialogs.saveAnswers.push_back(dir.File("out.wav"));
+  bool checked = false;
+  QTimer::singleShot(0, &d, [&] {
+    EXPECT_TRUE(d.Exporting);
+    EXPECT_TRUE(InExportLook(d));
+    d.tbcancelClick();
+    QTest::mousePress(d.Image1, Qt::LeftButton, {}, QPoint(225, 10));
+    d.tbokClick();
+    d.reject();
+    EXPECT_TRUE(d.isVisible());
+    checked = true;
+  });
+  d.tbokClick();
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(dialogs.saveFilters.size(), 1u);  // the second Go did nothing
+  EXPECT_EQ(d.progressbar->value(), 100);
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(ReadFileBytes(dir.File("out.wav")).size(), 46u + 44100u * 4);
+}
+
+TEST_F(ExportDialog, ExportCommandDoesNothingWithoutAFileOrAPiece) {
+  int stops = 0;
+  const auto stop = [&] { ++stops; };
+  const AudioFileInfo info = Source(AudioFileInfo::kTypeWav, 44100);
+  EXPECT_FALSE(RunExportDialog(nullptr, "", info, 0, 1000, dialogs, stop));
+  EXPECT_FALSE(RunExportDialog(nullptr, "a.wav", info, 1000, 1000, dialogs, stop));
+  EXPECT_FALSE(RunExportDialog(nullptr, "a.wav", info, 1000, -5, dialogs, stop));
+  EXPECT_EQ(stops, 0);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(ExportDialog, ExportCommandStopsPlaybackAndRunsAFreshDialogWithCopies) {
+  const std::string source = dir.File("s.wav");
+  WriteWavFile(source, 22050, 1, MakeTestSignal(22050, 1, 22050));
+  int stops = 0;
+  Tfmexport* seen = nullptr;
+  QTimer::singleShot(0, [&] {
+    seen = qobject_cast<Tfmexport*>(QApplication::activeModalWidget());
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(seen->SourceFileName, source);
+    EXPECT_EQ(seen->MarkBegin, 100);
+    EXPECT_EQ(seen->MarkEnd, 600);
+    EXPECT_EQ(seen->cbBitrate->currentText(), "128");
+    seen->rbwav->setChecked(true);
+    dialogs.saveAnswers.push_back(dir.File("cut"));
+    seen->tbokClick();
+  });
+  EXPECT_TRUE(RunExportDialog(nullptr, source, Source(AudioFileInfo::kTypeWav, 22050, 1, 1000), 100,
+                              600, dialogs, [&] { ++stops; }));
+  EXPECT_EQ(stops, 1);
+  EXPECT_EQ(ReadFileBytes(dir.File("cut.wav")).size(), 46u + 11025u * 2);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The encoder library interface: the frames it writes carry the settings of
+// the configuration (constant bitrate, plain stereo or mono, copyright and
+// original, no CRC, no resampling) and the Info tag lands in the first frame.
+#include "export/lame_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "support/test_files.h"
+
+namespace {
+
+struct Encoded {
+  uint32_t samplesPerChunk = 0;
+  uint32_t outputBufferBytes = 0;
+  std::vector<uint8_t> mp3;
+};
+
+Encoded Encode(int rate, int channels, uint32_t kbps, uint32_t frames) {
+  BE_CONFIG config;
+  MakeExportEncoderConfig(config, rate, channels, kbps);
+  Encoded result;
+  HBE_STREAM stream = nullptr;
+  EXPECT_EQ(beInitStream(&config, &result.samplesPerChunk, &result.outputBufferBytes, &stream),
+            BE_ERR_SUCCESSFUL);
+  const auto pcm = MakeTestSignal(frames, channels, rate);
+  std::vector<uint8_t> out(2 * result.outputBufferBytes);
+  for (size_t at = 0; at < pcm.size(); at += result.samplesPerChunk) {
+    const uint32_t count =
+        static_cast<uint32_t>(std::min<size_t>(result.samplesPerChunk, pcm.size() - at));
+    uint32_t bytes = result.outputBufferBytes;
+    EXPECT_EQ(beEncodeChunk(stream, count, pcm.data() + at, out.data(), &bytes), BE_ERR_SUCCESSFUL);
+    result.mp3.insert(result.mp3.end(), out.begin(), out.begin() + bytes);
+  }
+  uint32_t bytes = result.outputBufferBytes;
+  EXPECT_EQ(beDeinitStream(stream, out.data(), &bytes), BE_ERR_SUCCESSFUL);
+  result.mp3.insert(result.mp3.end(), out.begin(), out.begin() + bytes);
+  EXPECT_EQ(beCloseStream(stream), BE_ERR_SUCCESSFUL);
+  TempDir dir;
+  const std::string path = dir.File("e.mp3");
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(result.mp3.data()),
+             static_cast<std::streamsize>(result.mp3.size()));
+  EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
+  result.mp3 = ReadFileBytes(path);
+  return result;
+}
+
+// Header fields of the MP3 frame that starts at `at`.
+struct FrameHeader {
+  int versionBits, layerBits, noCrc, bitrateIndex, rateIndex, mode, copyright, original;
+};
+
+FrameHeader HeaderAt(const std::vector<uint8_t>& mp3, size_t at) {
+  EXPECT_EQ(mp3[at], 0xFF);
+  EXPECT_EQ(mp3[at + 1] & 0xE0, 0xE0);
+  return {(mp3[at + 1] >> 3) & 3, (mp3[at + 1] >> 1) & 3, mp3[at + 1] & 1,
+          mp3[at + 2] >> 4,       (mp3[at + 2] >> 2) & 3, mp3[at + 3] >> 6,
+          (mp3[at + 3] >> 3) & 1, (mp3[at + 3] >> 2) & 1};
+}
+
+TEST(LameEncoder, StereoStreamIsPlainStereoMpeg1AtTheChosenBitrate) {
+  const Encoded e = Encode(44100, 2, 128, 44100);
+  EXPECT_EQ(e.samplesPerChunk, 2304u);
+  EXPECT_EQ(e.outputBufferBytes, 1152u * 5 / 4 + 7200);
+  const size_t second = 417;  // 144 x 128000 / 44100 without padding
+  for (size_t at : {size_t{0}, second}) {
+    const FrameHeader h = HeaderAt(e.mp3, at);
+    EXPECT_EQ(h.versionBits, 3);  // MPEG-1
+    EXPECT_EQ(h.layerBits, 1);    // layer III
+    EXPECT_EQ(h.noCrc, 1);
+    EXPECT_EQ(h.bitrateIndex, 9);  // 128 kbit/s
+    EXPECT_EQ(h.rateIndex, 0);     // 44100 Hz
+    EXPECT_EQ(h.mode, 0);          // stereo, not joint stereo
+    EXPECT_EQ(h.copyright, 1);
+    EXPECT_EQ(h.original, 1);
+  }
+  const std::string first(e.mp3.begin(), e.mp3.begin() + 64);
+  EXPECT_NE(first.find("Info"), std::string::npos);
+}
+
+TEST(LameEncoder, MonoAtALowBitrateKeepsTheSourceRate) {
+  const Encoded e = Encode(48000, 1, 32, 48000);
+  EXPECT_EQ(e.samplesPerChunk, 1152u);
+  const FrameHeader h = HeaderAt(e.mp3, 0);
+  EXPECT_EQ(h.versionBits, 3);
+  EXPECT_EQ(h.rateIndex, 1);  // 48000 Hz: not resampled for the low bitrate
+  EXPECT_EQ(h.mode, 3);       // mono
+  EXPECT_EQ(h.bitrateIndex, 1);
+  // 96-byte frames cannot hold the Info tag: the stream starts with audio.
+  const std::string first(e.mp3.begin(), e.mp3.begin() + 64);
+  EXPECT_EQ(first.find("Info"), std::string::npos);
+}
+
+TEST(LameEncoder, LowRatesUseMpeg2FramesOfHalfTheSize) {
+  const Encoded e = Encode(22050, 2, 64, 22050);
+  EXPECT_EQ(e.samplesPerChunk, 1152u);
+  EXPECT_EQ(HeaderAt(e.mp3, 0).versionBits, 2);  // MPEG-2
+}
+
+TEST(LameEncoder, RatesLameCannotWriteAreRefused) {
+  for (int rate : {96000, 7000, 0}) {
+    BE_CONFIG config;
+    MakeExportEncoderConfig(config, rate, 2, 128);
+    uint32_t samples = 0, bytes = 0;
+    HBE_STREAM stream = nullptr;
+    EXPECT_NE(beInitStream(&config, &samples, &bytes, &stream), BE_ERR_SUCCESSFUL) << rate;
+    EXPECT_EQ(stream, nullptr);
+  }
+}
+
+TEST(LameEncoder, VbrHeaderWithoutAClosedStreamFails) {
+  TempDir dir;
+  EXPECT_NE(beWriteVBRHeader(dir.File("none.mp3").c_str()), BE_ERR_SUCCESSFUL);
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+#pragma once
+// Fakes for the export pipeline: a PCM source over samples in memory with a
+// chosen block size (so blocks straddle chunks the way a test needs), a host
+// that records progress and time texts and runs a scripted tick clock, and a
+// helper that runs a piece of code as an unprivileged user (root ignores
+// folder permissions, so permission tests drop to "nobody" in a child).
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/rounding.h"
+#include "export/export_pipeline.h"
+
+class MemoryExportSource : public ExportSource {
+ public:
+  MemoryExportSource(std::vector<int16_t> samples, int channels, int sampleRate,
+                     uint32_t blockBytes = 8192)
+      : samples_(std::move(samples)),
+        channels_(channels),
+        sampleRate_(sampleRate),
+        blockBytes_(blockBytes),
+        buffer_(blockBytes) {}
+
+  std::vector<uint32_t> openedAtMs;
+  int closes = 0;
+  int reads = 0;
+  bool failOpen = false;
+  bool endlessEmptyBlocks = false;
+
+  bool Open(const std::string&, const AudioFileInfo&, uint32_t startMs) override {
+    openedAtMs.push_back(startMs);
+    positionBytes_ = static_cast<size_t>(MsToFrames(startMs, sampleRate_)) * channels_ * 2;
+    return !failOpen;
+  }
+
+  bool Read(uint8_t*& data, uint32_t& bytes) override {
+    ++reads;
+    data = buffer_.data();
+    if (endlessEmptyBlocks) {
+      bytes = 0;
+      return true;
+    }
+    const size_t totalBytes = samples_.size() * 2;
+    if (failOpen || positionBytes_ >= totalBytes) return false;
+    bytes = static_cast<uint32_t>(std::min<size_t>(blockBytes_, totalBytes - positionBytes_));
+    std::memcpy(buffer_.data(), reinterpret_cast<const uint8_t*>(samples_.data()) + positionBytes_,
+                bytes);
+    positionBytes_ += bytes;
+    return true;
+  }
+
+  void Close() override { ++closes; }
+
+ private:
+  std::vector<int16_t> samples_;
+  int channels_;
+  int sampleRate_;
+  uint32_t blockBytes_;
+  std::vector<uint8_t> buffer_;
+  size_t positionBytes_ = 0;
+};
+
+class RecordingHost : public ExportHost {
+ public:
+  std::vector<int> progress;
+  std::vector<std::string> timeTexts;
+  int pumps = 0;
+  uint32_t tickMs = 0;
+  uint32_t tickStepMs = 0;  // the clock advances by this much per reading
+
+  void SetProgress(int percent) override { progress.push_back(percent); }
+  void SetTimeText(const std::string& text) override { timeTexts.push_back(text); }
+  void ProcessMessages() override { ++pumps; }
+  uint32_t TickMs() override {
+    const uint32_t now = tickMs;
+    tickMs += tickStepMs;
+    return now;
+  }
+};
+
+// Runs `body` in a child process; as user and group 65534 when running as
+// root. Returns the child's exit code (body's result), or -1 when it crashed.
+inline int RunInChild(const std::function<int()>& body, bool dropToNobody) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (dropToNobody && ::geteuid() == 0) {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+    }
+    ::_exit(body());
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Lets files grow to at most `bytes` while it lives, the way a nearly full
+// disk does: a write beyond fails with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+};
