@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <cmath>
 #include <fstream>
@@ -656,4 +657,93 @@ TEST_F(TfmMainTest, PlayingDrawsBarsAndStoppingClearsThem) {
   EXPECT_NE(led->OffscreenPicture()->image(), empty.image()) << "no bars after two blocks";
   QTest::mouseClick(Child("tbStop"), Qt::LeftButton);
   EXPECT_EQ(led->OffscreenPicture()->image(), empty.image());
+}
+
+// ---------------------------------------------------------------------------
+// The export command
+
+TEST_F(TfmMainTest, ExportDoesNothingWithoutAFileOrWithCrossedMarks) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  FakeWaveOut* device = PlugFakeDevice();
+  window->show();
+  // The program's own dialog runner: should it ever open the dialog here, the
+  // dialog is closed again at once and the test fails instead of waiting.
+  bool dialogShown = false;
+  QTimer watchdog;
+  watchdog.setInterval(20);
+  QObject::connect(&watchdog, &QTimer::timeout, [&dialogShown] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      dialogShown = true;
+      modal->close();
+    }
+  });
+  watchdog.start();
+
+  QTest::keyClick(window.get(), Qt::Key_S);
+  QTest::mouseClick(Child("tbExport"), Qt::LeftButton);
+
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("clip.wav", 5000)));
+  window->Model().CurPos = 2000;
+  window->Model().tbMarkbeginClick();
+  window->Model().CurPos = 1000;
+  window->Model().tbMarkendClick();
+  window->Model().tbPlayClick();
+  ASSERT_TRUE(window->Model().Playing());
+  QTest::keyClick(window.get(), Qt::Key_S);
+  MenuItem("Exportselected1")->trigger();
+  EXPECT_TRUE(window->Model().Playing()) << "an export that cannot start stops nothing";
+  EXPECT_EQ(device->resets, 0);
+  EXPECT_FALSE(dialogShown);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TfmMainTest, ExportStopsPlaybackThenShowsTheDialogWithTheFileAndMarks) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  FakeWaveOut* device = PlugFakeDevice();
+  struct Call {
+    QWidget* owner;
+    std::string fileName;
+    AudioFileInfo info;
+    int32_t markBeginMs;
+    int32_t markEndMs;
+    bool playingAfterStop;
+    int32_t curPosAfterStop;
+  };
+  std::vector<Call> calls;
+  window->SetExportDialogRunner([&](QWidget* owner, const std::string& fileName,
+                                    const AudioFileInfo& info, int32_t markBeginMs,
+                                    int32_t markEndMs, Dialogs&,
+                                    const std::function<void()>& stopPlayback) {
+    stopPlayback();
+    calls.push_back({owner, fileName, info, markBeginMs, markEndMs, window->Model().Playing(),
+                     window->Model().CurPos});
+    return false;
+  });
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  const std::string clip = WriteWav("clip.wav", 5000);
+  ASSERT_TRUE(window->Model().LoadFile(clip));
+  window->show();
+  window->Model().CurPos = 1000;
+  window->Model().tbMarkbeginClick();
+  window->Model().CurPos = 3000;
+  window->Model().tbMarkendClick();
+  window->Model().tbPlayselectedClick();
+  device->PlayNext();
+  ASSERT_TRUE(window->Model().Playing());
+
+  QTest::mouseClick(Child("tbExport"), Qt::LeftButton);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].owner, window.get());
+  EXPECT_EQ(calls[0].fileName, clip);
+  EXPECT_EQ(calls[0].info, window->Model().FileInfo);
+  EXPECT_EQ(calls[0].markBeginMs, 1000);
+  EXPECT_EQ(calls[0].markEndMs, 3000);
+  EXPECT_FALSE(calls[0].playingAfterStop);
+  EXPECT_EQ(calls[0].curPosAfterStop, 0);
+  EXPECT_FALSE(device->IsOpen());
+
+  QTest::keyClick(window.get(), Qt::Key_S);
+  MenuItem("Exportselected1")->trigger();
+  EXPECT_EQ(calls.size(), 3u);
 }

@@ -24,6 +24,7 @@
 #include "app/main_playback.h"
 #include "app/settings.h"
 #include "audio/wave_out.h"
+#include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/click_label.h"
 #include "ui/dialogs.h"
@@ -86,7 +87,8 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
       dialogs_(dialogs),
       options_(std::move(options)),
       model_(dialogs),
-      shellOpen_(&ShellOpen) {
+      shellOpen_(&ShellOpen),
+      exportDialog_(&RunExportDialog) {
   setObjectName("fmMain");
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
@@ -97,6 +99,7 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   BuildControls();
   model_.SetView(this);
+  model_.SetExportCommand([this] { tbExportClick(); });
   FormCreate();
 }
 
@@ -519,6 +522,14 @@ void TfmMain::dropEvent(QDropEvent* event) {
 
 // ---------------------------------------------------------------------------
 // Window commands
+
+void TfmMain::tbExportClick() {
+  // The dialog gets copies: the marks and the file may change under it only
+  // after it has closed. Playback is stopped (and rewound) first, because
+  // the export reads through the same single stream.
+  exportDialog_(this, model_.FileName, model_.FileInfo, model_.MarkBegin, model_.MarkEnd, dialogs_,
+                [this] { model_.tbStopClick(); });
+}
 
 void TfmMain::About1Click() {
   if (aboutCommand_) {

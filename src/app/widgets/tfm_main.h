@@ -52,6 +52,14 @@ class TfmMain : public QWidget, public MainWindowView {
   void PlugPlayback(std::unique_ptr<WaveOut> device);
   MainPlayback* Playback() const { return playback_.get(); }
 
+  // How the export dialog is run for tbExportClick: RunExportDialog unless a
+  // test puts its own in (a real modal dialog would wait for a user).
+  using ExportDialogRunner =
+      std::function<bool(QWidget* mainWindow, const std::string& fileName,
+                         const AudioFileInfo& fileInfo, int32_t markBeginMs, int32_t markEndMs,
+                         Dialogs& dialogs, const std::function<void()>& stopPlayback)>;
+  void SetExportDialogRunner(ExportDialogRunner runner) { exportDialog_ = std::move(runner); }
+
   // The about box opens through this command once it exists.
   void SetAboutCommand(std::function<void()> command) { aboutCommand_ = std::move(command); }
   // How files are handed to the desktop (tests record instead of launching).
@@ -89,6 +97,7 @@ class TfmMain : public QWidget, public MainWindowView {
   void FormShow();
   void FormClose();
   void FormDestroy();
+  void tbExportClick();
   void WMMove();
   void CentreOnDesktop();
 
@@ -107,6 +116,7 @@ class TfmMain : public QWidget, public MainWindowView {
   std::function<void()> aboutCommand_;
   std::function<void(const QString&)> shellOpen_;
   std::unique_ptr<MainPlayback> playback_;
+  ExportDialogRunner exportDialog_;
 
   // Controls, owned by the window through Qt's parent ownership.
   ImageControl* Image1 = nullptr;
