@@ -2,6 +2,7 @@
 
 #include "app/key_table.h"
 #include "app/label_text.h"
+#include "spectrum/led.h"
 #include "ui/dialogs.h"
 
 namespace {
@@ -32,6 +33,9 @@ void MainWindowModel::ApplySettings(const DisplaySettings& settings) {
   SetShowSpecChecked(ShowSpec);
   display_.Representwithsecond1Checked = UseSecond;
   display_.ShowSpectrumanalyzer1Checked = ShowSpec;
+  // The analysis keeps its own copy of the switch: a hidden analyzer costs no
+  // analysis from the first played buffer on.
+  SetShowAnalyzerFlag(ShowSpec);
   Changed();
 }
 
@@ -158,36 +162,41 @@ void MainWindowModel::tbOpenFileClick() {
   if (!chosen) {
     return;
   }
-  FileName = *chosen;
-  LoadFile();
+  LoadFile(*chosen);
 }
 
 void MainWindowModel::OpenDroppedFiles(const std::vector<std::string>& paths) {
-  if (paths.empty() || !CanOpenFiles()) {
+  if (paths.empty()) {
     return;
   }
-  FileName = paths.front();
-  LoadFile();
+  LoadFile(paths.front());
 }
 
 void MainWindowModel::OpenCommandLineFile(const std::vector<std::string>& arguments) {
-  if (arguments.empty() || !CanOpenFiles()) {
+  if (arguments.empty()) {
     return;
   }
-  FileName = arguments.front();
-  LoadFile();
+  LoadFile(arguments.front());
 }
 
-void MainWindowModel::LoadFile() {
+bool MainWindowModel::LoadFile(const std::string& fileName) {
   if (!CanOpenFiles()) {
-    return;
+    return false;
   }
+  // The probe of an MP3 needs the decoder's single stream, which a running
+  // playback holds.
   if (Playing()) {
     StopPlayback();
   }
-  if (!probe_(FileName, FileInfo, dialogs_)) {
-    return;
+  // Probed into a record of its own: a file that cannot be opened must not
+  // replace the one whose labels are shown, which playback and export go on
+  // working on.
+  AudioFileInfo probed;
+  if (!probe_(fileName, probed, dialogs_)) {
+    return false;
   }
+  FileName = fileName;
+  FileInfo = probed;
   display_.lbFileName = FileNameText(FileName);
   display_.lbFileType =
       FileInfo.FileType == AudioFileInfo::kTypeMp3 ? "File Type : MP3" : "File Type : WAV";
@@ -199,6 +208,7 @@ void MainWindowModel::LoadFile() {
   ShowPosition();
   tbMarkendClick();
   tbMarkbeginClick();
+  return true;
 }
 
 void MainWindowModel::tbExportClick() {
@@ -323,6 +333,7 @@ void MainWindowModel::cbShowSpecClick() {
   }
   view_->SetAnalyzerVisible(display_.cbShowSpecChecked);
   ShowSpec = display_.cbShowSpecChecked;
+  SetShowAnalyzerFlag(ShowSpec);
   display_.ShowSpectrumanalyzer1Checked = ShowSpec;
   Changed();
 }

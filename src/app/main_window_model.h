@@ -113,7 +113,11 @@ class MainWindowModel {
   void tbOpenFileClick();
   void OpenDroppedFiles(const std::vector<std::string>& paths);
   void OpenCommandLineFile(const std::vector<std::string>& arguments);
-  void LoadFile();
+  // Stops playback, probes fileName and, only when the probe accepts it,
+  // makes it the opened file: FileName, FileInfo, the six file labels, and
+  // position and marks back to 0. A refused file changes none of them (the
+  // probe has shown why). True when the file was opened.
+  bool LoadFile(const std::string& fileName);
   void tbExportClick();
 
   // --- The keyboard table: one key-down with a virtual-key code.

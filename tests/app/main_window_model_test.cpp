@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/key_table.h"
+#include "spectrum/led.h"
 #include "support/scripted_dialogs.h"
 
 namespace {
@@ -62,8 +63,7 @@ class MainWindowModelTest : public ::testing::Test {
       info = Mp3Info(lengthMs);
       return true;
     });
-    model.FileName = path;
-    model.LoadFile();
+    model.LoadFile(path);
   }
 
   void SetSecondsMode(bool on) { model.SetUseSecondChecked(on); }
@@ -103,12 +103,16 @@ TEST_F(MainWindowModelTest, DefaultSettingsSwitchToSecondsAndUntickTheAnalyzer) 
   EXPECT_EQ(display.lbCurPos, "Current Pos : 00:00:00");
   EXPECT_EQ(display.lbLength, "Length : 00:00:00");
   EXPECT_EQ(display.lbLenExport, "Length : 00:00:00");
-  // The analyzer is not created yet at this point: nothing is shown or hidden.
+  // The analyzer is not created yet at this point: nothing is shown or hidden,
+  // but the analysis already knows it is off.
   EXPECT_FALSE(view.analyzerVisible.has_value());
+  EXPECT_FALSE(ShowAnalyzerFlag());
 }
 
 TEST_F(MainWindowModelTest, MillisecondSettingsKeepTheDesignTexts) {
+  SetShowAnalyzerFlag(false);
   model.ApplySettings(DisplaySettings{false, true});
+  EXPECT_TRUE(ShowAnalyzerFlag());
   EXPECT_FALSE(display.cbUseSecondChecked);
   EXPECT_FALSE(display.Representwithsecond1Checked);
   EXPECT_TRUE(display.cbShowSpecChecked);
@@ -187,21 +191,24 @@ TEST_F(MainWindowModelTest, MarksWithoutAFileShowTheirLengthButNoBar) {
   EXPECT_EQ(display.SelectionWidth, 0);
 }
 
-TEST_F(MainWindowModelTest, AProbeThatLeavesNoLengthTakesTheBarAway) {
+TEST_F(MainWindowModelTest, AProbeThatEmptiesItsRecordAndFailsLeavesThePreviousFileInEffect) {
   OpenFile(340000);
   model.CurPos = 20000;
   model.tbMarkendClick();
   ASSERT_EQ(display.SelectionWidth, 20);
-  model.SetFileProbe([](const std::string&, AudioFileInfo& info, Dialogs&) {
-    info = AudioFileInfo{};  // a failed probe may leave the description empty
+  model.SetFileProbe([](const std::string&, AudioFileInfo& info, Dialogs& dialogs) {
+    info = AudioFileInfo{};  // a failed probe may empty the record it is given
+    dialogs.ShowMessage("Error while open mp3 file", "Error", MessageIcon::None);
     return false;
   });
-  model.FileName = "/music/broken.mp3";
-  model.LoadFile();
+  EXPECT_FALSE(model.LoadFile("/music/broken.mp3"));
+  EXPECT_EQ(model.FileName, "/music/song.mp3");
+  EXPECT_EQ(model.FileInfo, Mp3Info(340000));
+  EXPECT_EQ(display.lbFileName, "File Name : song.mp3");
   model.CurPos = 30000;
   model.tbMarkendClick();
   EXPECT_EQ(display.lbLenExport, "Length : 30000 ms");
-  EXPECT_EQ(display.SelectionWidth, 0);
+  EXPECT_EQ(display.SelectionWidth, 30);
 }
 
 TEST_F(MainWindowModelTest, MarkAllSpansTheFile) {
@@ -489,11 +496,13 @@ TEST_F(MainWindowModelTest, ShowSpectrumMenuTwiceReturnsToTheFirstState) {
   EXPECT_TRUE(display.cbShowSpecChecked);
   EXPECT_TRUE(display.ShowSpectrumanalyzer1Checked);
   EXPECT_TRUE(model.ShowSpec);
+  EXPECT_TRUE(ShowAnalyzerFlag());
   EXPECT_EQ(view.analyzerVisible, true);
   model.ShowSpectrumanalyzer1Click();
   EXPECT_FALSE(display.cbShowSpecChecked);
   EXPECT_FALSE(display.ShowSpectrumanalyzer1Checked);
   EXPECT_FALSE(model.ShowSpec);
+  EXPECT_FALSE(ShowAnalyzerFlag());
   EXPECT_EQ(view.analyzerVisible, false);
 }
 
@@ -502,6 +511,7 @@ TEST_F(MainWindowModelTest, AnalyzerCheckBoxWithoutAnAnalyzerWindowChangesOnlyIt
   model.SetShowSpecChecked(false);
   EXPECT_FALSE(display.cbShowSpecChecked);
   EXPECT_TRUE(model.ShowSpec);
+  EXPECT_TRUE(ShowAnalyzerFlag());
   EXPECT_TRUE(display.ShowSpectrumanalyzer1Checked);
   EXPECT_FALSE(view.analyzerVisible.has_value());
 }
@@ -520,8 +530,7 @@ TEST_F(MainWindowModelTest, OpeningAFileFillsTheInfoLabelsAndResetsTheState) {
     info = {AudioFileInfo::kTypeWav, 22050, 1, 352, 183456};
     return true;
   });
-  model.FileName = "/home/me/long name.wav";
-  model.LoadFile();
+  model.LoadFile("/home/me/long name.wav");
   EXPECT_EQ(display.lbFileName, "File Name : long name.wav");
   EXPECT_EQ(display.lbFileType, "File Type : WAV");
   EXPECT_EQ(display.lbBitrate, "Bitrate : 352 kbps");
@@ -549,7 +558,8 @@ TEST_F(MainWindowModelTest, ARefusedFileKeepsTheLabelsAndPositions) {
     return false;
   });
   model.OpenDroppedFiles({"/tmp/a.ogg", "/tmp/b.mp3"});
-  EXPECT_EQ(model.FileName, "/tmp/a.ogg");
+  EXPECT_EQ(model.FileName, "/music/song.mp3");
+  EXPECT_EQ(model.FileInfo, Mp3Info(100000));
   EXPECT_EQ(display.lbFileName, "File Name : song.mp3");
   EXPECT_EQ(model.CurPos, 40000);
   EXPECT_EQ(model.MarkEnd, 40000);

@@ -7,13 +7,21 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <cmath>
 #include <fstream>
 #include <memory>
 
+#include "app/main_playback.h"
 #include "app/settings.h"
+#include "audio/mp3io.h"
+#include "spectrum/led.h"
 #include "spectrum/widgets/tfm_led.h"
+#include "support/fake_wave_out.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "support/widget_app.h"
@@ -73,8 +81,23 @@ class TfmMainTest : public ::testing::Test {
       info = {AudioFileInfo::kTypeMp3, 44100, 2, 128, lengthMs};
       return true;
     });
-    window->Model().FileName = "/music/song.mp3";
-    window->Model().LoadFile();
+    window->Model().LoadFile("/music/song.mp3");
+  }
+
+  // Plays through a scripted device from now on.
+  FakeWaveOut* PlugFakeDevice() {
+    auto fake = std::make_unique<FakeWaveOut>();
+    FakeWaveOut* device = fake.get();
+    window->PlugPlayback(std::move(fake));
+    return device;
+  }
+
+  // A stereo 44100 Hz WAV of the test signal, lengthMs long.
+  std::string WriteWav(const std::string& name, int32_t lengthMs, int rate = 44100) {
+    const std::string path = dir.File(name);
+    const auto frames = static_cast<uint32_t>(int64_t{lengthMs} * rate / 1000);
+    WriteWavFile(path, rate, 2, MakeTestSignal(frames, 2, rate));
+    return path;
   }
 
   TempDir dir;
@@ -191,14 +214,154 @@ TEST_F(TfmMainTest, MarkButtonsRunTheirCommands) {
   EXPECT_EQ(LabelText("lbEndPos"), "End Pos : 340000 ms");
 }
 
-TEST_F(TfmMainTest, PopupMenuHoldsTheWindowCommandsInOrder) {
-  Create();
+// The captions of a menu's items, "-" for a separator, one per line.
+std::string Captions(const QMenu* menu) {
   QStringList captions;
-  for (QAction* action : window->PopupMenu1()->actions()) {
+  for (QAction* action : menu->actions()) {
     captions << (action->isSeparator() ? QString("-") : action->text());
   }
-  EXPECT_EQ(captions, (QStringList{"Represent with second", "Show spectrum analyzer", "-",
-                                   "About ...", "Help ...", "-", "Minimize", "Exit"}));
+  return captions.join(u'\n').toStdString();
+}
+
+TEST_F(TfmMainTest, PopupMenuHoldsEveryCommandInOrder) {
+  Create();
+  EXPECT_EQ(Captions(window->PopupMenu1()),
+            "Open file ...\n-\nJump to begin\nPlay\nPause\nStop\nJump to end\n-\n"
+            "Mark as begin\nMark as end\nSelect all\nJump to mark begin\nPlay selected\n"
+            "Jump to mark end\nAdvanced\n-\nExport selected ...\n-\n"
+            "Represent with second\nShow spectrum analyzer\n-\nAbout ...\nHelp ...\n-\n"
+            "Minimize\nExit");
+  auto* advanced = window->PopupMenu1()->findChild<QMenu*>("Advanced1");
+  ASSERT_NE(advanced, nullptr);
+  EXPECT_EQ(Captions(advanced),
+            "Set Current Position using Entering Value\n"
+            "Set Mark-Begin Position using Entering Value\n"
+            "Set Mark-End Position using Entering Value\n"
+            "Set Mark-Length using Entering Value\n-\n"
+            "Press Q - to move current position 10,000 milliseconds less\n"
+            "Press W - to move current position 1,000 milliseconds less\n"
+            "Press E - to move current position 100 milliseconds less\n"
+            "Press R - to move current position 10 milliseconds less\n"
+            "Press T - to move current position 1 milliseconds less\n-\n"
+            "Press Y - to move current position 1 milliseconds more\n"
+            "Press U - to move current position 10 milliseconds more\n"
+            "Press I - to move current position 100 milliseconds more\n"
+            "Press O - to move current position 1,000 milliseconds more\n"
+            "Press P - to move current position 10,000 milliseconds more");
+}
+
+// Each nudge item moves the position as its key does.
+TEST_F(TfmMainTest, NudgeItemsActAsTheirKeys) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(100000);
+  const struct {
+    const char* item;
+    int32_t deltaMs;
+  } kItems[] = {
+      {"movecurrentposition10000millisecondsless1", -10000},
+      {"movecurrentposition1000millisecondsless1", -1000},
+      {"PressEtomovecurrentposition100millisecondsless1", -100},
+      {"PressRtomovecurrentposition10millisecondsless1", -10},
+      {"PressTtomovecurrentposition1millisecondsless1", -1},
+      {"PressYtomovecurrentposition1millisecondsmore1", 1},
+      {"PressUtomovecurrentposition10millisecondsmore1", 10},
+      {"PressItomovecurrentposition100millisecondsmore1", 100},
+      {"PressOtomovecurrentposition1000millisecondsmore1", 1000},
+      {"PressPtomovecurrentposition10000millisecondsmore1", 10000},
+  };
+  for (const auto& item : kItems) {
+    window->Model().CurPos = 50000;
+    ASSERT_NE(MenuItem(item.item), nullptr) << item.item;
+    MenuItem(item.item)->trigger();
+    EXPECT_EQ(window->Model().CurPos, 50000 + item.deltaMs) << item.item;
+  }
+  window->Model().CurPos = 500;
+  MenuItem("movecurrentposition1000millisecondsless1")->trigger();
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 0 ms");
+}
+
+TEST_F(TfmMainTest, MenuItemsRunTheCommandsOfTheirButtons) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(100000);
+  window->Model().CurPos = 30000;
+  MenuItem("Markasbegin1")->trigger();
+  window->Model().CurPos = 40000;
+  MenuItem("Markasend1")->trigger();
+  EXPECT_EQ(LabelText("lbLenExport"), "Length : 10000 ms");
+  MenuItem("Jumptomarkbegin1")->trigger();
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 30000 ms");
+  MenuItem("Jumptomarkend1")->trigger();
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 40000 ms");
+  MenuItem("JumptoEnd1")->trigger();
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 100000 ms");
+  MenuItem("Jumptobegin1")->trigger();
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 0 ms");
+  MenuItem("MarkAll1")->trigger();
+  EXPECT_EQ(LabelText("lbLenExport"), "Length : 100000 ms");
+  dialogs.inputAnswers = {"2500"};
+  MenuItem("SetMarkLengthusingEnteringValue1")->trigger();
+  ASSERT_EQ(dialogs.inputs.size(), 1u);
+  EXPECT_EQ(LabelText("lbEndPos"), "End Pos : 2500 ms");
+  dialogs.openAnswers = {std::nullopt};
+  MenuItem("OpenFile1")->trigger();
+  EXPECT_EQ(dialogs.openFilters.size(), 1u);
+  int exports = 0;
+  window->Model().SetExportCommand([&exports] { ++exports; });
+  MenuItem("Exportselected1")->trigger();
+  EXPECT_EQ(exports, 1);
+}
+
+TEST_F(TfmMainTest, PlayCommandsReachTheEngineFromButtonsAndMenu) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  FakeWaveOut* device = PlugFakeDevice();
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("clip.wav", 20000)));
+  window->show();
+  QTest::mouseClick(Child("tbPlay"), Qt::LeftButton);
+  ASSERT_TRUE(window->Model().Playing());
+  device->PlayNext();
+  // 8192 bytes of 44100 Hz stereo are 2048 frames: 46.44 ms, shown as 46.
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 46 ms");
+  device->PlayAll(200);
+  EXPECT_EQ(Child("imTrackButton")->x(), 16 + std::lround(340.0 * window->Model().CurPos / 20000));
+  QTest::mouseClick(Child("tbPause"), Qt::LeftButton);
+  EXPECT_FALSE(window->Model().Playing());
+  const int32_t pausedAt = window->Model().CurPos;
+  EXPECT_GT(pausedAt, 0);
+  MenuItem("Pause1")->trigger();
+  EXPECT_TRUE(window->Model().Playing());
+  MenuItem("Stop1")->trigger();
+  EXPECT_FALSE(window->Model().Playing());
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 0 ms");
+  MenuItem("Play1")->trigger();
+  EXPECT_TRUE(window->Model().Playing());
+  QTest::mouseClick(Child("tbStop"), Qt::LeftButton);
+  EXPECT_FALSE(window->Model().Playing());
+  window->Model().CurPos = 1000;
+  window->Model().tbMarkbeginClick();
+  window->Model().CurPos = 2000;
+  window->Model().tbMarkendClick();
+  MenuItem("Playmarked1")->trigger();
+  EXPECT_EQ(window->Playback()->Engine().PlayEndMs(), 2000);
+  device->PlayAll();
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 2000 ms");
+  QTest::mouseClick(Child("tbPlayselected"), Qt::LeftButton);
+  EXPECT_TRUE(window->Model().Playing());
+  EXPECT_EQ(window->Playback()->Engine().SamplesPlayed(), 44100u);
+}
+
+TEST_F(TfmMainTest, ClosingWhilePlayingStopsPlaybackFirst) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  FakeWaveOut* device = PlugFakeDevice();
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("clip.wav", 5000)));
+  window->show();
+  window->Model().tbPlayClick();
+  device->PlayNext();
+  window->close();
+  EXPECT_FALSE(window->Model().Playing());
+  EXPECT_FALSE(device->IsOpen());
+  EXPECT_EQ(window->Model().CurPos, 0);
 }
 
 TEST_F(TfmMainTest, FirstStartIsInSecondsModeWithTheAnalyzerHidden) {
@@ -385,4 +548,202 @@ TEST_F(TfmMainTest, UnwritableSettingsAreReportedAtDestruction) {
   EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + dir.File("blocker") + "/set.ini.");
   EXPECT_EQ(dialogs.messages[0].caption, "Snipola");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+}
+
+// ---------------------------------------------------------------------------
+// Opening files the three ways, with the program's probe
+
+TEST_F(TfmMainTest, DroppingThreeFilesOpensTheFirst) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  window->show();
+  const std::string first = WriteWav("first.wav", 1000, 8000);
+  const std::string second = WriteWav("second.wav", 2000, 11025);
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(first)),
+                QUrl::fromLocalFile(QString::fromStdString(second)),
+                QUrl("https://example.org/third.wav")});
+  QDragEnterEvent enter(QPoint(200, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+  QDropEvent drop(QPointF(200, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(window.get(), &drop);
+  EXPECT_EQ(window->Model().FileName, first);
+  EXPECT_EQ(LabelText("lbFileName"), "File Name : first.wav");
+  EXPECT_EQ(LabelText("lbSample"), "Sample Rate : 8000");
+  EXPECT_EQ(LabelText("lbLength"), "Length : 1000 ms");
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TfmMainTest, ADropWithoutLocalFilesIsRefused) {
+  Create();
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  QMimeData mime;
+  mime.setUrls({QUrl("https://example.org/song.mp3")});
+  QDragEnterEvent enter(QPoint(200, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  enter.ignore();
+  QApplication::sendEvent(window.get(), &enter);
+  EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST_F(TfmMainTest, TheFirstCommandLineArgumentOpensAtTheFirstShow) {
+  const std::string first = WriteWav("first.wav", 1500, 22050);
+  const std::string second = WriteWav("second.wav", 2500);
+  Create("[Set]\nPresentWithSecond=0\n",
+         {QString::fromStdString(first), QString::fromStdString(second)});
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  EXPECT_EQ(LabelText("lbFileName"), "File Name : None");
+  window->show();
+  EXPECT_EQ(window->Model().FileName, first);
+  EXPECT_EQ(LabelText("lbFileName"), "File Name : first.wav");
+  EXPECT_EQ(LabelText("lbSample"), "Sample Rate : 22050");
+  EXPECT_EQ(LabelText("lbLength"), "Length : 1500 ms");
+  window->hide();
+  window->show();
+  EXPECT_EQ(window->Model().FileName, first);
+}
+
+TEST_F(TfmMainTest, ACommandLineFileThatCannotBeOpenedIsReportedAndNothingOpens) {
+  const std::string text = dir.File("notes.txt");
+  std::ofstream(text) << "hello";
+  Create("", {QString::fromStdString(text)});
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  window->show();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "We can only accept mp3 and wav file");
+  EXPECT_EQ(window->Model().FileName, "");
+  EXPECT_EQ(LabelText("lbFileName"), "File Name : None");
+}
+
+// ---------------------------------------------------------------------------
+// The analyzer
+
+TEST_F(TfmMainTest, TheAnalysisSwitchFollowsTheSettingTheCheckBoxAndTheMenu) {
+  SetShowAnalyzerFlag(true);
+  Create("[Set]\nShowSpec=0\n");
+  EXPECT_FALSE(ShowAnalyzerFlag());
+  CreateAnalyzer();
+  window->show();
+  QTest::mouseClick(Child<QCheckBox>("cbShowSpec"), Qt::LeftButton);
+  EXPECT_TRUE(ShowAnalyzerFlag());
+  EXPECT_TRUE(led->isVisible());
+  MenuItem("ShowSpectrumanalyzer1")->trigger();
+  EXPECT_FALSE(ShowAnalyzerFlag());
+  EXPECT_FALSE(led->isVisible());
+  MenuItem("ShowSpectrumanalyzer1")->trigger();
+  EXPECT_TRUE(ShowAnalyzerFlag());
+  window.reset();
+  SetShowAnalyzerFlag(false);
+  Create();
+  EXPECT_TRUE(ShowAnalyzerFlag()) << "the saved setting comes back";
+}
+
+TEST_F(TfmMainTest, PlayingDrawsBarsAndStoppingClearsThem) {
+  Create("[Set]\nPresentWithSecond=0\nShowSpec=1\n");
+  CreateAnalyzer();
+  FakeWaveOut* device = PlugFakeDevice();
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("clip.wav", 5000)));
+  window->show();
+  LedPicture empty(MakeLedBackground());
+  empty.DrawLedGrid();
+  ASSERT_NE(led->OffscreenPicture(), nullptr);
+  EXPECT_EQ(led->OffscreenPicture()->image(), empty.image());
+
+  QTest::mouseClick(Child("tbPlay"), Qt::LeftButton);
+  device->PlayNext();
+  device->PlayNext();
+  EXPECT_NE(led->OffscreenPicture()->image(), empty.image()) << "no bars after two blocks";
+  QTest::mouseClick(Child("tbStop"), Qt::LeftButton);
+  EXPECT_EQ(led->OffscreenPicture()->image(), empty.image());
+}
+
+// ---------------------------------------------------------------------------
+// The export command
+
+TEST_F(TfmMainTest, ExportDoesNothingWithoutAFileOrWithCrossedMarks) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  FakeWaveOut* device = PlugFakeDevice();
+  window->show();
+  // The program's own dialog runner: should it ever open the dialog here, the
+  // dialog is closed again at once and the test fails instead of waiting.
+  bool dialogShown = false;
+  QTimer watchdog;
+  watchdog.setInterval(20);
+  QObject::connect(&watchdog, &QTimer::timeout, [&dialogShown] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      dialogShown = true;
+      modal->close();
+    }
+  });
+  watchdog.start();
+
+  QTest::keyClick(window.get(), Qt::Key_S);
+  QTest::mouseClick(Child("tbExport"), Qt::LeftButton);
+
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("clip.wav", 5000)));
+  window->Model().CurPos = 2000;
+  window->Model().tbMarkbeginClick();
+  window->Model().CurPos = 1000;
+  window->Model().tbMarkendClick();
+  window->Model().tbPlayClick();
+  ASSERT_TRUE(window->Model().Playing());
+  QTest::keyClick(window.get(), Qt::Key_S);
+  MenuItem("Exportselected1")->trigger();
+  EXPECT_TRUE(window->Model().Playing()) << "an export that cannot start stops nothing";
+  EXPECT_EQ(device->resets, 0);
+  EXPECT_FALSE(dialogShown);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TfmMainTest, ExportStopsPlaybackThenShowsTheDialogWithTheFileAndMarks) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  FakeWaveOut* device = PlugFakeDevice();
+  struct Call {
+    QWidget* owner;
+    std::string fileName;
+    AudioFileInfo info;
+    int32_t markBeginMs;
+    int32_t markEndMs;
+    bool playingAfterStop;
+    int32_t curPosAfterStop;
+  };
+  std::vector<Call> calls;
+  window->SetExportDialogRunner([&](QWidget* owner, const std::string& fileName,
+                                    const AudioFileInfo& info, int32_t markBeginMs,
+                                    int32_t markEndMs, Dialogs&,
+                                    const std::function<void()>& stopPlayback) {
+    stopPlayback();
+    calls.push_back({owner, fileName, info, markBeginMs, markEndMs, window->Model().Playing(),
+                     window->Model().CurPos});
+    return false;
+  });
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  const std::string clip = WriteWav("clip.wav", 5000);
+  ASSERT_TRUE(window->Model().LoadFile(clip));
+  window->show();
+  window->Model().CurPos = 1000;
+  window->Model().tbMarkbeginClick();
+  window->Model().CurPos = 3000;
+  window->Model().tbMarkendClick();
+  window->Model().tbPlayselectedClick();
+  device->PlayNext();
+  ASSERT_TRUE(window->Model().Playing());
+
+  QTest::mouseClick(Child("tbExport"), Qt::LeftButton);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].owner, window.get());
+  EXPECT_EQ(calls[0].fileName, clip);
+  EXPECT_EQ(calls[0].info, window->Model().FileInfo);
+  EXPECT_EQ(calls[0].markBeginMs, 1000);
+  EXPECT_EQ(calls[0].markEndMs, 3000);
+  EXPECT_FALSE(calls[0].playingAfterStop);
+  EXPECT_EQ(calls[0].curPosAfterStop, 0);
+  EXPECT_FALSE(device->IsOpen());
+
+  QTest::keyClick(window.get(), Qt::Key_S);
+  MenuItem("Exportselected1")->trigger();
+  EXPECT_EQ(calls.size(), 3u);
 }

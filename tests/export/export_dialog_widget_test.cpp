@@ -183,6 +183,17 @@ TEST_F(ExportDialog, HoverRaisesTheImageIndexAndLeavingLowersIt) {
   EXPECT_EQ(d->tbok->ImageIndex(), 11);
 }
 
+TEST_F(ExportDialog, GoAndCancelTakeClicksOnTheirWholeFace) {
+  auto d = Open();
+  for (ImageButton* button : {d->tbok, d->tbcancel}) {
+    const QRect face = button->geometry();
+    for (const QPoint corner : {face.topLeft(), face.bottomRight(), face.center()}) {
+      EXPECT_EQ(d->childAt(corner), button)
+          << button->objectName().toStdString() << " at " << corner.x() << "," << corner.y();
+    }
+  }
+}
+
 TEST_F(ExportDialog, CloseCrossAndCancelCloseUnlessExporting) {
   auto d = Open();
   d->Exporting = true;

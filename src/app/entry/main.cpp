@@ -1,12 +1,15 @@
 // Program entry of the desktop program: the application titled "Snipola",
-// the main window fmMain, the spectrum analyzer window fmLed docked above it,
-// and the event loop. Closing the main window ends the program; its
-// destruction saves the settings.
+// the main window fmMain with the file probe and the SDL playback device
+// plugged in, the spectrum analyzer window fmLed docked above it, and the
+// event loop. Closing the main window ends the program; its destruction saves
+// the settings.
 #include <QApplication>
 #include <memory>
 
 #include "app/settings.h"
 #include "app/widgets/tfm_main.h"
+#include "audio/mp3io.h"
+#include "audio/sdl_wave_out.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/qt_dialogs.h"
 #include "ui/resources.h"
@@ -27,6 +30,9 @@ int main(int argc, char* argv[]) {
   auto mainWindow = std::make_unique<TfmMain>(dialogs, options);
   fmMain = mainWindow.get();
   dialogs.SetOwner(mainWindow.get());
+  // Before the first show, which opens a file named on the command line.
+  mainWindow->Model().SetFileProbe(&GetAudioFileInfo);
+  mainWindow->PlugPlayback(std::make_unique<SdlWaveOut>());
   auto ledWindow = std::make_unique<TfmLed>();
   fmLed = ledWindow.get();
   // Only the main window's closing ends the program.

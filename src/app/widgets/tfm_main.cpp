@@ -21,7 +21,10 @@
 #include "app/caption_areas.h"
 #include "app/install_record.h"
 #include "app/key_table.h"
+#include "app/main_playback.h"
 #include "app/settings.h"
+#include "audio/wave_out.h"
+#include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/click_label.h"
 #include "ui/dialogs.h"
@@ -84,7 +87,8 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
       dialogs_(dialogs),
       options_(std::move(options)),
       model_(dialogs),
-      shellOpen_(&ShellOpen) {
+      shellOpen_(&ShellOpen),
+      exportDialog_(&RunExportDialog) {
   setObjectName("fmMain");
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
@@ -95,15 +99,27 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   BuildControls();
   model_.SetView(this);
+  model_.SetExportCommand([this] { tbExportClick(); });
   FormCreate();
 }
 
 TfmMain::~TfmMain() {
   FormDestroy();
+  // The engine goes before the model it works on.
+  playback_.reset();
   model_.SetView(nullptr);
   if (fmMain == this) {
     fmMain = nullptr;
   }
+}
+
+void TfmMain::PlugPlayback(std::unique_ptr<WaveOut> device) {
+  playback_.reset();
+  playback_ = std::make_unique<MainPlayback>(model_, dialogs_, std::move(device), [] {
+    if (fmLed) {
+      fmLed->ClearDisplay();
+    }
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -224,24 +240,118 @@ void TfmMain::BuildButtons() {
 void TfmMain::BuildPopupMenu() {
   popupMenu1_ = new QMenu(this);
   popupMenu1_->setObjectName("PopupMenu1");
-  const auto add = [this](const char* name, const char* caption, auto handler) {
-    QAction* action = popupMenu1_->addAction(caption);
+  const auto add = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+    QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  Representwithsecond1 = add("Representwithsecond1", "Represent with second",
-                             [this] { model_.Representwithsecond1Click(); });
-  ShowSpectrumanalyzer1 = add("ShowSpectrumanalyzer1", "Show spectrum analyzer",
-                              [this] { model_.ShowSpectrumanalyzer1Click(); });
+  const auto separator = [](QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(name);
+  };
+  MainWindowModel& m = model_;
+  QMenu* menu = popupMenu1_;
+  add(menu, "OpenFile1", "Open file ...", [&m] { m.tbOpenFileClick(); });
+  separator(menu, "N1");
+  add(menu, "Jumptobegin1", "Jump to begin", [&m] { m.tbJumpBeginClick(); });
+  add(menu, "Play1", "Play", [&m] { m.tbPlayClick(); });
+  add(menu, "Pause1", "Pause", [&m] { m.tbPauseClick(); });
+  add(menu, "Stop1", "Stop", [&m] { m.tbStopClick(); });
+  add(menu, "JumptoEnd1", "Jump to end", [&m] { m.tbJumpendClick(); });
+  separator(menu, "N2");
+  add(menu, "Markasbegin1", "Mark as begin", [&m] { m.tbMarkbeginClick(); });
+  add(menu, "Markasend1", "Mark as end", [&m] { m.tbMarkendClick(); });
+  add(menu, "MarkAll1", "Select all", [&m] { m.tbMarkallClick(); });
+  add(menu, "Jumptomarkbegin1", "Jump to mark begin", [&m] { m.tbJumpmarkbeginClick(); });
+  add(menu, "Playmarked1", "Play selected", [&m] { m.tbPlayselectedClick(); });
+  add(menu, "Jumptomarkend1", "Jump to mark end", [&m] { m.tbJumpmarkendClick(); });
+  BuildAdvancedMenu();
+  separator(menu, "N3");
+  add(menu, "Exportselected1", "Export selected ...", [&m] { m.tbExportClick(); });
+  separator(menu, "N4");
+  Representwithsecond1 = add(menu, "Representwithsecond1", "Represent with second",
+                             [&m] { m.Representwithsecond1Click(); });
+  ShowSpectrumanalyzer1 = add(menu, "ShowSpectrumanalyzer1", "Show spectrum analyzer",
+                              [&m] { m.ShowSpectrumanalyzer1Click(); });
   Representwithsecond1->setCheckable(true);
   ShowSpectrumanalyzer1->setCheckable(true);
-  popupMenu1_->addSeparator();
-  add("About1", "About ...", [this] { About1Click(); });
-  add("Help1", "Help ...", [this] { Help1Click(); });
-  popupMenu1_->addSeparator();
-  add("Minimize1", "Minimize", [this] { Minimize1Click(); });
-  add("Exit1", "Exit", [this] { Exit1Click(); });
+  separator(menu, "N5");
+  add(menu, "About1", "About ...", [this] { About1Click(); });
+  add(menu, "Help1", "Help ...", [this] { Help1Click(); });
+  separator(menu, "N6");
+  add(menu, "Minimize1", "Minimize", [this] { Minimize1Click(); });
+  add(menu, "Exit1", "Exit", [this] { Exit1Click(); });
+}
+
+void TfmMain::BuildAdvancedMenu() {
+  struct EntryItem {
+    const char* name;
+    const char* caption;
+    void (MainWindowModel::*command)();
+  };
+  static constexpr EntryItem kEntryItems[] = {
+      {"SetCurrentPosition1", "Set Current Position using Entering Value",
+       &MainWindowModel::lbCurPosClick},
+      {"SetMarkBeginPosition1", "Set Mark-Begin Position using Entering Value",
+       &MainWindowModel::lbBeginPosClick},
+      {"SetMarkEndPosition1", "Set Mark-End Position using Entering Value",
+       &MainWindowModel::lbEndPosClick},
+      {"SetMarkLengthusingEnteringValue1", "Set Mark-Length using Entering Value",
+       &MainWindowModel::lbLenExportClick},
+  };
+  struct NudgeItem {
+    const char* name;
+    const char* caption;
+  };
+  // In the order of their tags 0..9, which name the keys Q W E R T Y U I O P.
+  static constexpr NudgeItem kNudgeItems[] = {
+      {"movecurrentposition10000millisecondsless1",
+       "Press Q - to move current position 10,000 milliseconds less"},
+      {"movecurrentposition1000millisecondsless1",
+       "Press W - to move current position 1,000 milliseconds less"},
+      {"PressEtomovecurrentposition100millisecondsless1",
+       "Press E - to move current position 100 milliseconds less"},
+      {"PressRtomovecurrentposition10millisecondsless1",
+       "Press R - to move current position 10 milliseconds less"},
+      {"PressTtomovecurrentposition1millisecondsless1",
+       "Press T - to move current position 1 milliseconds less"},
+      {"PressYtomovecurrentposition1millisecondsmore1",
+       "Press Y - to move current position 1 milliseconds more"},
+      {"PressUtomovecurrentposition10millisecondsmore1",
+       "Press U - to move current position 10 milliseconds more"},
+      {"PressItomovecurrentposition100millisecondsmore1",
+       "Press I - to move current position 100 milliseconds more"},
+      {"PressOtomovecurrentposition1000millisecondsmore1",
+       "Press O - to move current position 1,000 milliseconds more"},
+      {"PressPtomovecurrentposition10000millisecondsmore1",
+       "Press P - to move current position 10,000 milliseconds more"},
+  };
+
+  QMenu* advanced = popupMenu1_->addMenu("Advanced");
+  advanced->setObjectName("Advanced1");
+  advanced->menuAction()->setObjectName("Advanced1");
+  for (const EntryItem& item : kEntryItems) {
+    QAction* action = advanced->addAction(item.caption);
+    action->setObjectName(item.name);
+    const auto command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] { (model_.*command)(); });
+  }
+  for (int tag = 0; tag < 10; ++tag) {
+    if (tag == 0 || tag == 5) {
+      advanced->addSeparator()->setObjectName(tag == 0 ? "N7" : "N8");
+    }
+    QAction* action = advanced->addAction(kNudgeItems[tag].caption);
+    action->setObjectName(kNudgeItems[tag].name);
+    action->setData(tag);
+    connect(action, &QAction::triggered, this,
+            [this, action] { PressPtomovecurrentposition10000millisecondsmore1Click(action); });
+  }
+}
+
+void TfmMain::PressPtomovecurrentposition10000millisecondsmore1Click(const QAction* item) {
+  // The ten nudge items share this handler: each item's tag names its key,
+  // so menu and keyboard act alike.
+  model_.WMKeyDown(VirtualKeyForNudgeTag(item->data().toInt()));
 }
 
 // ---------------------------------------------------------------------------
@@ -412,6 +522,14 @@ void TfmMain::dropEvent(QDropEvent* event) {
 
 // ---------------------------------------------------------------------------
 // Window commands
+
+void TfmMain::tbExportClick() {
+  // The dialog gets copies: the marks and the file may change under it only
+  // after it has closed. Playback is stopped (and rewound) first, because
+  // the export reads through the same single stream.
+  exportDialog_(this, model_.FileName, model_.FileInfo, model_.MarkBegin, model_.MarkEnd, dialogs_,
+                [this] { model_.tbStopClick(); });
+}
 
 void TfmMain::About1Click() {
   if (aboutCommand_) {

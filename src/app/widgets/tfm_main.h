@@ -14,18 +14,21 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "app/main_window_model.h"
 #include "ui/window_drag.h"
 
 class ClickLabel;
 class ImageControl;
+class MainPlayback;
 class QAction;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QMenu;
 class TTransparentButton;
+class WaveOut;
 
 class TfmMain : public QWidget, public MainWindowView {
   Q_OBJECT
@@ -41,6 +44,21 @@ class TfmMain : public QWidget, public MainWindowView {
 
   MainWindowModel& Model() { return model_; }
   QMenu* PopupMenu1() const { return popupMenu1_; }
+
+  // Plays through `device` from now on (the SDL device in the program, a
+  // scripted one in tests): the window owns the playback engine and plugs it
+  // into its model; returned buffers feed the analyzer and stopping clears
+  // fmLed. Null until plugged.
+  void PlugPlayback(std::unique_ptr<WaveOut> device);
+  MainPlayback* Playback() const { return playback_.get(); }
+
+  // How the export dialog is run for tbExportClick: RunExportDialog unless a
+  // test puts its own in (a real modal dialog would wait for a user).
+  using ExportDialogRunner =
+      std::function<bool(QWidget* mainWindow, const std::string& fileName,
+                         const AudioFileInfo& fileInfo, int32_t markBeginMs, int32_t markEndMs,
+                         Dialogs& dialogs, const std::function<void()>& stopPlayback)>;
+  void SetExportDialogRunner(ExportDialogRunner runner) { exportDialog_ = std::move(runner); }
 
   // The about box opens through this command once it exists.
   void SetAboutCommand(std::function<void()> command) { aboutCommand_ = std::move(command); }
@@ -73,10 +91,13 @@ class TfmMain : public QWidget, public MainWindowView {
   void BuildControls();
   void BuildButtons();
   void BuildPopupMenu();
+  void BuildAdvancedMenu();
+  void PressPtomovecurrentposition10000millisecondsmore1Click(const QAction* item);
   void FormCreate();
   void FormShow();
   void FormClose();
   void FormDestroy();
+  void tbExportClick();
   void WMMove();
   void CentreOnDesktop();
 
@@ -94,6 +115,8 @@ class TfmMain : public QWidget, public MainWindowView {
   bool closed_ = false;
   std::function<void()> aboutCommand_;
   std::function<void(const QString&)> shellOpen_;
+  std::unique_ptr<MainPlayback> playback_;
+  ExportDialogRunner exportDialog_;
 
   // Controls, owned by the window through Qt's parent ownership.
   ImageControl* Image1 = nullptr;

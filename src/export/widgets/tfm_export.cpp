@@ -134,6 +134,9 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   lbTime->setGeometry(16, 174, 209, 14);
   PaintOnSkin(lbTime);
   lbTime->setAutoFillBackground(false);
+  // The time text overlaps the lower half of Go and Cancel (it takes their
+  // place while exporting); it must not swallow clicks meant for them.
+  lbTime->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   connect(cbExportUnmarked, &QCheckBox::clicked, this, [this] { cbExportUnmarkedClick(); });
   connect(tbok, &QAbstractButton::clicked, this, [this] { tbokClick(); });
