@@ -185,7 +185,7 @@ TEST_F(ExportDialog, HoverRaisesTheImageIndexAndLeavingLowersIt) {
 
 TEST_F(ExportDialog, GoAndCancelTakeClicksOnTheirWholeFace) {
   auto d = Open();
-  for (ImageButton* button : {d->tbok, d->tbcancel}) {
+  for (TTransparentButton* button : {d->tbok, d->tbcancel}) {
     const QRect face = button->geometry();
     for (const QPoint corner : {face.topLeft(), face.bottomRight(), face.center()}) {
       EXPECT_EQ(d->childAt(corner), button)
