@@ -14,8 +14,11 @@
 // come from WomDoneEvent's pool (should the pool ever be empty the header
 // waits at the head and the completion is retried on the next callback), and
 // Qt's posting only takes the event queue's mutex, which the UI thread holds
-// just long enough to take events off the queue. Write takes no lock at all;
-// Reset and Close hold SDL's device lock only while they empty the ring.
+// just long enough to take events off the queue. (Qt's queue itself grows,
+// once, when more events wait in it than it has ever held; with at most one
+// completion per queued header that happens early in a program's life, if at
+// all.) Write takes no lock at all; Reset and Close hold SDL's device lock
+// only while they empty the ring.
 #include <array>
 #include <atomic>
 #include <cstdint>

@@ -14,6 +14,7 @@
 // Threads: CreateFromPool may run on any thread; Create and delivery run on the
 // UI thread.
 #include <QEvent>
+#include <atomic>
 #include <cstddef>
 
 class WaveOut;
@@ -38,13 +39,19 @@ class WomDoneEvent final : public QEvent {
 
   static void operator delete(void* event) noexcept;
 
-  WaveOut* device() const { return device_; }
-  WaveHeader* header() const { return header_; }
+  WaveOut* device() const { return device_.load(std::memory_order_acquire); }
+  WaveHeader* header() const { return header_.load(std::memory_order_acquire); }
 
  private:
-  WomDoneEvent(WaveOut* device, WaveHeader* header)
-      : QEvent(MM_WOM_DONE), device_(device), header_(header) {}
+  // The audio thread fills the event and the UI thread reads it. Qt's event
+  // queue orders the two through its own lock, but that lock lives inside Qt,
+  // where a thread sanitizer does not see it; publishing the two pointers
+  // with release and reading them with acquire states the order in our code.
+  WomDoneEvent(WaveOut* device, WaveHeader* header) : QEvent(MM_WOM_DONE) {
+    device_.store(device, std::memory_order_release);
+    header_.store(header, std::memory_order_release);
+  }
 
-  WaveOut* device_;
-  WaveHeader* header_;
+  std::atomic<WaveOut*> device_{nullptr};
+  std::atomic<WaveHeader*> header_{nullptr};
 };

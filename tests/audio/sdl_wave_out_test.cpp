@@ -14,6 +14,7 @@
 
 #include "audio/wom_done_event.h"
 #include "support/core_application.h"
+#include "support/played_audio.h"
 #include "support/test_files.h"
 
 namespace {
@@ -84,15 +85,12 @@ TEST_F(SdlWaveOutTest, WrittenHeadersPlayInOrderAndEachComesBackOnce) {
   }
   std::vector<uint8_t> expected;
   for (const auto& block : blocks) expected.insert(expected.end(), block.begin(), block.end());
+  // Silence may surround the blocks, and fall between them should this
+  // thread have been held up between two writes.
   const std::vector<uint8_t> played = ReadFileBytes(output);
-  const auto start =
-      std::search(played.begin(), played.end(), expected.begin(), expected.begin() + 64);
-  ASSERT_NE(start, played.end());
-  EXPECT_TRUE(std::all_of(played.begin(), start, [](uint8_t b) { return b == 0; }));
-  ASSERT_GE(static_cast<size_t>(played.end() - start), expected.size());
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), start));
-  EXPECT_TRUE(std::all_of(start + static_cast<ptrdiff_t>(expected.size()), played.end(),
-                          [](uint8_t b) { return b == 0; }));
+  const PlayedMatch match = MatchPlayed(played, expected);
+  EXPECT_EQ(match.expectedBytes, expected.size());
+  EXPECT_TRUE(SilentFrom(played, match.playedEnd)) << "something played after the last block";
 }
 
 TEST_F(SdlWaveOutTest, ResetHandsEveryQueuedHeaderBackWithItsOwnCompletion) {
@@ -128,10 +126,12 @@ TEST_F(SdlWaveOutTest, ResetHandsEveryQueuedHeaderBackWithItsOwnCompletion) {
 
 TEST_F(SdlWaveOutTest, HeaderRulesAreEnforced) {
   UseDiskDriver(dir.File("played.raw"), 100);
-  std::vector<uint8_t> block = Ramp(64, 1);
+  // Far longer than the device plays in this test (4096 bytes per 100 ms), so
+  // the header is certainly still queued when it is written a second time.
+  std::vector<uint8_t> block = Ramp(1 << 20, 1);
   WaveHeader header;
   header.data = block.data();
-  header.lengthBytes = 64;
+  header.lengthBytes = static_cast<uint32_t>(block.size());
   SdlWaveOut device;
   EXPECT_FALSE(device.Write(header)) << "closed device";
   ASSERT_TRUE(device.Open(Pcm16Format(8000, 1), &sink));
@@ -139,10 +139,13 @@ TEST_F(SdlWaveOutTest, HeaderRulesAreEnforced) {
   ASSERT_TRUE(device.Prepare(header));
   ASSERT_TRUE(device.Write(header));
   EXPECT_FALSE(device.Write(header)) << "queued twice";
+  EXPECT_FALSE(device.Unprepare(header)) << "unprepared while queued";
+  EXPECT_FALSE(device.Prepare(header)) << "prepared while queued";
   device.Reset();
   EXPECT_TRUE(device.Unprepare(header));
   EXPECT_FALSE(header.Has(WaveHeader::kPrepared));
   QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(sink.returned, std::vector<WaveHeader*>{&header});
 }
 
 TEST_F(SdlWaveOutTest, OpenFailsWithoutAnOutputDevice) {
@@ -150,6 +153,37 @@ TEST_F(SdlWaveOutTest, OpenFailsWithoutAnOutputDevice) {
   SdlWaveOut device;
   EXPECT_FALSE(device.Open(Pcm16Format(44100, 2), &sink));
   EXPECT_FALSE(device.IsOpen());
+}
+
+// The comparison the device tests rely on must see through silence and
+// nothing else.
+TEST(PlayedAudioComparison, SkipsSilenceAroundAndInsideButNoChangedOrMissingByte) {
+  const std::vector<uint8_t> given = Ramp(300, 4);
+  auto with = [&](size_t at, std::vector<uint8_t> inserted) {
+    std::vector<uint8_t> played = given;
+    played.insert(played.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(),
+                  inserted.end());
+    return played;
+  };
+  std::vector<uint8_t> padded = with(0, std::vector<uint8_t>(50, 0));
+  padded.resize(padded.size() + 70, 0);
+  PlayedMatch match = MatchPlayed(padded, given);
+  EXPECT_EQ(match.expectedBytes, given.size());
+  EXPECT_TRUE(SilentFrom(padded, match.playedEnd));
+  EXPECT_EQ(match.dropouts, 0);
+
+  match = MatchPlayed(with(128, std::vector<uint8_t>(1000, 0)), given);
+  EXPECT_EQ(match.expectedBytes, given.size());
+  EXPECT_EQ(match.dropouts, 1);
+
+  std::vector<uint8_t> changed = given;
+  changed[200] ^= 0x10;
+  EXPECT_EQ(MatchPlayed(changed, given).expectedBytes, 200u);
+  std::vector<uint8_t> missing = given;
+  missing.erase(missing.begin() + 150);
+  EXPECT_EQ(MatchPlayed(missing, given).expectedBytes, 150u);
+  EXPECT_LT(MatchPlayed(with(100, {0, 0, 7}), given).expectedBytes, given.size());
+  EXPECT_FALSE(SilentFrom(with(300, {0, 3}), 300));
 }
 
 TEST(WomDoneEventPool, HandsOutSixtyFourEventsThenNoneAndRefillsOnDelete) {

@@ -24,7 +24,8 @@ inline void Count() {
 uint64_t ThreadAllocations() { return tThreadCount; }
 uint64_t ProcessAllocations() { return gProcessCount.load(std::memory_order_relaxed); }
 
-#if defined(__SANITIZE_ADDRESS__)
+// ThreadSanitizer owns malloc as AddressSanitizer does.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 
 bool CountsMalloc() { return false; }
 
