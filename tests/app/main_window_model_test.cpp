@@ -562,6 +562,24 @@ TEST_F(MainWindowModelTest, OpeningInSecondsModeShowsTheZeroClockForms) {
   EXPECT_EQ(display.lbLenExport, "Length : 00:00:00");
 }
 
+// A WAV whose data chunk is empty is accepted with length 0. Its position
+// reads zero and the handle sits at the left end, not where the previous
+// file had them.
+TEST_F(MainWindowModelTest, OpeningAFileOfLengthZeroShowsTheZeroPosition) {
+  for (const bool useSecond : {false, true}) {
+    SetSecondsMode(useSecond);
+    OpenFile(340000);
+    model.CurPos = 50000;
+    model.ShowPosition();
+    ASSERT_EQ(display.TrackButtonLeft, 66);
+    OpenFile(0, "/music/empty.wav");
+    EXPECT_EQ(model.CurPos, 0);
+    EXPECT_EQ(display.lbCurPos, useSecond ? "Current Pos : 00:00:00" : "Current Pos : 0 ms");
+    EXPECT_EQ(display.TrackButtonLeft, 16);
+    EXPECT_EQ(display.lbFileName, "File Name : empty.wav");
+  }
+}
+
 TEST_F(MainWindowModelTest, ARefusedFileKeepsTheLabelsAndPositions) {
   OpenFile(100000);
   model.CurPos = 40000;
