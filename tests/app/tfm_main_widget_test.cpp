@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -510,6 +511,30 @@ TEST_F(TfmMainTest, KeysReachTheKeyTableWhateverShiftOrCtrlSay) {
   // Alt combinations are system keys.
   QTest::keyClick(window.get(), Qt::Key_N, Qt::AltModifier);
   EXPECT_EQ(window->Model().MarkEnd, 0);
+}
+
+TEST_F(TfmMainTest, KeysStillActAfterTheUnitSwitchMovedTheFocus) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(30000);
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  QTest::mouseClick(Child<QCheckBox>("cbUseSecond"), Qt::LeftButton);
+  ASSERT_TRUE(window->Model().UseSecond);
+  ASSERT_EQ(QApplication::focusWidget(), Child("GroupBox1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
+  EXPECT_EQ(window->Model().CurPos, 10000);
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 00:00:10");
+}
+
+TEST_F(TfmMainTest, ARightClickOnTheSkinOpensThePopupMenu) {
+  Create();
+  window->show();
+  QWidget* image = Child("Image1");
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(200, 150),
+                          image->mapToGlobal(QPoint(200, 150)));
+  QApplication::sendEvent(image, &event);
+  EXPECT_TRUE(window->PopupMenu1()->isVisible());
+  window->PopupMenu1()->hide();
 }
 
 TEST_F(TfmMainTest, DraggingTheHandleSeeks) {
