@@ -601,6 +601,24 @@ TEST_F(TfmMainTest, DroppingThreeFilesOpensTheFirst) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// File names may hold characters that look like markup; the label shows them
+// as they are, like a label made for plain text with the same text.
+TEST_F(TfmMainTest, AFileNameThatLooksLikeMarkupIsShownAsItIs) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  window->show();
+  const std::string path = WriteWav("a<b>b&lt;.wav", 1000, 8000);
+  ASSERT_TRUE(window->Model().LoadFile(path));
+  auto* shown = Child<QLabel>("lbFileName");
+  ASSERT_EQ(shown->text(), "File Name : a<b>b&lt;.wav");
+  QLabel plain(shown->parentWidget());
+  plain.setTextFormat(Qt::PlainText);
+  plain.setAlignment(shown->alignment());
+  plain.setGeometry(shown->geometry());
+  plain.setText(shown->text());
+  EXPECT_TRUE(shown->grab().toImage() == plain.grab().toImage()) << "rendered as markup";
+}
+
 TEST_F(TfmMainTest, ADropWithoutLocalFilesIsRefused) {
   Create();
   window->Model().SetFileProbe(&GetAudioFileInfo);
