@@ -206,6 +206,14 @@ bool MainWindowModel::LoadFile(const std::string& fileName) {
   display_.lbLength = FileLengthText(FileInfo.LengthMs, UseSecond);
   CurPos = 0;
   ShowPosition();
+  if (LengthMs() == 0 && !DraggingHandle) {
+    // ShowPosition leaves the display alone without a length (an accepted WAV
+    // whose data chunk is empty); the label and the handle must not go on
+    // showing the previous file's position.
+    display_.lbCurPos = PositionText(kCurPosPrefix, CurPos, UseSecond);
+    display_.TrackButtonLeft = TrackMin;
+    Changed();
+  }
   tbMarkendClick();
   tbMarkbeginClick();
   return true;

@@ -48,6 +48,8 @@ void QtDialogs::ShowMessage(const std::string& text, const std::string& caption,
   QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                   QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
                   owner_);
+  // Messages carry paths and typed text: never read them as markup.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

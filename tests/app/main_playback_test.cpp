@@ -194,6 +194,26 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// A WAV with an empty data chunk is a file of length 0: it opens, shows the
+// zero position and has nothing to play.
+TEST_F(MainPlaybackTest, AnEmptyWavOpensAtZeroAndPlaysNothing) {
+  OpenThroughDialog(WriteWav("a.wav", 10000));
+  model.CurPos = 4000;
+  model.ShowPosition();
+  const std::string empty = dir.File("empty.wav");
+  WriteWavFile(empty, kRate, 1, {});
+  OpenThroughDialog(empty);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(model.FileName, empty);
+  EXPECT_EQ(display.lbLength, "Length : 0 ms");
+  EXPECT_EQ(display.lbCurPos, "Current Pos : 0 ms");
+  EXPECT_EQ(display.TrackButtonLeft, 16);
+  model.tbPlayClick();
+  model.WMKeyDown(13);
+  EXPECT_FALSE(model.Playing());
+  EXPECT_EQ(device->opens, 0);
+}
+
 TEST_F(MainPlaybackTest, OpeningWhilePlayingStopsFirstAndDoesNotPlayTheNewFile) {
   OpenThroughDialog(WriteWav("a.wav", 10000));
   model.tbPlayClick();

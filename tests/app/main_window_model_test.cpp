@@ -548,6 +548,38 @@ TEST_F(MainWindowModelTest, OpeningAFileFillsTheInfoLabelsAndResetsTheState) {
   EXPECT_EQ(display.SelectionWidth, 0);
 }
 
+TEST_F(MainWindowModelTest, OpeningInSecondsModeShowsTheZeroClockForms) {
+  SetSecondsMode(true);
+  OpenFile(100000);
+  model.CurPos = 40000;
+  model.ShowPosition();
+  model.tbMarkendClick();
+  OpenFile(183456);
+  EXPECT_EQ(display.lbLength, "Length : 00:03:03");
+  EXPECT_EQ(display.lbCurPos, "Current Pos : 00:00:00");
+  EXPECT_EQ(display.lbBeginPos, "Begin Pos : 00:00:00");
+  EXPECT_EQ(display.lbEndPos, "End Pos : 00:00:00");
+  EXPECT_EQ(display.lbLenExport, "Length : 00:00:00");
+}
+
+// A WAV whose data chunk is empty is accepted with length 0. Its position
+// reads zero and the handle sits at the left end, not where the previous
+// file had them.
+TEST_F(MainWindowModelTest, OpeningAFileOfLengthZeroShowsTheZeroPosition) {
+  for (const bool useSecond : {false, true}) {
+    SetSecondsMode(useSecond);
+    OpenFile(340000);
+    model.CurPos = 50000;
+    model.ShowPosition();
+    ASSERT_EQ(display.TrackButtonLeft, 66);
+    OpenFile(0, "/music/empty.wav");
+    EXPECT_EQ(model.CurPos, 0);
+    EXPECT_EQ(display.lbCurPos, useSecond ? "Current Pos : 00:00:00" : "Current Pos : 0 ms");
+    EXPECT_EQ(display.TrackButtonLeft, 16);
+    EXPECT_EQ(display.lbFileName, "File Name : empty.wav");
+  }
+}
+
 TEST_F(MainWindowModelTest, ARefusedFileKeepsTheLabelsAndPositions) {
   OpenFile(100000);
   model.CurPos = 40000;
@@ -649,7 +681,8 @@ struct EntryCase {
   const char* prompt;
   const char* offered;
   int32_t expectCurPos, expectBegin, expectEnd;
-  const char* label;  // the text of the label the command changes
+  std::string MainDisplay::*label;  // the label the command renders
+  const char* labelText;            // and what it reads afterwards
   bool refused;
 };
 
@@ -667,6 +700,10 @@ TEST_P(EntryCommandTest, ParsesClampsAndRenders) {
   model.MarkBegin = c.markBegin;
   model.MarkEnd = c.markEnd;
   model.ShowSelection();
+  // Every label shows the state before the command, so a command that
+  // forgets to render its label is caught.
+  SetSecondsMode(!c.useSecond);
+  SetSecondsMode(c.useSecond);
   dialogs.inputAnswers = {std::string(c.typed)};
   (model.*c.command)();
 
@@ -682,10 +719,7 @@ TEST_P(EntryCommandTest, ParsesClampsAndRenders) {
   } else {
     EXPECT_TRUE(dialogs.messages.empty());
   }
-  const std::string labels[] = {display.lbCurPos, display.lbBeginPos, display.lbEndPos,
-                                display.lbLenExport};
-  EXPECT_NE(std::find(std::begin(labels), std::end(labels), c.label), std::end(labels))
-      << "no label reads \"" << c.label << "\"";
+  EXPECT_EQ(display.*c.label, c.labelText);
 }
 
 using M = MainWindowModel;
@@ -693,59 +727,66 @@ INSTANTIATE_TEST_SUITE_P(
     Entries, EntryCommandTest,
     ::testing::Values(
         EntryCase{"CurPosMs", &M::lbCurPosClick, false, 50000, 0, 0, 0, "12345",
-                  "Current Position(milliseconds)", "0", 12345, 0, 0, "Current Pos : 12345 ms",
-                  false},
+                  "Current Position(milliseconds)", "0", 12345, 0, 0, &MainDisplay::lbCurPos,
+                  "Current Pos : 12345 ms", false},
         EntryCase{"CurPosSeconds", &M::lbCurPosClick, true, 5000000, 3723456, 0, 0, "60",
-                  "Current Position(seconds)", "3723", 60000, 0, 0, "Current Pos : 00:01:00",
-                  false},
+                  "Current Position(seconds)", "3723", 60000, 0, 0, &MainDisplay::lbCurPos,
+                  "Current Pos : 00:01:00", false},
         EntryCase{"CurPosClampedToTheFile", &M::lbCurPosClick, false, 50000, 0, 0, 0, "99999",
-                  "Current Position(milliseconds)", "0", 50000, 0, 0, "Current Pos : 50000 ms",
-                  false},
+                  "Current Position(milliseconds)", "0", 50000, 0, 0, &MainDisplay::lbCurPos,
+                  "Current Pos : 50000 ms", false},
         EntryCase{"CurPosNegativeClampedToZero", &M::lbCurPosClick, false, 50000, 100, 0, 0, "-5",
-                  "Current Position(milliseconds)", "100", 0, 0, 0, "Current Pos : 0 ms", false},
+                  "Current Position(milliseconds)", "100", 0, 0, 0, &MainDisplay::lbCurPos,
+                  "Current Pos : 0 ms", false},
         EntryCase{"CurPosWithoutAFileIsKeptButNotShown", &M::lbCurPosClick, false, 0, 0, 0, 0, "-5",
-                  "Current Position(milliseconds)", "0", -5, 0, 0, "Current Pos : 0 ms", false},
+                  "Current Position(milliseconds)", "0", -5, 0, 0, &MainDisplay::lbCurPos,
+                  "Current Pos : 0 ms", false},
         EntryCase{"CurPosSecondsBeyondThirtyTwoBitsRefused", &M::lbCurPosClick, true, 50000, 1000,
                   0, 0, "2147484", "Current Position(seconds)", "1", 1000, 0, 0,
-                  "Current Pos : 00:00:01", true},
+                  &MainDisplay::lbCurPos, "Current Pos : 00:00:01", true},
         EntryCase{"CurPosSecondsJustInsideThirtyTwoBitsClamps", &M::lbCurPosClick, true, 50000, 0,
                   0, 0, "2147483", "Current Position(seconds)", "0", 50000, 0, 0,
-                  "Current Pos : 00:00:50", false},
-        EntryCase{"CurPosNumberOutOfRangeRefused", &M::lbCurPosClick, false, 50000, 0, 0, 0,
-                  "2147483648", "Current Position(milliseconds)", "0", 0, 0, 0,
-                  "Current Pos : 0 ms", true},
+                  &MainDisplay::lbCurPos, "Current Pos : 00:00:50", false},
+        EntryCase{"CurPosNumberOutOfRangeRefused", &M::lbCurPosClick, false, 50000, 0, 0,
+                  0, "2147483648", "Current Position(milliseconds)", "0", 0, 0, 0,
+                  &MainDisplay::lbCurPos, "Current Pos : 0 ms", true},
         EntryCase{"BeginMs", &M::lbBeginPosClick, false, 50000, 0, 0, 30000, "12000",
-                  "Mark Begin Position(milliseconds)", "0", 0, 12000, 30000, "Begin Pos : 12000 ms",
-                  false},
+                  "Mark Begin Position(milliseconds)", "0", 0, 12000, 30000,
+                  &MainDisplay::lbBeginPos, "Begin Pos : 12000 ms", false},
         EntryCase{"BeginNegativeBecomesZero", &M::lbBeginPosClick, false, 50000, 0, 7000, 0,
-                  "-5000", "Mark Begin Position(milliseconds)", "7000", 0, 0, 0, "Begin Pos : 0 ms",
-                  false},
+                  "-5000", "Mark Begin Position(milliseconds)", "7000", 0, 0, 0,
+                  &MainDisplay::lbBeginPos, "Begin Pos : 0 ms", false},
         EntryCase{"BeginSeconds", &M::lbBeginPosClick, true, 50000, 0, 7999, 0, "20",
-                  "Mark Begin Position(seconds)", "7", 0, 20000, 0, "Begin Pos : 00:00:20", false},
-        EntryCase{"BeginWithoutAFileIsZero", &M::lbBeginPosClick, false, 0, 0, 0, 0, "20",
-                  "Mark Begin Position(milliseconds)", "0", 0, 0, 0, "Begin Pos : 0 ms", false},
+                  "Mark Begin Position(seconds)", "7", 0, 20000, 0, &MainDisplay::lbBeginPos,
+                  "Begin Pos : 00:00:20", false},
+        EntryCase{"BeginWithoutAFileIsZero", &M::lbBeginPosClick, false, 0, 0, 300, 0, "20",
+                  "Mark Begin Position(milliseconds)", "300", 0, 0, 0, &MainDisplay::lbBeginPos,
+                  "Begin Pos : 0 ms", false},
         EntryCase{"EndMsClamped", &M::lbEndPosClick, false, 50000, 0, 0, 0, "70000",
-                  "Mark End Position(milliseconds)", "0", 0, 0, 50000, "End Pos : 50000 ms", false},
-        EntryCase{"EndSecondsHugeClampsInsteadOfWrapping", &M::lbEndPosClick, true, 50000, 0, 0, 0,
-                  "2147483647", "Mark End Position(seconds)", "0", 0, 0, 50000,
-                  "End Pos : 00:00:50", false},
+                  "Mark End Position(milliseconds)", "0", 0, 0, 50000, &MainDisplay::lbEndPos,
+                  "End Pos : 50000 ms", false},
+        EntryCase{"EndSecondsHugeClampsInsteadOfWrapping", &M::lbEndPosClick, true, 50000, 0, 0,
+                  0, "2147483647", "Mark End Position(seconds)", "0", 0, 0, 50000,
+                  &MainDisplay::lbEndPos, "End Pos : 00:00:50", false},
         EntryCase{"EndBeforeBeginShowsZeroLength", &M::lbEndPosClick, false, 50000, 0, 20000, 30000,
                   "10000", "Mark End Position(milliseconds)", "30000", 0, 20000, 10000,
-                  "Length : 0 ms", false},
+                  &MainDisplay::lbLenExport, "Length : 0 ms", false},
         EntryCase{"LengthSecondsClampedToTheFile", &M::lbLenExportClick, true, 50000, 0, 10000, 0,
-                  "90", "Mark Length(seconds)", "0", 0, 10000, 50000, "End Pos : 00:00:50", false},
+                  "90", "Mark Length(seconds)", "0", 0, 10000, 50000, &MainDisplay::lbEndPos,
+                  "End Pos : 00:00:50", false},
         EntryCase{"LengthMsOffersTheMarkedLength", &M::lbLenExportClick, false, 50000, 0, 10000,
                   25000, "5000", "Mark Length(milliseconds)", "15000", 0, 10000, 15000,
-                  "Length : 5000 ms", false},
+                  &MainDisplay::lbLenExport, "Length : 5000 ms", false},
         EntryCase{"LengthOffersZeroForCrossedMarks", &M::lbLenExportClick, true, 50000, 0, 30000,
-                  10000, "5", "Mark Length(seconds)", "0", 0, 30000, 35000, "Length : 00:00:05",
-                  false},
+                  10000, "5", "Mark Length(seconds)", "0", 0, 30000, 35000,
+                  &MainDisplay::lbLenExport, "Length : 00:00:05", false},
         EntryCase{"LengthNegativeGivesAnEmptyPiece", &M::lbLenExportClick, false, 50000, 0, 10000,
                   20000, "-3000", "Mark Length(milliseconds)", "10000", 0, 10000, 7000,
-                  "Length : 0 ms", false},
+                  &MainDisplay::lbLenExport, "Length : 0 ms", false},
         EntryCase{"LengthBeginPlusHugeValueClampsInsteadOfWrapping", &M::lbLenExportClick, false,
                   50000, 0, 40000, 0, "2147483647", "Mark Length(milliseconds)", "0", 0, 40000,
-                  50000, "End Pos : 50000 ms", false},
+                  50000, &MainDisplay::lbEndPos, "End Pos : 50000 ms", false},
         EntryCase{"LengthFractionRefused", &M::lbLenExportClick, true, 50000, 0, 10000, 20000,
-                  "1.5", "Mark Length(seconds)", "10", 0, 10000, 20000, "Length : 00:00:10", true}),
+                  "1.5", "Mark Length(seconds)", "10", 0, 10000, 20000, &MainDisplay::lbLenExport,
+                  "Length : 00:00:10", true}),
     [](const ::testing::TestParamInfo<EntryCase>& info) { return std::string(info.param.name); });

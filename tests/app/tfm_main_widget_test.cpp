@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -512,6 +513,30 @@ TEST_F(TfmMainTest, KeysReachTheKeyTableWhateverShiftOrCtrlSay) {
   EXPECT_EQ(window->Model().MarkEnd, 0);
 }
 
+TEST_F(TfmMainTest, KeysStillActAfterTheUnitSwitchMovedTheFocus) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  OpenFakeFile(30000);
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  QTest::mouseClick(Child<QCheckBox>("cbUseSecond"), Qt::LeftButton);
+  ASSERT_TRUE(window->Model().UseSecond);
+  ASSERT_EQ(QApplication::focusWidget(), Child("GroupBox1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
+  EXPECT_EQ(window->Model().CurPos, 10000);
+  EXPECT_EQ(LabelText("lbCurPos"), "Current Pos : 00:00:10");
+}
+
+TEST_F(TfmMainTest, ARightClickOnTheSkinOpensThePopupMenu) {
+  Create();
+  window->show();
+  QWidget* image = Child("Image1");
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(200, 150),
+                          image->mapToGlobal(QPoint(200, 150)));
+  QApplication::sendEvent(image, &event);
+  EXPECT_TRUE(window->PopupMenu1()->isVisible());
+  window->PopupMenu1()->hide();
+}
+
 TEST_F(TfmMainTest, DraggingTheHandleSeeks) {
   Create("[Set]\nPresentWithSecond=0\n");
   OpenFakeFile(340000);
@@ -574,6 +599,24 @@ TEST_F(TfmMainTest, DroppingThreeFilesOpensTheFirst) {
   EXPECT_EQ(LabelText("lbSample"), "Sample Rate : 8000");
   EXPECT_EQ(LabelText("lbLength"), "Length : 1000 ms");
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// File names may hold characters that look like markup; the label shows them
+// as they are, like a label made for plain text with the same text.
+TEST_F(TfmMainTest, AFileNameThatLooksLikeMarkupIsShownAsItIs) {
+  Create("[Set]\nPresentWithSecond=0\n");
+  window->Model().SetFileProbe(&GetAudioFileInfo);
+  window->show();
+  const std::string path = WriteWav("a<b>b&lt;.wav", 1000, 8000);
+  ASSERT_TRUE(window->Model().LoadFile(path));
+  auto* shown = Child<QLabel>("lbFileName");
+  ASSERT_EQ(shown->text(), "File Name : a<b>b&lt;.wav");
+  QLabel plain(shown->parentWidget());
+  plain.setTextFormat(Qt::PlainText);
+  plain.setAlignment(shown->alignment());
+  plain.setGeometry(shown->geometry());
+  plain.setText(shown->text());
+  EXPECT_TRUE(shown->grab().toImage() == plain.grab().toImage()) << "rendered as markup";
 }
 
 TEST_F(TfmMainTest, ADropWithoutLocalFilesIsRefused) {

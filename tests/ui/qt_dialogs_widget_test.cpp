@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QMessageBox>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include "support/widget_app.h"
 #include "ui/image_list.h"
@@ -39,4 +42,29 @@ TEST(ImageList, HasFourteenDistinctTwentyPixelFaces) {
   }
   EXPECT_TRUE(ImageListFace(14).isNull());
   EXPECT_TRUE(ImageListFace(-1).isNull());
+}
+
+// Messages carry paths and typed text, which may look like markup; the box
+// shows them as they are.
+TEST(QtDialogs, MessageTextIsShownAsPlainText) {
+  TestApplication();
+  QtDialogs dialogs;
+  std::optional<Qt::TextFormat> format;
+  QString shown;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
+      format = label->textFormat();
+      shown = label->text();
+    }
+    box->done(QMessageBox::Ok);
+  });
+  poll.start();
+  dialogs.ShowMessage("Unable to write to /tmp/a<b>b&lt;.ini.", "Snipola", MessageIcon::Error);
+  ASSERT_TRUE(format.has_value());
+  EXPECT_EQ(*format, Qt::PlainText);
+  EXPECT_EQ(shown, "Unable to write to /tmp/a<b>b&lt;.ini.");
 }

@@ -75,6 +75,8 @@ Label* MakeLabel(QWidget* parent, const char* name, QRect geometry, const char* 
   auto* label = new Label(parent);
   label->setObjectName(name);
   label->setGeometry(geometry);
+  // File names are shown as they are, even when they look like markup.
+  label->setTextFormat(Qt::PlainText);
   label->setText(text);
   label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   return label;
