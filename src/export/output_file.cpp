@@ -134,8 +134,12 @@ bool OutputFile::WriteAt(uint64_t offsetBytes, const void* data, size_t bytes) {
 bool OutputFile::Close() {
   if (fd_ < 0) return closed_ && !failed_;
   Flush();
-  // close() can report a delayed write error (a full disk on some file
-  // systems), so its result counts like a write's.
+  // The bytes reach the disk before the rename can replace an old target, so
+  // a crash right after the commit cannot leave an empty target behind; and
+  // fsync() and close() can both report a delayed write error (a full disk
+  // on some file systems), so their results count like a write's. A file
+  // system that cannot sync at all says EINVAL, which loses nothing.
+  if (!failed_ && ::fsync(fd_) != 0 && errno != EINVAL) failed_ = true;
   if (::close(fd_) != 0) failed_ = true;
   fd_ = -1;
   closed_ = true;
