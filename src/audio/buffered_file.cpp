@@ -9,7 +9,9 @@
 #include <cstring>
 
 std::unique_ptr<BufferedFile> BufferedFile::Open(const std::string& path, struct stat& status) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a named pipe would wait for a writer forever;
+  // on a regular file the flag changes nothing.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);

@@ -19,18 +19,21 @@ inline constexpr uint32_t kAudioBlockBytes = 8192;
 // The probe. Shows its own messages through `dialogs` (caption "Error", no
 // icon) and returns true when the file can be used. The extension decides the
 // branch: ".mp3" or ".wav" in any letter case, taken from the last "." of the
-// file name itself (not of a folder). Results:
+// file name itself (not of a folder). Results, with what `info` holds
+// afterwards:
 //
-//   case                                    result  message                               info
-//   other extension                         false   "We can only accept mp3 and wav file" unchanged
-//   MP3 the decoder refuses                 false   "Error while open mp3 file"           0,
-//   FileType 1 WAV that cannot be opened               false   "Error while open wav file" 0,
-//   FileType 2 WAV without a WAVE form, "fmt " or
-//     "data" chunk, a format chunk under
-//     16 bytes, 0 or > 2 channels, rate 0   false   "File Error !"                        0,
-//     FileType 2
-//   WAV with bits per sample other than 16  false   "File Error !"                        filled
-//   usable file                             true    none                                  complete
+//   - another extension: false, "We can only accept mp3 and wav file", info
+//     unchanged;
+//   - an MP3 the decoder refuses: false, "Error while open mp3 file", info 0
+//     but FileType 1;
+//   - a WAV that cannot be opened: false, "Error while open wav file", info 0
+//     but FileType 2;
+//   - a WAV without a WAVE form, "fmt " or "data" chunk, with a format chunk
+//     under 16 bytes, 0 or more than 2 channels, or rate 0: false,
+//     "File Error !", info 0 but FileType 2;
+//   - a WAV with bits per sample other than 16: false, "File Error !", info
+//     filled;
+//   - a usable file: true, no message, info complete.
 //
 // A WAV's LengthMs rests on the sample bytes the file really holds, even when
 // its data chunk claims more. `info` is written only on the MP3 and WAV

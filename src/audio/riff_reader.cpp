@@ -3,8 +3,10 @@
 // search moves strictly forward, so a damaged file cannot make it loop.
 #include "audio/riff_reader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -29,12 +31,20 @@ RiffReader::~RiffReader() { Close(); }
 
 bool RiffReader::Open(const std::string& path) {
   Close();
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) return false;
-  // fopen also opens folders and devices; only a regular file is a RIFF file.
+  // Without O_NONBLOCK, opening a named pipe would wait for a writer forever;
+  // on a regular file the flag changes nothing.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  // open also opens folders, pipes and devices; only a regular file is a
+  // RIFF file.
   struct stat status {};
-  if (fstat(fileno(file_), &status) != 0 || !S_ISREG(status.st_mode)) {
-    Close();
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  file_ = ::fdopen(fd, "rb");
+  if (file_ == nullptr) {
+    ::close(fd);
     return false;
   }
   const bool sized = fseeko(file_, 0, SEEK_END) == 0 && (fileSizeBytes_ = ftello(file_)) >= 0 &&

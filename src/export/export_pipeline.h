@@ -13,9 +13,12 @@
 // The output goes to a temporary file beside the target that replaces the
 // target only after everything was written and closed without error. Every
 // failure shows one message and returns false with nothing left behind:
-// "Can't start the MP3 encoder", "Cannot create file %s", "Unable to write to
-// %s" (also a failing encoder or an unreadable source), "Can't Access file %s"
-// (the finished file cannot replace the target).
+// "Can't start the MP3 encoder", "Cannot create file %s" (the target),
+// "Unable to write to %s" (the target; also an encoder that fails during the
+// export), "Cannot read file %s" (a source that cannot be opened for a piece
+// that has frames), "Can't Access file %s" (the finished file cannot replace
+// the target). A read that ends early ends its piece, and the export goes on
+// with a shorter file.
 //
 // Runs on the UI thread; the host's message pump may run the dialog's handlers
 // in between blocks, which the dialog guards with its Exporting flag.

@@ -15,6 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kBufferBytes = 256 * 1024;
+// The usual limit on one name in a folder, for a folder that does not say.
+constexpr size_t kFallbackNameMax = 255;
 
 bool WriteAll(int fd, const uint8_t* data, size_t bytes) {
   while (bytes > 0) {
@@ -65,15 +67,22 @@ bool OutputFile::Create(const std::string& targetPath) {
   const fs::path folder = FolderOf(target);
   static std::atomic<unsigned> counter{0};
   // A hidden name in the same folder, so the final rename never crosses file
-  // systems; O_EXCL guarantees that no existing file is touched.
+  // systems; O_EXCL guarantees that no existing file is touched. The target's
+  // name is shortened where needed so that the temporary name stays within
+  // the folder's limit on a name even when the target's name is at it.
+  const long nameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const size_t maxNameBytes = nameMax > 0 ? static_cast<size_t>(nameMax) : kFallbackNameMax;
   for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string suffix = ".snipola-";
+    suffix += std::to_string(::getpid());
+    suffix += '-';
+    suffix += std::to_string(counter++);
+    suffix += ".part";
     std::string name = ".";
-    name += target.filename().string();
-    name += ".snipola-";
-    name += std::to_string(::getpid());
-    name += '-';
-    name += std::to_string(counter++);
-    name += ".part";
+    const size_t roomBytes =
+        maxNameBytes > name.size() + suffix.size() ? maxNameBytes - name.size() - suffix.size() : 0;
+    name += target.filename().string().substr(0, roomBytes);
+    name += suffix;
     const std::string candidate = (folder / name).string();
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
@@ -125,8 +134,12 @@ bool OutputFile::WriteAt(uint64_t offsetBytes, const void* data, size_t bytes) {
 bool OutputFile::Close() {
   if (fd_ < 0) return closed_ && !failed_;
   Flush();
-  // close() can report a delayed write error (a full disk on some file
-  // systems), so its result counts like a write's.
+  // The bytes reach the disk before the rename can replace an old target, so
+  // a crash right after the commit cannot leave an empty target behind; and
+  // fsync() and close() can both report a delayed write error (a full disk
+  // on some file systems), so their results count like a write's. A file
+  // system that cannot sync at all says EINVAL, which loses nothing.
+  if (!failed_ && ::fsync(fd_) != 0 && errno != EINVAL) failed_ = true;
   if (::close(fd_) != 0) failed_ = true;
   fd_ = -1;
   closed_ = true;

@@ -35,7 +35,8 @@ class OutputFile {
   // Bytes written so far (the position of the next Write).
   uint64_t SizeBytes() const { return sizeBytes_; }
 
-  // Flushes and closes the temporary file; false when any write failed.
+  // Flushes, syncs to disk and closes the temporary file; false when any write
+  // or the sync failed.
   bool Close();
 
   // Moves the closed temporary file over the target. False (and the temporary

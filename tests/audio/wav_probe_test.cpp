@@ -1,5 +1,8 @@
 // The probe's WAV branch and its extension rules.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -111,6 +114,27 @@ TEST_F(WavProbeTest, AFolderNamedLikeAWavCannotBeOpened) {
   std::filesystem::create_directory(dir_.File("folder.wav"));
   EXPECT_FALSE(Probe(dir_.File("folder.wav")));
   ExpectOneMessage("Error while open wav file");
+}
+
+TEST_F(WavProbeTest, APipeNamedLikeAnAudioFileIsRefusedWithoutWaiting) {
+  // Opening a named pipe for reading waits for a writer that never comes; the
+  // probe must refuse it at once. Probed in a child that an alarm ends, so a
+  // probe that waits fails the test instead of hanging the run.
+  for (const char* name : {"pipe.wav", "pipe.mp3"}) {
+    const std::string path = dir_.File(name);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::alarm(5);
+      ScriptedDialogs dialogs;
+      AudioFileInfo info;
+      const bool refused = !GetAudioFileInfo(path, info, dialogs) && dialogs.messages.size() == 1;
+      ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name;
+  }
 }
 
 TEST_F(WavProbeTest, ADataChunkLongerThanTheFileCountsTheBytesPresent) {

@@ -126,6 +126,14 @@ TEST_F(CliCut, Mp3SourceKeepsItsBitrateByDefault) {
   EXPECT_NE(out.str().find("sample_rate: 48000\n"), std::string::npos);
 }
 
+TEST_F(CliCut, WavSourceIsEncodedAt128ByDefault) {
+  ASSERT_EQ(RunCut({wav, "-o", dir.File("piece.mp3"), "--end", "2000"}).exitCode, 0);
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"info", dir.File("piece.mp3")}, out, err), 0);
+  EXPECT_NE(out.str().find("bitrate_kbps: 128\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("length_ms: 2000\n"), std::string::npos) << out.str();
+}
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;  // "IN" and "MP3" stand for the source files

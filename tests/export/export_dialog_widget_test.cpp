@@ -3,6 +3,7 @@
 // main window's export command. Dialog answers come from ScriptedDialogs.
 #include <gtest/gtest.h>
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,16 +12,17 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 
 #include "export/widgets/export_command.h"
-#include "ui/transparent_button.h"
 #include "export/widgets/tfm_export.h"
 #include "support/export_fakes.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
+#include "ui/transparent_button.h"
 
 namespace fs = std::filesystem;
 
@@ -156,6 +158,22 @@ TEST_F(ExportDialog, BitrateListFollowsTheSource) {
   auto wav = Open(Source(AudioFileInfo::kTypeWav, 44100));
   EXPECT_EQ(wav->cbBitrate->count(), 13);
   EXPECT_EQ(wav->cbBitrate->currentText(), "128");
+}
+
+TEST_F(ExportDialog, WindowSystemReshowingTheDialogKeepsTheUsersChoices) {
+  // The window system shows a window again on its own (after it was
+  // minimised or its desktop switched away): that is no new opening of the
+  // dialog, so the user's format and bitrate stay chosen.
+  auto d = Open(Source(AudioFileInfo::kTypeMp3, 44100));
+  d->rbwav->setChecked(true);
+  d->cbBitrate->setCurrentIndex(5);
+  QShowEvent reshown;
+  QSpontaneKeyEvent::setSpontaneous(&reshown);
+  // Delivered straight to the dialog: sendEvent would clear the flag.
+  static_cast<QObject*>(d.get())->event(&reshown);
+  EXPECT_TRUE(d->rbwav->isChecked());
+  EXPECT_EQ(d->cbBitrate->currentIndex(), 5);
+  EXPECT_EQ(d->cbBitrate->count(), 14);
 }
 
 TEST_F(ExportDialog, ExportUnmarkedClickedTwiceLeavesBothFadesUnchecked) {

@@ -73,10 +73,11 @@ TEST(Fades, FadeLengthsAreComputedInSixtyFourBits) {
   const FadeFrames fades = MakeFadeFrames(true, 100000, true, 2147483647, 48000);
   EXPECT_EQ(fades.fadeInFrames, 4800000000ull);
   EXPECT_EQ(fades.fadeOutFrames, 2147483647ull * 48000ull);
-  // A fade-in of 4.8e9 frames over 4 frames: gains p / 4.8e9, all round to 0
-  // except a full-scale sample at p = 3 (3 x 32767 / 4.8e9 is still 0).
-  EXPECT_EQ(Faded({32767, 32767, 32767, 32767}, 1, 4, 0, {fades.fadeInFrames, 0}),
-            (std::vector<int16_t>{0, 0, 0, 0}));
+  // 65536 s at 65536 Hz is exactly 2^32 frames: in 32 bits it would wrap to
+  // 0, which means no fade at all, and the first frame would stay loud.
+  const FadeFrames wrapping = MakeFadeFrames(true, 65536, false, 0, 65536);
+  EXPECT_EQ(wrapping.fadeInFrames, 4294967296ull);
+  EXPECT_EQ(Faded({32767, 32767}, 1, 2, 0, wrapping), (std::vector<int16_t>{0, 0}));
 }
 
 }  // namespace

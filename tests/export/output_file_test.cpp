@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "support/export_fakes.h"
@@ -76,6 +78,18 @@ TEST(OutputFile, WriteAtPatchesBytesAlreadyWrittenAcrossTheBuffer) {
   EXPECT_EQ(bytes[2], 'X');
   EXPECT_EQ(bytes[3], 'Y');
   EXPECT_EQ(bytes[500000], 'z');
+}
+
+TEST(OutputFile, TargetWithTheLongestNameTheFolderAllowsCanBeWritten) {
+  // The temporary file's name is made from the target's; it must stay within
+  // the file system's limit on a name even when the target's name is at it.
+  TempDir dir;
+  const long nameMax = ::pathconf(dir.path().c_str(), _PC_NAME_MAX);
+  ASSERT_GT(nameMax, 4);
+  const std::string target = dir.File(std::string(static_cast<size_t>(nameMax) - 4, 'x') + ".wav");
+  WriteText(target, "new");
+  EXPECT_EQ(ReadText(target), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST(OutputFile, CreateFailsInAMissingFolder) {

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QShowEvent>
 
 #include "app/application_error.h"
 #include "app/tick_count.h"
@@ -150,7 +151,11 @@ Tfmexport::~Tfmexport() = default;
 
 void Tfmexport::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  FormShow();
+  // A spontaneous show is the window system mapping the window again (after
+  // minimising, or switching desktops back): the dialog was open all along,
+  // and resetting it there would undo the user's choices or, while an export
+  // runs, hide its progress bar.
+  if (!event->spontaneous()) FormShow();
 }
 
 void Tfmexport::FormShow() {
