@@ -271,7 +271,8 @@ TEST_P(ExportFailure, FullDiskKeepsTheOldTargetAndLeavesNoPartialFile) {
 }
 
 TEST_P(ExportFailure, UnwritableFolderKeepsTheOldTargetAndSaysSo) {
-  const fs::path folder = dir.path() / "locked";
+  const TempDir shared(TempDir::Where::SystemTemp);
+  const fs::path folder = shared.path() / "locked";
   fs::create_directory(folder);
   const std::string out = (folder / ("old" + Extension())).string();
   WriteWavFile(out, 8000, 1, std::vector<int16_t>(100, 42));

@@ -99,7 +99,7 @@ TEST(OutputFile, CreateFailsInAMissingFolder) {
 }
 
 TEST(OutputFile, CreateFailsInAFolderWithoutWritePermission) {
-  TempDir dir;
+  TempDir dir(TempDir::Where::SystemTemp);
   const fs::path folder = dir.path() / "locked";
   fs::create_directory(folder);
   ::chown(folder.c_str(), 65534, 65534);

@@ -10,9 +10,11 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TempDir::TempDir(Where where) {
   const char* base = std::getenv("SNIPOLA_TEST_TMP");
-  const fs::path root = base ? fs::path(base) : fs::temp_directory_path() / "snipola-tests";
+  const fs::path root = base && where == Where::BuildTree
+                            ? fs::path(base)
+                            : fs::temp_directory_path() / "snipola-tests";
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "tmp";
   for (char& c : name) {

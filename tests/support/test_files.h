@@ -6,11 +6,14 @@
 #include <string>
 #include <vector>
 
-// A folder under the build tree (or the system temp folder) that is emptied
-// when created and removed when destroyed.
+// A folder that is emptied when created and removed when destroyed. By
+// default it lies under the build tree ($SNIPOLA_TEST_TMP); tests that run a
+// child process as another user ask for one in the system temp folder, whose
+// every ancestor that user can traverse (a build tree may lie under /root).
 class TempDir {
  public:
-  TempDir();
+  enum class Where { BuildTree, SystemTemp };
+  explicit TempDir(Where where = Where::BuildTree);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
