@@ -49,16 +49,12 @@ bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
     ShowFileError(dialogs, kMp3OpenErrorText);
     return false;
   }
-  int32_t sampleRate = 0;
-  int32_t channels = 0;
-  int32_t bitrateKbps = 0;
-  int32_t lengthMs = 0;
-  SB_GetFrameInfo(&sampleRate, &channels, &bitrateKbps, &lengthMs);
+  const Mp3FrameInfo frame = GetMp3FrameInfo();
   SB_ExitMP3();
-  info.SampleRate = sampleRate;
-  info.Channels = channels;
-  info.Bitrate = bitrateKbps;
-  info.LengthMs = lengthMs;
+  info.SampleRate = frame.SampleRate;
+  info.Channels = frame.Channels;
+  info.Bitrate = frame.BitrateKbps;
+  info.LengthMs = frame.LengthMs;
   return true;
 }
 

@@ -27,3 +27,17 @@ int SB_GetFrameInfo(int32_t* sampleRate, int32_t* channels, int32_t* bitrateKbps
                     int32_t* lengthMs);
 int SB_decodeMP3(uint8_t* buffer, uint32_t* sizeBytes);
 void SB_ExitMP3();
+
+// The four values of SB_GetFrameInfo for the open stream, in one record.
+struct Mp3FrameInfo {
+  int32_t SampleRate = 0;
+  int32_t Channels = 0;
+  int32_t BitrateKbps = 0;
+  int32_t LengthMs = 0;
+};
+
+inline Mp3FrameInfo GetMp3FrameInfo() {
+  Mp3FrameInfo frame;
+  SB_GetFrameInfo(&frame.SampleRate, &frame.Channels, &frame.BitrateKbps, &frame.LengthMs);
+  return frame;
+}

@@ -54,12 +54,8 @@ bool OpenMp3Stream(const std::string& fileName, const AudioFileInfo& info, uint3
   }
   // Blocks are read with the record's format: a file that changed since it
   // was probed would be read as noise, so it is refused.
-  int32_t sampleRate = 0;
-  int32_t channels = 0;
-  int32_t bitrateKbps = 0;
-  int32_t lengthMs = 0;
-  SB_GetFrameInfo(&sampleRate, &channels, &bitrateKbps, &lengthMs);
-  if (sampleRate != info.SampleRate || channels != info.Channels) {
+  const Mp3FrameInfo frame = GetMp3FrameInfo();
+  if (frame.SampleRate != info.SampleRate || frame.Channels != info.Channels) {
     SB_ExitMP3();
     return false;
   }
