@@ -18,7 +18,7 @@
 
 #include "audio/mp3io.h"
 #include "support/mp3_maker.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 namespace fs = std::filesystem;
 

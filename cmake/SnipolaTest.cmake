@@ -2,7 +2,7 @@
 #
 # Builds one GoogleTest executable from <source> and registers its tests with
 # CTest. Every test links the test support library (fake dialogs, generated
-# audio files). SCREEN marks tests that create widgets: they link snipola_ui
+# audio files). SCREEN marks tests that create widgets: they link the window libraries
 # and run on Qt's offscreen platform.
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -17,7 +17,7 @@ function(snipola_add_test source)
   target_link_libraries(${target} PRIVATE snipola_test_support GTest::gtest_main GTest::gmock)
   set(env "SDL_AUDIODRIVER=dummy" "SNIPOLA_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp")
   if(ARG_SCREEN)
-    target_link_libraries(${target} PRIVATE snipola_ui Qt6::Test)
+    target_link_libraries(${target} PRIVATE snipola_widgets Qt6::Test)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 TEST_LIST ${target}_TESTS PROPERTIES TIMEOUT 120)

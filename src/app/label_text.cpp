@@ -1,6 +1,6 @@
 #include "app/label_text.h"
 
-#include "app/time_text.h"
+#include "base/time_text.h"
 
 std::string PositionText(const std::string& prefix, int64_t valueMs, bool useSecond) {
   if (useSecond) {

@@ -3,7 +3,7 @@
 #include "app/key_table.h"
 #include "app/label_text.h"
 #include "spectrum/led.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/application_error.h"
+#include "base/application_error.h"
 #include "app/ini_file.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 namespace {
 

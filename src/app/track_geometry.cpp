@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 
 namespace {
 

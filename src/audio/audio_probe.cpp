@@ -12,12 +12,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 namespace {
 

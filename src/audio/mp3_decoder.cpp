@@ -3,7 +3,7 @@
 // scanned file survives between the probe and the stream that follows it.
 #include "audio/mp3_decoder.h"
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "audio/mp3io.h"
 #include "audio/mpg123_decoder.h"
 

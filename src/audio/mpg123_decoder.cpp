@@ -10,7 +10,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "audio/buffered_file.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"

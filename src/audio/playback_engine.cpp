@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "audio/mp3io.h"
 #include "audio/playback_host.h"
 #include "audio/wom_done_event.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 namespace {
 

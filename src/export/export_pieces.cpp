@@ -1,7 +1,7 @@
 // Frame counts and piece order of an export; see export_pieces.h.
 #include "export/export_pieces.h"
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 
 uint64_t FramesOfMs(int64_t ms, int32_t sampleRate) {
   if (ms <= 0 || sampleRate <= 0) return 0;

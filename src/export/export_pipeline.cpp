@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/application_error.h"
-#include "app/rounding.h"
+#include "base/application_error.h"
+#include "base/rounding.h"
 #include "export/export_options.h"
 #include "export/export_pieces.h"
 #include "export/fades.h"
@@ -14,7 +14,7 @@
 #include "export/mp3_chunker.h"
 #include "export/output_file.h"
 #include "export/wav_writer.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 namespace {
 

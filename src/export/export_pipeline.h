@@ -25,7 +25,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/tick_count.h"
+#include "base/tick_count.h"
 #include "audio/audio_file_info.h"
 #include "export/export_source.h"
 #include "export/export_time_text.h"

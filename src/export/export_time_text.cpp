@@ -1,8 +1,8 @@
 // The elapsed/remaining text of an export; see export_time_text.h.
 #include "export/export_time_text.h"
 
-#include "app/rounding.h"
-#include "app/time_text.h"
+#include "base/rounding.h"
+#include "base/time_text.h"
 
 std::string ExportTimeText(ExportRoute route, int64_t elapsedMs, int64_t estimatedTotalMs) {
   const bool mp3 = route == ExportRoute::Mp3;

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "spectrum/fourier.h"
 
 std::array<uint8_t, kSpectrumBlockBytes> SpectrumBuffer{};

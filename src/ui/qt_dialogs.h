@@ -4,7 +4,7 @@
 // whole application and runs its own nested event loop.
 #include <QString>
 
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 class QWidget;
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "support/mp3_maker.h"
 #include "support/pcm_compare.h"
 #include "support/test_files.h"

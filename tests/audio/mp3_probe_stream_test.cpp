@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "audio/mp3io.h"
 #include "support/mp3_maker.h"
 #include "support/pcm_compare.h"

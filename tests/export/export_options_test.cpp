@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/application_error.h"
+#include "base/application_error.h"
 
 namespace {
 

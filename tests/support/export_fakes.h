@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/rounding.h"
+#include "base/rounding.h"
 #include "export/export_pipeline.h"
 
 class MemoryExportSource : public ExportSource {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 struct RecordedMessage {
   std::string text;

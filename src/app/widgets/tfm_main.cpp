@@ -27,7 +27,7 @@
 #include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/click_label.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 #include "ui/image_control.h"
 #include "ui/shell_open.h"
 #include "ui/skin_group_box.h"

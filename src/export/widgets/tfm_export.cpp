@@ -13,11 +13,11 @@
 #include <QRadioButton>
 #include <QShowEvent>
 
-#include "app/application_error.h"
-#include "app/tick_count.h"
+#include "base/application_error.h"
+#include "base/tick_count.h"
 #include "export/export_options.h"
 #include "export/widgets/export_skin.h"
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 #include "ui/transparent_button.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // The command table of snipola-cli and its dispatcher: help, usage errors,
 // and handing each command its own arguments.
-#include "app/cli_command.h"
+#include "cli/cli_command.h"
 
 #include <iomanip>
 #include <string_view>
 
-#include "app/cli_info.h"
-#include "export/cli_cut.h"
+#include "cli/cli_info.h"
+#include "cli/cli_cut.h"
 
 namespace {
 

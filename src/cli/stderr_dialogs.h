@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 class StderrDialogs : public Dialogs {
  public:

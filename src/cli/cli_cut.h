@@ -16,7 +16,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/cli_command.h"
+#include "cli/cli_command.h"
 
 // A time argument: whole milliseconds ("183456") or [[h:]m:]s[.mmm]
 // ("3:03.456"). Minutes and seconds below a higher field stay under 60.

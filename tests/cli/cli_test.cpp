@@ -1,5 +1,5 @@
 // snipola-cli's dispatcher and its info command, run with captured streams.
-#include "app/cli_command.h"
+#include "cli/cli_command.h"
 
 #include <gtest/gtest.h>
 

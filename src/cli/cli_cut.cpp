@@ -1,6 +1,6 @@
 // snipola-cli cut: arguments, checks and the progress bar around the export
 // pipeline; see cli_cut.h.
-#include "export/cli_cut.h"
+#include "cli/cli_cut.h"
 
 #include <unistd.h>
 
@@ -9,8 +9,8 @@
 #include <limits>
 #include <vector>
 
-#include "app/stderr_dialogs.h"
-#include "app/tick_count.h"
+#include "cli/stderr_dialogs.h"
+#include "base/tick_count.h"
 #include "audio/mp3io.h"
 #include "export/export_options.h"
 #include "export/export_pipeline.h"

@@ -1,13 +1,13 @@
 // snipola-cli cut, run through the command table with captured streams.
-#include "export/cli_cut.h"
+#include "cli/cli_cut.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 
-#include "app/cli_command.h"
-#include "app/rounding.h"
+#include "cli/cli_command.h"
+#include "base/rounding.h"
 #include "support/mp3_maker.h"
 #include "support/test_files.h"
 

@@ -6,7 +6,7 @@
 // error icon and an OK button.
 #include <string>
 
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 inline std::string ApplicationErrorText(std::string text) {
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';

@@ -1,4 +1,4 @@
-#include "app/time_text.h"
+#include "base/time_text.h"
 
 std::string ZeroPad2(const std::string& text) { return text.size() == 1 ? "0" + text : text; }
 

@@ -1,7 +1,7 @@
 // The info command of snipola-cli over the probe.
-#include "app/cli_info.h"
+#include "cli/cli_info.h"
 
-#include "app/stderr_dialogs.h"
+#include "cli/stderr_dialogs.h"
 #include "audio/mp3io.h"
 
 int RunInfoCommand(const CliArgs& args, std::ostream& out, std::ostream& err) {

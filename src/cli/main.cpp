@@ -1,7 +1,7 @@
 // Program entry of snipola-cli: hands the arguments to the command table.
 #include <iostream>
 
-#include "app/cli_command.h"
+#include "cli/cli_command.h"
 
 int main(int argc, char** argv) {
   const CliArgs args(argv + 1, argv + argc);
