@@ -5,6 +5,7 @@
 #include <iomanip>
 #include <string_view>
 
+#include "base/version.h"
 #include "cli/cli_info.h"
 #include "cli/cli_cut.h"
 
@@ -25,7 +26,7 @@ constexpr CliCommand kCommands[] = {
 
 void PrintHelp(std::ostream& out) {
   out << "usage: snipola-cli COMMAND [ARGUMENTS]\n"
-         "       snipola-cli --help\n"
+         "       snipola-cli --help | --version\n"
          "\n"
          "Inspects and cuts MP3 and WAV files.\n"
          "\n"
@@ -55,6 +56,10 @@ int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err) {
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     PrintHelp(out);
+    return kCliOk;
+  }
+  if (args[0] == "--version") {
+    out << "snipola-cli " << kSnipolaVersion << '\n';
     return kCliOk;
   }
   for (const CliCommand& command : kCommands) {

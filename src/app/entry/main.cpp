@@ -3,18 +3,32 @@
 // plugged in, the spectrum analyzer window fmLed docked above it, and the
 // event loop. Closing the main window ends the program; its destruction saves
 // the settings.
+//
+// `snipola --version` prints the version and ends before any window system is
+// needed. With the environment variable SNIPOLA_PRINT_HELP_PATH set, the
+// program starts as usual, prints the path of its user manual (an empty line
+// when it has none) and ends instead of running, with exit status 1 when the
+// manual is missing: scripts/check-install uses it to check an installed tree.
 #include <QApplication>
+#include <cstring>
+#include <iostream>
 #include <memory>
 
+#include "app/help_file.h"
 #include "app/settings.h"
 #include "app/widgets/tfm_main.h"
 #include "audio/mp3io.h"
 #include "audio/sdl_wave_out.h"
+#include "base/version.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/qt_dialogs.h"
 #include "ui/resources.h"
 
 int main(int argc, char* argv[]) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "snipola " << kSnipolaVersion << '\n';
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setApplicationDisplayName(kApplicationTitle);
@@ -39,7 +53,14 @@ int main(int argc, char* argv[]) {
   ledWindow->setAttribute(Qt::WA_QuitOnClose, false);
 
   mainWindow->show();
-  const int result = QApplication::exec();
+  int result = 0;
+  if (qEnvironmentVariableIsSet("SNIPOLA_PRINT_HELP_PATH")) {
+    const std::string help = HelpFilePath();
+    std::cout << help << std::endl;
+    result = help.empty() ? 1 : 0;
+  } else {
+    result = QApplication::exec();
+  }
 
   // The main window goes first (it saves the settings and may still report a
   // failure to do so), then the analyzer it docks.
