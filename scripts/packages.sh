@@ -6,6 +6,8 @@ SNIPOLA_PACKAGES=(
   libsdl2-dev libmpg123-dev libmp3lame-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-dejavu-core
+  # scripts/check-install and cpack: validators, man, shlibdeps, file types
+  desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 
 snipola_install_packages() {
