@@ -73,7 +73,7 @@ TEST_F(WavProbeTest, FormatChunksOf16And18AndMoreBytesGiveTheSameRecord) {
   std::vector<AudioFileInfo> records;
   for (uint32_t formatBytes : {16u, 18u, 40u}) {
     ASSERT_TRUE(Probe(
-        Write("f" + std::to_string(formatBytes) + ".wav",
+        Write(std::to_string(formatBytes) + "-byte-format.wav",
               PlainWav({.channels = 1, .sampleRate = 22050, .formatBytes = formatBytes}, 44100))));
     records.push_back(info_);
   }
