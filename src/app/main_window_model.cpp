@@ -1,3 +1,4 @@
+// MainWindowModel's commands and the display state they leave; see main_window_model.h.
 #include "app/main_window_model.h"
 
 #include "app/key_table.h"

@@ -1,3 +1,4 @@
+// TfmMain's controls, menu and handlers, forwarding every command to the model; see tfm_main.h.
 #include "app/widgets/tfm_main.h"
 
 #include <QAction>
