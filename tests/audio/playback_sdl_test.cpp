@@ -91,11 +91,9 @@ TEST_F(PlaybackSdlTest, WavPieceReachesTheDeviceByteForByte) {
   host.fileName = dir.File("clip.wav");
   WriteWavFile(host.fileName, rate, 2, samples);
   host.info = {AudioFileInfo::kTypeWav, rate, 2, 1411, 5000};
-  host.markBegin = 1000;
-  host.markEnd = 4000;
   host.otherThreadAllocationsAtFeed.reserve(1000);
 
-  engine->tbPlayselectedClick();
+  engine->StartPlayback(host.fileName, host.info, 1000, 4000);
   ASSERT_TRUE(engine->Playing());
   ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
 
@@ -130,10 +128,8 @@ TEST_F(PlaybackSdlTest, Mp3PieceReachesTheDeviceAsTheDecoderDeliversIt) {
   }
   CloseAudioStream(host.info);
   ASSERT_EQ(decoded.size(), 5u * rate * 4);
-  host.markBegin = 1250;
-  host.markEnd = 3700;
 
-  engine->tbPlayselectedClick();
+  engine->StartPlayback(host.fileName, host.info, 1250, 3700);
   ASSERT_TRUE(engine->Playing());
   ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
 
@@ -150,9 +146,9 @@ TEST_F(PlaybackSdlTest, StopInTheMiddleLeavesThePositionAtThePlayedBuffers) {
   WriteWavFile(host.fileName, rate, 1, samples);
   host.info = {AudioFileInfo::kTypeWav, rate, 1, 352, 20000};
 
-  engine->tbPlayClick();
+  engine->StartPlayback(host.fileName, host.info, 0, 20000);
   ASSERT_TRUE(WaitUntil([&] { return host.feeds >= 20; }, 30000));
-  engine->tbPauseClick();
+  engine->StopPlayback();
 
   EXPECT_FALSE(engine->Playing());
   EXPECT_EQ(engine->PendingBuffers(), 0);
@@ -179,7 +175,7 @@ TEST_F(PlaybackSdlTest, NoOutputDeviceShowsTheDeviceError) {
   WriteWavFile(host.fileName, 8000, 1, MakeTestSignal(8000, 1, 8000));
   host.info = {AudioFileInfo::kTypeWav, 8000, 1, 128, 1000};
 
-  engine->tbPlayClick();
+  engine->StartPlayback(host.fileName, host.info, 0, 1000);
 
   EXPECT_FALSE(engine->Playing());
   ASSERT_EQ(host.dialogs.messages.size(), 1u);
