@@ -22,10 +22,20 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
-  const std::pair<const char*, std::optional<int32_t>> kTexts[] = {
-      {"-3", -3}, {"+12", 12}, {"0X1f", 31}, {"0xFFFFFFFF", -1}, {"2147483647", INT32_MAX},
-      {"-2147483648", INT32_MIN}, {"2147483648", {}}, {"0x100000000", {}}, {"", {}},
-      {"true", {}}, {"0x", {}}, {"1.0", {}}, {"0xG1", {}}, {"12 3", {}}};
+  const std::pair<const char*, std::optional<int32_t>> kTexts[] = {{"-3", -3},
+                                                                   {"+12", 12},
+                                                                   {"0X1f", 31},
+                                                                   {"0xFFFFFFFF", -1},
+                                                                   {"2147483647", INT32_MAX},
+                                                                   {"-2147483648", INT32_MIN},
+                                                                   {"2147483648", {}},
+                                                                   {"0x100000000", {}},
+                                                                   {"", {}},
+                                                                   {"true", {}},
+                                                                   {"0x", {}},
+                                                                   {"1.0", {}},
+                                                                   {"0xG1", {}},
+                                                                   {"12 3", {}}};
   for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseIniInteger(text), value) << text;
 }
 
@@ -33,7 +43,8 @@ TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
 TEST(Settings, FileTextsAreReadByTheRules) {
   const std::pair<const char*, DisplaySettings> kFiles[] = {
       {"[Set]\nPresentWithSecond=0\nShowSpec=1\n", {false, true}},
-      {"; by hand\r\n[other]\nShowSpec=0\n[ set ]\r\n presentwithsecond = 0 \r\nSHOWSPEC = 0x10\r\n",
+      {"; by hand\r\n[other]\nShowSpec=0\n[ set ]\r\n presentwithsecond = 0 \r\nSHOWSPEC = "
+       "0x10\r\n",
        {false, true}},
       {"[Set]\nPresentWithSecond=no\nShowSpec=on\n", {true, false}},  // no integer: default
       {"PresentWithSecond=0\n[Other]\nShowSpec=1\n", {true, false}},  // outside [Set]
