@@ -8,20 +8,12 @@
 
 TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
   using K = KeyCommand;
-  const std::pair<int, KeyAction> kKeys[] = {{13, {K::Pause}},
-                                             {37, {K::Nudge, -5000}},
-                                             {39, {K::Nudge, 5000}},
-                                             {38, {K::JumpMarkBegin}},
-                                             {40, {K::JumpMarkEnd}},
-                                             {66, {K::MarkBegin}},
-                                             {78, {K::MarkEnd}},
-                                             {65, {K::MarkAll}},
-                                             {83, {K::Export}},
-                                             {76, {K::OpenFile}},
-                                             {'b', {}},
-                                             {32, {}},
-                                             {'1', {}},
-                                             {13 + 0x10000, {}}};
+  // clang-format off
+  const std::pair<int, KeyAction> kKeys[] = {
+      {13, {K::Pause}}, {37, {K::Nudge, -5000}}, {39, {K::Nudge, 5000}}, {38, {K::JumpMarkBegin}},
+      {40, {K::JumpMarkEnd}}, {66, {K::MarkBegin}}, {78, {K::MarkEnd}}, {65, {K::MarkAll}},
+      {83, {K::Export}}, {76, {K::OpenFile}}, {'b', {}}, {32, {}}, {'1', {}}, {13 + 0x10000, {}}};
+  // clang-format on
   for (const auto& [key, action] : kKeys) EXPECT_EQ(KeyActionForVirtualKey(key), action) << key;
   // The nudge items' tags 0..9 stand for Q W E R T Y U I O P.
   const char kNudgeKeys[] = "QWERTYUIOP";
@@ -35,9 +27,11 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
 }
 
 TEST(KeyTable, QtKeysMapToVirtualKeyCodes) {
+  // clang-format off
   const std::pair<int, int> kKeys[] = {
       {Qt::Key_Return, 13}, {Qt::Key_Enter, 13}, {Qt::Key_Left, 37}, {Qt::Key_Up, 38},
-      {Qt::Key_Right, 39},  {Qt::Key_Down, 40},  {Qt::Key_B, 'B'},   {Qt::Key_P, 'P'},
-      {Qt::Key_F1, 0},      {Qt::Key_Shift, 0}};
+      {Qt::Key_Right, 39}, {Qt::Key_Down, 40}, {Qt::Key_B, 'B'}, {Qt::Key_P, 'P'},
+      {Qt::Key_F1, 0}, {Qt::Key_Shift, 0}};
+  // clang-format on
   for (const auto& [qtKey, virtualKey] : kKeys) EXPECT_EQ(VirtualKeyFromQtKey(qtKey), virtualKey);
 }

@@ -22,20 +22,12 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
-  const std::pair<const char*, std::optional<int32_t>> kTexts[] = {{"-3", -3},
-                                                                   {"+12", 12},
-                                                                   {"0X1f", 31},
-                                                                   {"0xFFFFFFFF", -1},
-                                                                   {"2147483647", INT32_MAX},
-                                                                   {"-2147483648", INT32_MIN},
-                                                                   {"2147483648", {}},
-                                                                   {"0x100000000", {}},
-                                                                   {"", {}},
-                                                                   {"true", {}},
-                                                                   {"0x", {}},
-                                                                   {"1.0", {}},
-                                                                   {"0xG1", {}},
-                                                                   {"12 3", {}}};
+  // clang-format off
+  const std::pair<const char*, std::optional<int32_t>> kTexts[] = {
+      {"-3", -3}, {"+12", 12}, {"0X1f", 31}, {"0xFFFFFFFF", -1}, {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN}, {"2147483648", {}}, {"0x100000000", {}}, {"", {}},
+      {"true", {}}, {"0x", {}}, {"1.0", {}}, {"0xG1", {}}, {"12 3", {}}};
+  // clang-format on
   for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseIniInteger(text), value) << text;
 }
 

@@ -147,68 +147,52 @@ TEST_F(TfmMainTest, PopupMenuHoldsEveryCommandInOrder) {
             "Help ...|-|Minimize|Exit");
 }
 
-TEST_F(TfmMainTest, AdvancedItemsAskForValuesAndNudgeAsTheirKeys) {
-  Create();
-  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 100000, 8000)));
-  const std::pair<const char*, int32_t> kNudges[] = {
-      {"movecurrentposition10000millisecondsless1", -10000},
-      {"PressTtomovecurrentposition1millisecondsless1", -1},
-      {"PressPtomovecurrentposition10000millisecondsmore1", 10000}};
-  for (const auto& [item, deltaMs] : kNudges) {
-    window->Model().CurPos = 50000;
-    Item(item)->trigger();
-    EXPECT_EQ(window->Model().CurPos, 50000 + deltaMs) << item;
-  }
-  dialogs.inputAnswers = {"2500", "1", "2", "3"};
-  for (const char* item : {"SetMarkLengthusingEnteringValue1", "SetCurrentPosition1",
-                           "SetMarkBeginPosition1", "SetMarkEndPosition1"}) {
-    Item(item)->trigger();
-  }
-  EXPECT_EQ(dialogs.inputs.size(), 4u);
-  EXPECT_EQ(Label("lbEndPos"), "End Pos : 3 ms");
-  EXPECT_EQ(Label("lbBeginPos"), "Begin Pos : 2 ms");
-  EXPECT_EQ(Label("lbCurPos"), "Current Pos : 1 ms");
-  dialogs.inputAnswers = {"12345"};
-  QTest::mouseClick(Child("lbLenExport"), Qt::LeftButton);
-  EXPECT_EQ(dialogs.inputs.back().prompt, "Mark Length(milliseconds)");
-}
-
-TEST_F(TfmMainTest, KeysReachTheTableWhateverShiftOrCtrlSayButNotWithAlt) {
-  Create();
-  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 30000, 8000)));
-  window->show();
-  QTest::keyClick(window.get(), Qt::Key_P);
-  QTest::keyClick(window.get(), Qt::Key_B, Qt::ShiftModifier);
-  QTest::keyClick(window.get(), Qt::Key_Left, Qt::ControlModifier);
-  QTest::keyClick(window.get(), Qt::Key_N, Qt::AltModifier);
-  EXPECT_EQ(window->Model().MarkBegin, 10000);
-  EXPECT_EQ(window->Model().CurPos, 5000);
-  EXPECT_EQ(window->Model().MarkEnd, 0);
-  // The unit switch moves the focus to a group box; keys still act.
-  QApplication::setActiveWindow(window.get());
-  QTest::mouseClick(Child<QCheckBox>("cbUseSecond"), Qt::LeftButton);
-  ASSERT_EQ(QApplication::focusWidget(), Child("GroupBox1"));
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
-  EXPECT_EQ(Label("lbCurPos"), "Current Pos : 00:00:15");
-}
-
-TEST_F(TfmMainTest, TheMouseDragsTheWindowAndTheHandleAndTheGlyphsActOnRelease) {
+// The Advanced items, keys (whatever Shift or Ctrl say, not with Alt, also
+// after the unit switch moved the focus), the position labels, the handle and
+// the title strip with its glyphs.
+TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   Create();
   int abouts = 0;
   window->SetAboutCommand([&abouts] { ++abouts; });
   ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 340000, 1000)));
   window->show();
+  MainWindowModel& m = window->Model();
+  dialogs.inputAnswers = {"2500", "1", "2", "3", "40000"};
+  for (const char* item : {"SetMarkLengthusingEnteringValue1", "SetCurrentPosition1",
+                           "SetMarkBeginPosition1", "SetMarkEndPosition1"}) {
+    Item(item)->trigger();
+  }
+  EXPECT_EQ(std::to_string(m.CurPos) + " " + std::to_string(m.MarkBegin) + "-" +
+                std::to_string(m.MarkEnd),
+            "1 2-3");
+  QTest::mouseClick(Child("lbCurPos"), Qt::LeftButton);
+  Item("movecurrentposition10000millisecondsless1")->trigger();
+  Item("PressPtomovecurrentposition10000millisecondsmore1")->trigger();
+  Item("PressTtomovecurrentposition1millisecondsless1")->trigger();
+  QTest::keyClick(window.get(), Qt::Key_P);
+  QTest::keyClick(window.get(), Qt::Key_B, Qt::ShiftModifier);
+  QTest::keyClick(window.get(), Qt::Key_Left, Qt::ControlModifier);
+  QTest::keyClick(window.get(), Qt::Key_N, Qt::AltModifier);
+  EXPECT_EQ(std::to_string(m.CurPos) + " " + std::to_string(m.MarkBegin) + "-" +
+                std::to_string(m.MarkEnd),
+            "44999 49999-3");
+  QApplication::setActiveWindow(window.get());
+  QTest::mouseClick(Child<QCheckBox>("cbUseSecond"), Qt::LeftButton);
+  ASSERT_EQ(QApplication::focusWidget(), Child("GroupBox1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
+  EXPECT_EQ(Label("lbCurPos"), "Current Pos : 00:00:54");
+  QWidget* handle = Child("imTrackButton");
+  SendMouse(handle, QEvent::MouseButtonPress, {15, 7}, {500, 300});
+  SendMouse(handle, QEvent::MouseMove, {15, 7}, {550, 300});
+  SendMouse(handle, QEvent::MouseButtonRelease, {15, 7}, {550, 300});
+  EXPECT_EQ(handle->x(), 16 + 55 + 50);
+  EXPECT_EQ(Label("lbCurPos"), "Current Pos : 00:01:45");
   window->move(100, 100);
   QWidget* image = Child("Image1");
   SendMouse(image, QEvent::MouseButtonPress, {100, 5}, {200, 105});
   SendMouse(image, QEvent::MouseMove, {100, 5}, {230, 125});
   SendMouse(image, QEvent::MouseButtonRelease, {100, 5}, {230, 125});
   EXPECT_EQ(window->pos(), QPoint(130, 120));
-  QWidget* handle = Child("imTrackButton");
-  SendMouse(handle, QEvent::MouseButtonPress, {15, 7}, {500, 300});
-  SendMouse(handle, QEvent::MouseMove, {15, 7}, {550, 300});
-  SendMouse(handle, QEvent::MouseButtonRelease, {15, 7}, {550, 300});
-  EXPECT_EQ(Label("lbCurPos"), "Current Pos : 50000 ms");
   for (const QPoint glyph : {QPoint(348, 5), QPoint(360, 5), QPoint(375, 5)}) {
     SendMouse(image, QEvent::MouseButtonPress, glyph, glyph);
     SendMouse(image, QEvent::MouseButtonRelease, glyph, glyph);

@@ -130,62 +130,48 @@ TEST_F(PlaybackEngineTest, APieceShorterThanTheRingIsQueuedWholeAndClosesOnItsLa
   EXPECT_EQ(host.curPos, 300);
 }
 
-TEST_F(PlaybackEngineTest, StopDrainsWithoutMovingThePositionAndClosesEverything) {
-  OpenWav(44100, 2, 3 * 44100);
-  Play(0, 3000);
-  device->PlayNext();
-  device->PlayNext();
-  engine->StopPlayback();
-  EXPECT_FALSE(engine->Playing());
-  EXPECT_EQ(device->resets, 1);
-  EXPECT_EQ(device->closes, 1);
-  EXPECT_EQ(engine->PendingBuffers(), 0);
-  EXPECT_EQ(host.feeds, 2 + 16);  // buffers handed back unplayed reach the analyzer too
-  EXPECT_GE(host.clearDisplayCalls, 1);
-  EXPECT_EQ(host.shownPositions, (std::vector<int32_t>{46, 93}));
-  EXPECT_EQ(engine->SamplesPlayed(), 18u * 2048);
-  EXPECT_EQ(OpenStreams(), 0);
-  engine->StopPlayback();
-  EXPECT_EQ(device->resets, 1);
-}
-
-TEST_F(PlaybackEngineTest, AStartAtOrPastTheEndLeavesTheRunningPlaybackAlone) {
-  OpenWav(44100, 2, 3 * 44100);
-  Play(1000, 2000);
-  device->PlayNext();
-  Play(2000, 2000);
-  Play(2500, 2000);
-  EXPECT_EQ(device->resets, 0);
-  EXPECT_EQ(device->opens, 1);
-  device->PlayAll();
-  EXPECT_TRUE(device->playedBytes == Pcm(44100, 88200));
-  EXPECT_EQ(host.curPos, 2000);
-}
-
-TEST_F(PlaybackEngineTest, AStartWhilePlayingRestartsAtTheNewPosition) {
+// A stop resets the device, feeds the returned buffers to the analyzer without
+// moving the position, and closes everything; a new start restarts from there.
+TEST_F(PlaybackEngineTest, StopDrainsWithoutMovingThePositionAndAStartRestarts) {
   OpenWav(44100, 2, 3 * 44100);
   Play(0, 3000);
   device->PlayNext();
   device->PlayNext();
   Play(500, 3000);
   EXPECT_EQ(device->resets, 1);
-  EXPECT_EQ(device->opens, 2);
-  EXPECT_EQ(host.curPos, 93);  // the old run's last finished buffer; the drain did not move it
+  EXPECT_EQ(device->closes, 1);
+  EXPECT_EQ(host.feeds, 2 + 16);
+  EXPECT_GE(host.clearDisplayCalls, 1);
+  EXPECT_EQ(host.shownPositions, (std::vector<int32_t>{46, 93}));
   EXPECT_EQ(engine->SamplesPlayed(), 22050u);
   device->playedBytes.clear();
-  device->PlayAll();
-  EXPECT_TRUE(device->playedBytes == Pcm(22050, 3 * 44100));
+  device->PlayNext();
+  engine->StopPlayback();
+  engine->StopPlayback();
+  EXPECT_EQ(device->resets, 2);
+  EXPECT_EQ(engine->SamplesPlayed(), 22050u + 17 * 2048);
+  EXPECT_EQ(host.curPos, 546);
+  EXPECT_TRUE(device->playedBytes == Pcm(22050, 22050 + 2048));
   EXPECT_EQ(OpenStreams(), 0);
 }
 
-TEST_F(PlaybackEngineTest, AStartWithoutAFileOrAUsableFormatIsIgnored) {
-  host.info = {AudioFileInfo::kTypeWav, 44100, 2, 1411, 5000};
-  Play(0, 5000);
-  OpenWav(44100, 2, 44100);
-  host.info.Channels = 3;
-  Play(0, 1000);
-  EXPECT_FALSE(engine->Playing());
+// Ignored: a start without a file, with a format that cannot be played, or
+// at or after the end (a running playback then goes on).
+TEST_F(PlaybackEngineTest, StartsThatCannotPlayAreIgnored) {
+  OpenWav(44100, 2, 3 * 44100);
+  engine->StartPlayback("", host.info, 0, 3000);
+  AudioFileInfo threeChannels = host.info;
+  threeChannels.Channels = 3;
+  engine->StartPlayback(host.fileName, threeChannels, 0, 3000);
   EXPECT_EQ(device->opens, 0);
+  Play(1000, 2000);
+  device->PlayNext();
+  Play(2000, 2000);
+  Play(2500, 2000);
+  EXPECT_EQ(device->resets + device->opens, 1);
+  device->PlayAll();
+  EXPECT_TRUE(device->playedBytes == Pcm(44100, 88200));
+  EXPECT_EQ(host.curPos, 2000);
   EXPECT_TRUE(host.dialogs.messages.empty());
 }
 
@@ -275,10 +261,12 @@ TEST_F(PlaybackEngineTest, StopGivesUpOnADeviceThatNeverHandsItsBuffersBack) {
   EXPECT_EQ(host.curPos, 3000);
 }
 
-TEST_F(PlaybackEngineTest, StopWaitsForCompletionsThatArriveLate) {
+TEST_F(PlaybackEngineTest, StopWaitsForCompletionsThatArriveLateAndIgnoresStrayOnes) {
   OpenWav(44100, 2, 3 * 44100);
   engine->SetDrainTimeoutMs(10000);
   Play(0, 3000);
+  engine->MMWomDone(device, const_cast<WaveHeader*>(device->QueuedHeader(0)));  // still queued
+  EXPECT_EQ(host.feeds, 0);
   device->stallOnReset = true;
   QTimer::singleShot(20, engine.get(), [this] {
     device->stallOnReset = false;
@@ -286,17 +274,8 @@ TEST_F(PlaybackEngineTest, StopWaitsForCompletionsThatArriveLate) {
   });
   engine->StopPlayback();
   EXPECT_FALSE(engine->Playing());
-  EXPECT_EQ(host.feeds, 16);  // every buffer came back through the handler
+  EXPECT_EQ(host.feeds, 16);  // every buffer came back through the handler, once
   EXPECT_EQ(device->closes, 1);
-}
-
-TEST_F(PlaybackEngineTest, ACompletionForAHeaderStillQueuedIsIgnored) {
-  OpenWav(44100, 2, 3 * 44100);
-  Play(0, 3000);
-  engine->MMWomDone(device, const_cast<WaveHeader*>(device->QueuedHeader(0)));
-  EXPECT_EQ(host.feeds, 0);
-  EXPECT_EQ(engine->PendingBuffers(), 16);
-  EXPECT_EQ(engine->SamplesPlayed(), 0u);
 }
 
 TEST_F(PlaybackEngineTest, HandlingAReturnedBufferAllocatesNothing) {
