@@ -35,7 +35,6 @@ class MainPlaybackTest : public ::testing::Test {
     WriteWavFile(dir.File("a.wav"), kRate, 1, MakeTestSignal(lengthMs * kRate / 1000, 1, kRate));
     ASSERT_TRUE(model.LoadFile(dir.File("a.wav")));
   }
-
   TempDir dir;
   ScriptedDialogs dialogs;
   MainWindowModel model{dialogs};

@@ -75,7 +75,6 @@ class TfmMainTest : public ::testing::Test {
     WriteWavFile(dir.File(name), rate, 2, MakeTestSignal(lengthMs * rate / 1000, 2, rate));
     return dir.File(name);
   }
-
   TempDir dir;
   ScriptedDialogs dialogs;
   std::unique_ptr<TfmMain> window;

@@ -70,7 +70,6 @@ class PlaybackSdlTest : public ::testing::Test {
     EXPECT_EQ(match.expectedBytes, expected.size()) << "first difference";
     EXPECT_TRUE(SilentFrom(played, match.playedEnd)) << "something played after the end";
   }
-
   TempDir dir;
   std::string output = dir.File("played.raw");
   CountingHost host;
