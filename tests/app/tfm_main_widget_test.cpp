@@ -22,6 +22,7 @@
 #include "audio/mp3io.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "support/fake_wave_out.h"
+#include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "support/widget_app.h"
@@ -71,6 +72,12 @@ class TfmMainTest : public ::testing::Test {
   }
   QString Label(const char* name) { return Child<QLabel>(name)->text(); }
   QAction* Item(const char* name) { return window->PopupMenu1()->findChild<QAction*>(name); }
+  FakeWaveOut* Plug() {
+    auto fake = std::make_unique<FakeWaveOut>();
+    FakeWaveOut* device = fake.get();
+    window->PlugPlayback(std::move(fake));
+    return device;
+  }
   std::string WriteWav(const std::string& name, int32_t lengthMs, int rate = 44100) {
     WriteWavFile(dir.File(name), rate, 2, MakeTestSignal(lengthMs * rate / 1000, 2, rate));
     return dir.File(name);
@@ -220,9 +227,7 @@ TEST_F(TfmMainTest, SettingsComeWithTheWindowAndGoBackWhenItIsDestroyed) {
 
 TEST_F(TfmMainTest, ClosingWhilePlayingStopsAndRewinds) {
   Create();
-  auto fake = std::make_unique<FakeWaveOut>();
-  FakeWaveOut* device = fake.get();
-  window->PlugPlayback(std::move(fake));
+  FakeWaveOut* device = Plug();
   ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 5000)));
   window->show();
   window->Model().tbPlayClick();
@@ -231,6 +236,34 @@ TEST_F(TfmMainTest, ClosingWhilePlayingStopsAndRewinds) {
   window->close();
   EXPECT_FALSE(device->IsOpen());
   EXPECT_EQ(window->Model().CurPos, 0);
+}
+
+// Played buffers reach the analyzer and a stop clears it; an MP3 opens while
+// another plays (its probe needs the decoder's only stream: the open stops
+// the playback first).
+TEST_F(TfmMainTest, PlaybackFeedsTheAnalyzerAndAnMp3OpensWhileAnotherPlays) {
+  Create("[Set]\nPresentWithSecond=0\nShowSpec=1\n");
+  TfmLed led;
+  fmLed = &led;
+  FakeWaveOut* device = Plug();
+  ASSERT_TRUE(WriteMp3File(dir.File("1.mp3"), MakeTestSignal(3 * 44100, 2, 44100), 44100, 2));
+  ASSERT_TRUE(WriteMp3File(dir.File("2.mp3"), MakeTestSignal(22050, 1, 22050), 22050, 1));
+  ASSERT_TRUE(window->Model().LoadFile(dir.File("1.mp3")));
+  window->show();
+  ASSERT_NE(led.OffscreenPicture(), nullptr);
+  const QImage empty = led.OffscreenPicture()->image();
+  window->Model().tbPlayClick();
+  device->PlayNext();
+  device->PlayNext();
+  EXPECT_NE(led.OffscreenPicture()->image(), empty) << "no bars after two blocks";
+  ASSERT_TRUE(window->Model().LoadFile(dir.File("2.mp3")));
+  EXPECT_EQ(led.OffscreenPicture()->image(), empty);
+  window->Model().tbPlayClick();
+  device->playedBytes.clear();
+  device->PlayAll();
+  EXPECT_EQ(device->playedBytes.size(), 22050u * 2);
+  EXPECT_EQ(Label("lbCurPos"), "Current Pos : 1000 ms");
+  window.reset();
 }
 
 TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
@@ -259,9 +292,7 @@ TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
 
 TEST_F(TfmMainTest, ExportStopsPlaybackThenShowsTheDialogWithTheFileAndMarks) {
   Create();
-  auto fake = std::make_unique<FakeWaveOut>();
-  FakeWaveOut* device = fake.get();
-  window->PlugPlayback(std::move(fake));
+  FakeWaveOut* device = Plug();
   std::string seen;
   window->SetExportDialogRunner([&](QWidget* owner, const std::string& fileName,
                                     const AudioFileInfo& info, int32_t beginMs, int32_t endMs,

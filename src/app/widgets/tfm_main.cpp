@@ -44,7 +44,7 @@ constexpr int kWindowWidth = 400;
 constexpr int kWindowHeight = 210;
 
 // A command reached by an image button and by its twin in the popup menu.
-struct CommandSpec {
+struct CommandRow {
   const char* button;  // the image button: name, place, hint, face of ImageList1
   int left;
   int top;
@@ -59,7 +59,7 @@ struct CommandSpec {
 
 // In the order of the buttons from left to right, which is also the order of
 // their items in the popup menu. The "Advanced" submenu goes before the last.
-const CommandSpec kCommands[] = {
+const CommandRow kCommands[] = {
     {"tbOpenFile", 17, 56, 17, "Open File", 0, "OpenFile1", "Open file ...", nullptr,
      &MainWindowModel::tbOpenFileClick},
     {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, "Jumptobegin1", "Jump to begin", "N1",
@@ -248,11 +248,11 @@ void TfmMain::BuildControls() {
 }
 
 void TfmMain::BuildButtons() {
-  for (const CommandSpec& spec : kCommands) {
-    auto* button = new TTransparentButton(this, spec.imageIndex, spec.hint);
-    button->setObjectName(spec.button);
-    button->setGeometry(spec.left, spec.top, 20, spec.height);
-    const auto command = spec.command;
+  for (const CommandRow& row : kCommands) {
+    auto* button = new TTransparentButton(this, row.imageIndex, row.hint);
+    button->setObjectName(row.button);
+    button->setGeometry(row.left, row.top, 20, row.height);
+    const auto command = row.command;
     connect(button, &QAbstractButton::clicked, this, [this, command] { (model_.*command)(); });
   }
 }
@@ -271,15 +271,15 @@ void TfmMain::BuildPopupMenu() {
   };
   MainWindowModel& m = model_;
   QMenu* menu = popupMenu1_;
-  for (const CommandSpec& spec : kCommands) {
-    if (&spec == &kCommands[std::size(kCommands) - 1]) {
+  for (const CommandRow& row : kCommands) {
+    if (&row == &kCommands[std::size(kCommands) - 1]) {
       BuildAdvancedMenu();
     }
-    if (spec.separatorBefore) {
-      separator(menu, spec.separatorBefore);
+    if (row.separatorBefore) {
+      separator(menu, row.separatorBefore);
     }
-    const auto command = spec.command;
-    add(menu, spec.menuItem, spec.caption, [&m, command] { (m.*command)(); });
+    const auto command = row.command;
+    add(menu, row.menuItem, row.caption, [&m, command] { (m.*command)(); });
   }
   separator(menu, "N4");
   Representwithsecond1 = add(menu, "Representwithsecond1", "Represent with second",
