@@ -208,10 +208,14 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   EXPECT_TRUE(window->isMinimized());
 }
 
-TEST_F(TfmMainTest, SettingsComeWithTheWindowAndGoBackWhenItIsDestroyed) {
+// Settings come with the window and go back when it is destroyed; closing
+// while playing stops and rewinds first.
+TEST_F(TfmMainTest, SettingsComeAndGoWithTheWindowAndClosingStopsPlayback) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
   TfmLed led;
   fmLed = &led;
+  FakeWaveOut* device = Plug();
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 5000)));
   window->show();
   EXPECT_FALSE(led.isVisible());
   window->move(300, 400);
@@ -219,23 +223,16 @@ TEST_F(TfmMainTest, SettingsComeWithTheWindowAndGoBackWhenItIsDestroyed) {
   QTest::mouseClick(Child<QCheckBox>("cbShowSpec"), Qt::LeftButton);
   EXPECT_TRUE(Item("ShowSpectrumanalyzer1")->isChecked());
   EXPECT_TRUE(led.isVisible());
-  Item("Representwithsecond1")->trigger();
-  EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
-  window.reset();
-  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, true}));
-}
-
-TEST_F(TfmMainTest, ClosingWhilePlayingStopsAndRewinds) {
-  Create();
-  FakeWaveOut* device = Plug();
-  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 5000)));
-  window->show();
   window->Model().tbPlayClick();
   device->PlayNext();
   EXPECT_EQ(Label("lbCurPos"), "Current Pos : 46 ms");
+  Item("Representwithsecond1")->trigger();
+  EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
   window->close();
   EXPECT_FALSE(device->IsOpen());
   EXPECT_EQ(window->Model().CurPos, 0);
+  window.reset();
+  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, true}));
 }
 
 // Played buffers reach the analyzer and a stop clears it; an MP3 opens while
