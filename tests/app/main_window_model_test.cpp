@@ -81,17 +81,26 @@ class MainWindowModelTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MainWindowModelTest, SettingsDecideTheCheckBoxesTheMenuMarksAndTheAnalysis) {
+// The settings decide the check boxes, the menu marks and the analysis; the
+// analyzer toggle shows or hides the analyzer only once that window exists.
+TEST_F(MainWindowModelTest, SettingsAndTheAnalyzerToggle) {
   model.ApplySettings(DisplaySettings{});
   EXPECT_TRUE(display.Representwithsecond1Checked);
-  EXPECT_FALSE(display.ShowSpectrumanalyzer1Checked);
+  EXPECT_FALSE(display.ShowSpectrumanalyzer1Checked || ShowAnalyzerFlag());
   EXPECT_EQ(display.lbLenExport, "Length : 00:00:00");
-  EXPECT_FALSE(view.analyzerVisible.has_value());  // no analyzer window yet
-  EXPECT_FALSE(ShowAnalyzerFlag());
   model.ApplySettings(DisplaySettings{false, true});
-  EXPECT_TRUE(ShowAnalyzerFlag());
-  EXPECT_TRUE(display.ShowSpectrumanalyzer1Checked);
+  EXPECT_TRUE(display.ShowSpectrumanalyzer1Checked && ShowAnalyzerFlag());
   EXPECT_EQ(display.lbCurPos, "Current Pos : 0 ms");
+  model.SetShowSpecChecked(false);
+  EXPECT_TRUE(model.ShowSpec);
+  EXPECT_FALSE(view.analyzerVisible.has_value());  // no analyzer window yet
+  view.analyzerExists = true;
+  model.ShowSpectrumanalyzer1Click();
+  EXPECT_EQ(view.analyzerVisible, true);
+  model.ShowSpectrumanalyzer1Click();
+  EXPECT_FALSE(display.cbShowSpecChecked || display.ShowSpectrumanalyzer1Checked);
+  EXPECT_FALSE(ShowAnalyzerFlag());
+  EXPECT_EQ(view.analyzerVisible, false);
 }
 
 TEST_F(MainWindowModelTest, ShowPositionClampsAndPlacesTheHandleOnlyWithAFile) {
@@ -280,20 +289,6 @@ TEST_F(MainWindowModelTest, UnitSwitchRendersEveryLabelWithoutClampingAndMovesTh
   model.Representwithsecond1Click();
   EXPECT_FALSE(display.cbUseSecondChecked);
   EXPECT_EQ(display.lbEndPos, "End Pos : 3723 ms");
-}
-
-TEST_F(MainWindowModelTest, AnalyzerToggleActsOnlyOnceTheAnalyzerExists) {
-  model.ApplySettings(DisplaySettings{true, true});
-  model.SetShowSpecChecked(false);
-  EXPECT_TRUE(model.ShowSpec);
-  EXPECT_FALSE(view.analyzerVisible.has_value());
-  view.analyzerExists = true;
-  model.ShowSpectrumanalyzer1Click();
-  EXPECT_EQ(view.analyzerVisible, true);
-  model.ShowSpectrumanalyzer1Click();
-  EXPECT_FALSE(display.cbShowSpecChecked || display.ShowSpectrumanalyzer1Checked);
-  EXPECT_FALSE(ShowAnalyzerFlag());
-  EXPECT_EQ(view.analyzerVisible, false);
 }
 
 // ---------------------------------------------------------------------------
