@@ -47,7 +47,13 @@ TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObjec
   action.sa_flags = SA_RESTART | SA_RESETHAND;
   installed_ = true;
   for (size_t i = 0; i < kSignals.size(); ++i) {
-    if (sigaction(kSignals[i], &action, &g_previous[i]) != 0) installed_ = false;
+    if (sigaction(kSignals[i], nullptr, &g_previous[i]) != 0) {
+      installed_ = false;
+      continue;
+    }
+    // Started under nohup, the program keeps running when its terminal goes.
+    if (kSignals[i] == SIGHUP && g_previous[i].sa_handler == SIG_IGN) continue;
+    if (sigaction(kSignals[i], &action, nullptr) != 0) installed_ = false;
   }
 }
 

@@ -8,7 +8,8 @@
 // calls `onSignal` from the event loop, where the program may do anything
 // (stop playback, close windows, save settings). Each handler is installed
 // with SA_RESETHAND: a second signal of the same kind, for a program stuck
-// somewhere the event loop does not reach, ends it the default way.
+// somewhere the event loop does not reach, ends it the default way. A SIGHUP
+// that was ignored when the program started (nohup) stays ignored.
 //
 // One object at a time; it restores the previous handlers and closes the pipe
 // when it goes. UI thread only (the thread that runs the event loop).

@@ -7,16 +7,17 @@
 namespace {
 
 const QColor kPanel(50, 50, 50);
-const QColor kSilver(192, 192, 192);
 const QColor kWell(34, 34, 34);
 const QColor kButton(70, 70, 70);
-const QColor kDisabledText(128, 128, 128);
+const QColor kDisabledText(150, 150, 150);
 
 }  // namespace
 
-SkinnedWindow::SkinnedWindow(QWidget* window) : window_(window) {
+const QColor SkinnedWindow::kSilverText(192, 192, 192);
+
+SkinnedWindow::SkinnedWindow(QWidget* window, const QColor& text) : window_(window) {
   window_->setFont(Font());
-  window_->setPalette(Palette());
+  window_->setPalette(Palette(text));
 }
 
 QFont SkinnedWindow::Font() {
@@ -26,17 +27,17 @@ QFont SkinnedWindow::Font() {
   return font;
 }
 
-QPalette SkinnedWindow::Palette() {
+QPalette SkinnedWindow::Palette(const QColor& text) {
   QPalette palette;
   for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    const QColor text = group == QPalette::Disabled ? kDisabledText : kSilver;
+    const QColor groupText = group == QPalette::Disabled ? kDisabledText : text;
     palette.setColor(group, QPalette::Window, kPanel);
     palette.setColor(group, QPalette::Base, kWell);
     palette.setColor(group, QPalette::AlternateBase, kPanel);
     palette.setColor(group, QPalette::Button, kButton);
-    palette.setColor(group, QPalette::WindowText, text);
-    palette.setColor(group, QPalette::Text, text);
-    palette.setColor(group, QPalette::ButtonText, text);
+    palette.setColor(group, QPalette::WindowText, groupText);
+    palette.setColor(group, QPalette::Text, groupText);
+    palette.setColor(group, QPalette::ButtonText, groupText);
   }
   return palette;
 }

@@ -4,7 +4,8 @@
 // any further window docked to the main one). A window holds one as a member,
 // built in its constructor, which
 //   - gives the window the skin's font (Arial at 11 pixels, whatever the
-//     screen's font size) and palette (silver text on the dark grey panels),
+//     screen's font size) and palette (silver or white text on the dark grey
+//     panels),
 //     which its controls inherit; windows it opens (menus, message boxes)
 //     keep the desktop's look;
 //   - drags the window by its title strip. The window decides what a press
@@ -22,6 +23,7 @@
 // starts afresh.
 //
 // UI thread only.
+#include <QColor>
 #include <QFont>
 #include <QPalette>
 #include <QPoint>
@@ -35,12 +37,16 @@ class SkinnedWindow {
   // Height of the title strip at the top of every skin picture, in pixels.
   static constexpr int kTitleStripHeight = 20;
 
-  // Sets `window`'s font and palette; `window` must outlive this object (it
-  // is normally the object's owner).
-  explicit SkinnedWindow(QWidget* window);
+  // The text colour of the main window and the about box.
+  static const QColor kSilverText;
+
+  // Sets `window`'s font and palette, with `text` for the texts of its
+  // controls; `window` must outlive this object (it is normally the
+  // object's owner).
+  explicit SkinnedWindow(QWidget* window, const QColor& text = kSilverText);
 
   static QFont Font();
-  static QPalette Palette();
+  static QPalette Palette(const QColor& text = kSilverText);
 
   // A press that starts a drag, at the pointer's screen position `cursor`.
   void Press(QPoint cursor);

@@ -57,6 +57,7 @@ class TfmMainTest : public ::testing::Test {
     options.executablePath = QString::fromStdString(dir.File("snipola"));
     options.settingsPath = QString::fromStdString(dir.File("set.ini"));
     options.arguments = std::move(arguments);
+    options.helpFile = QString::fromStdString(dir.File("index.html"));
     window = std::make_unique<TfmMain>(dialogs, options);
     window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
   }
@@ -470,7 +471,7 @@ TEST_F(TfmMainTest, CaptionGlyphsActOnRelease) {
   EXPECT_EQ(abouts, 1);
   click(360, 5);
   ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].toStdString(), dir.File("help.chm"));
+  EXPECT_EQ(opened[0].toStdString(), dir.File("index.html"));
   click(375, 5);
   EXPECT_TRUE(window->isMinimized());
   window->showNormal();

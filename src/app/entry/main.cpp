@@ -50,16 +50,20 @@ int main(int argc, char* argv[]) {
   ledWindow->setAttribute(Qt::WA_QuitOnClose, false);
 
   // A signal ends the program as Exit does (closing the main window stops
-  // playback). Leaving every event loop also ends an open about box, export
-  // dialog or message box, whose window would otherwise keep the program
-  // running; an export that is running finishes first.
-  const TerminationSignals terminationSignals([&mainWindow](int) {
+  // playback). Leaving every running event loop also ends an open about box,
+  // export dialog or message box, whose window would otherwise keep the
+  // program running (an export that is running finishes first); a signal
+  // that came while a message box of the first show was up keeps the main
+  // loop from starting at all.
+  bool terminated = false;
+  const TerminationSignals terminationSignals([&mainWindow, &terminated](int) {
+    terminated = true;
     mainWindow->Exit1Click();
     QCoreApplication::exit(0);
   });
 
   mainWindow->show();
-  const int result = QApplication::exec();
+  const int result = terminated ? 0 : QApplication::exec();
 
   // The main window goes first (it saves the settings and may still report a
   // failure to do so), then the analyzer it docks.

@@ -31,7 +31,7 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       dialogs_(dialogs),
       source_(source ? source : &streamSource_),
-      skin_(this) {
+      skin_(this, Qt::white) {
   setFixedSize(kExportSkinWidth, kExportSkinHeight);
 
   Image1 = new QLabel(this);
