@@ -14,14 +14,14 @@ namespace {
 constexpr std::array<int, 3> kSignals = {SIGTERM, SIGINT, SIGHUP};
 
 // The pipe's write end for the handler; -1 while no object is installed.
-volatile sig_atomic_t g_writeFd = -1;
-std::array<struct sigaction, kSignals.size()> g_previous{};
+volatile sig_atomic_t signalWriteFd = -1;
+std::array<struct sigaction, kSignals.size()> previousActions{};
 
 // Runs inside the signal: one non-blocking write, errno kept for the code it
 // interrupted. A full pipe already holds a signal, so a lost byte is harmless.
 void OnSignal(int signalNumber) {
   const int savedErrno = errno;
-  const int fd = g_writeFd;
+  const int fd = signalWriteFd;
   if (fd >= 0) {
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = write(fd, &byte, 1);
@@ -34,12 +34,12 @@ void OnSignal(int signalNumber) {
 TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObject* parent)
     : QObject(parent), onSignal_(std::move(onSignal)) {
   int fds[2];
-  if (g_writeFd >= 0 || pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  if (signalWriteFd >= 0 || pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
   readFd_ = fds[0];
   writeFd_ = fds[1];
   notifier_ = new QSocketNotifier(readFd_, QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] { ReadPipe(); });
-  g_writeFd = writeFd_;
+  signalWriteFd = writeFd_;
 
   struct sigaction action {};
   action.sa_handler = &OnSignal;
@@ -47,20 +47,20 @@ TerminationSignals::TerminationSignals(std::function<void(int)> onSignal, QObjec
   action.sa_flags = SA_RESTART | SA_RESETHAND;
   installed_ = true;
   for (size_t i = 0; i < kSignals.size(); ++i) {
-    if (sigaction(kSignals[i], nullptr, &g_previous[i]) != 0) {
+    if (sigaction(kSignals[i], nullptr, &previousActions[i]) != 0) {
       installed_ = false;
       continue;
     }
     // Started under nohup, the program keeps running when its terminal goes.
-    if (kSignals[i] == SIGHUP && g_previous[i].sa_handler == SIG_IGN) continue;
+    if (kSignals[i] == SIGHUP && previousActions[i].sa_handler == SIG_IGN) continue;
     if (sigaction(kSignals[i], &action, nullptr) != 0) installed_ = false;
   }
 }
 
 TerminationSignals::~TerminationSignals() {
   if (readFd_ < 0) return;
-  for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &g_previous[i], nullptr);
-  g_writeFd = -1;
+  for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previousActions[i], nullptr);
+  signalWriteFd = -1;
   delete notifier_;
   close(readFd_);
   close(writeFd_);
