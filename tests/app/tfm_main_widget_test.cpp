@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -488,6 +489,13 @@ TEST_F(TfmMainTest, MinimizeTakesTheAnalyzerAlongAndRestoreBringsItBack) {
   EXPECT_TRUE(window->isMinimized());
   EXPECT_FALSE(led->isVisible());
   window->showNormal();
+  EXPECT_TRUE(led->isVisible());
+  // Minimised by the window manager (taskbar, a key), not by the program.
+  window->windowHandle()->showMinimized();
+  QApplication::processEvents();
+  EXPECT_FALSE(led->isVisible());
+  window->windowHandle()->showNormal();
+  QApplication::processEvents();
   EXPECT_TRUE(led->isVisible());
 }
 
