@@ -16,8 +16,7 @@ enum class AboutArea { None, Close, TitleStrip, Link };
 
 inline AboutArea AboutAreaAt(int x, int y, int windowWidth) {
   if (y < kTitleStripHeight) {
-    return (x > windowWidth - 20 && x < windowWidth - 8) ? AboutArea::Close
-                                                          : AboutArea::TitleStrip;
+    return (x > windowWidth - 20 && x < windowWidth - 8) ? AboutArea::Close : AboutArea::TitleStrip;
   }
   if (x > 20 && x < 140 && y > 65 && y < 75) {
     return AboutArea::Link;

@@ -21,8 +21,8 @@
 
 int main(int argc, char* argv[]) {
   // Before the application object, which picks the platform.
-  if (const char* platform = DisplayPlatformOverride(
-          getenv("WAYLAND_DISPLAY"), getenv("DISPLAY"), getenv("QT_QPA_PLATFORM"))) {
+  if (const char* platform = DisplayPlatformOverride(getenv("WAYLAND_DISPLAY"), getenv("DISPLAY"),
+                                                     getenv("QT_QPA_PLATFORM"))) {
     setenv("QT_QPA_PLATFORM", platform, 1);
   }
   QApplication app(argc, argv);
