@@ -483,25 +483,27 @@ QImage DrawAboutSkin(const QString& version) {
   DrawDialogFrame(p, image.rect(), QStringLiteral("About"));
 
   // Logo and product name.
-  DrawLogo(p, 20, 28);
+  DrawLogo(p, 20, 25);
   QFont name(QStringLiteral("Liberation Sans"));
   name.setPixelSize(16);
   name.setBold(true);
   name.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
   p.setFont(name);
   p.setPen(QColor(0, 0, 0, 170));
-  p.drawText(41, 42, QStringLiteral("Snipola"));
+  p.drawText(41, 39, QStringLiteral("Snipola"));
   p.setPen(kSilver);
-  p.drawText(40, 41, QStringLiteral("Snipola"));
+  p.drawText(40, 38, QStringLiteral("Snipola"));
 
   // The rule.
-  Groove(p, 20, 219, 47);
+  Groove(p, 20, 219, 44);
 
   QFont text(QStringLiteral("Liberation Sans"));
   text.setPixelSize(11);
   p.setFont(text);
   p.setPen(kSilver);
-  p.drawText(21, 61, QStringLiteral("Version ") + version);
+  p.drawText(21, 58, QStringLiteral("Version ") + version);
+  p.setPen(kBevelMid);
+  p.drawText(21, 99, QStringLiteral("Cuts MP3 and WAV files."));
 
   // The web address, underlined, over the link area (X 21..139, Y 66..74).
   QFont link(QStringLiteral("Liberation Sans"));
