@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QUrl>
+#include <QWindow>
 #include <fstream>
 #include <functional>
 
@@ -58,9 +59,10 @@ class TfmMainTest : public ::testing::Test {
   }
   void Create(const std::string& ini = "[Set]\nPresentWithSecond=0\n", QStringList args = {}) {
     std::ofstream(dir.File("set.ini")) << ini;
-    window = std::make_unique<TfmMain>(
-        dialogs, TfmMain::Options{QString::fromStdString(dir.File("snipola")),
-                                  QString::fromStdString(dir.File("set.ini")), args});
+    TfmMain::Options options{QString::fromStdString(dir.File("snipola")),
+                             QString::fromStdString(dir.File("set.ini")), args,
+                             QString::fromStdString(dir.File("index.html"))};
+    window = std::make_unique<TfmMain>(dialogs, options);
     window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
     window->Model().SetFileProbe(&GetAudioFileInfo);
   }
@@ -204,7 +206,7 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
     SendMouse(image, QEvent::MouseButtonRelease, glyph, glyph);
   }
   EXPECT_EQ(abouts, 1);
-  EXPECT_EQ(opened, (std::vector<QString>{QString::fromStdString(dir.File("help.chm"))}));
+  EXPECT_EQ(opened, (std::vector<QString>{QString::fromStdString(dir.File("index.html"))}));
   EXPECT_TRUE(window->isMinimized());
 }
 
@@ -222,6 +224,18 @@ TEST_F(TfmMainTest, SettingsComeAndGoWithTheWindowAndClosingStopsPlayback) {
   EXPECT_EQ(led.pos(), QPoint(300 + 200 - 64, 400 - 44));
   QTest::mouseClick(Child<QCheckBox>("cbShowSpec"), Qt::LeftButton);
   EXPECT_TRUE(Item("ShowSpectrumanalyzer1")->isChecked());
+  EXPECT_TRUE(led.isVisible());
+  // However the window is minimised (the menu, the window manager), the
+  // analyzer goes with it and comes back with it.
+  Item("Minimize1")->trigger();
+  EXPECT_FALSE(led.isVisible());
+  window->showNormal();
+  EXPECT_TRUE(led.isVisible());
+  window->windowHandle()->showMinimized();
+  QApplication::processEvents();
+  EXPECT_FALSE(led.isVisible());
+  window->windowHandle()->showNormal();
+  QApplication::processEvents();
   EXPECT_TRUE(led.isVisible());
   window->Model().tbPlayClick();
   device->PlayNext();
