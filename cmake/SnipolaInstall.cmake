@@ -28,8 +28,7 @@ set(snipola_data ${CMAKE_INSTALL_DATADIR}/snipola)
 
 install(TARGETS snipola snipola-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/demo/snipola-demo.wav DESTINATION ${snipola_data}/demo)
-# The manual is written under docs/manual/; a tree without it installs without.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/manual/ DESTINATION ${snipola_data}/manual OPTIONAL)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/manual/ DESTINATION ${snipola_data}/manual)
 
 install(FILES ${PROJECT_SOURCE_DIR}/assets/desktop/snipola.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
