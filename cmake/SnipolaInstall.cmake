@@ -14,7 +14,7 @@
 # installed tree.
 include(GNUInstallDirs)
 
-set(SNIPOLA_APP_ID "org.example.snipola")
+set(SNIPOLA_APP_ID "org.snipola.snipola")
 # The date of the release that project(VERSION) names; change both together.
 set(SNIPOLA_RELEASE_DATE "2026-12-07")
 
