@@ -5,9 +5,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <cstring>
+#include <cmath>
 #include <mutex>
 
 #include "base/rounding.h"
@@ -22,33 +20,9 @@ void InitLibraryOnce() {
   std::call_once(once, [] { mpg123_init(); });
 }
 
-// Bytes of ID3v1 and APEv2 tags at the end of the file, which are no audio.
-int64_t TrailingTagBytes(const std::string& path, int64_t fileBytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return 0;
-  const auto readAt = [&](int64_t offset, uint8_t* out, size_t count) {
-    return offset >= 0 && fseeko(file, offset, SEEK_SET) == 0 &&
-           std::fread(out, 1, count, file) == count;
-  };
-  int64_t tagBytes = 0;
-  std::array<uint8_t, 32> bytes{};
-  if (readAt(fileBytes - 128, bytes.data(), 3) && std::memcmp(bytes.data(), "TAG", 3) == 0) {
-    tagBytes = 128;
-  }
-  if (readAt(fileBytes - tagBytes - 32, bytes.data(), 32) &&
-      std::memcmp(bytes.data(), "APETAGEX", 8) == 0) {
-    const auto field = [&](int at) {
-      return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-             static_cast<uint32_t>(bytes[at + 2]) << 16 |
-             static_cast<uint32_t>(bytes[at + 3]) << 24;
-    };
-    const uint32_t itemsAndFooter = field(12);
-    const bool hasHeader = (field(20) & 0x80000000u) != 0;
-    tagBytes += int64_t{itemsAndFooter} + (hasHeader ? 32 : 0);
-  }
-  std::fclose(file);
-  return std::min(tagBytes, fileBytes);
-}
+// Decoded samples nobody asked for (counting, discarding) go here, in pieces
+// of this size.
+constexpr size_t kScratchBytes = 64 * 1024;
 
 mpg123_ssize_t ReadCallback(void* file, void* out, size_t bytes) {
   return static_cast<BufferedFile*>(file)->Read(out, bytes);
@@ -58,21 +32,85 @@ off_t SeekCallback(void* file, off_t offset, int whence) {
   return static_cast<BufferedFile*>(file)->Seek(offset, whence);
 }
 
+// The bitrate to report: the audio frames' bytes over the time they play,
+// taken from the scan's frame index (offsets of every `step`-th frame from the
+// first audio frame on, which leaves out tags, the Info frame and anything
+// after the last indexed frame), or the frames' own bitrate when that average
+// shows a constant-bitrate file. Free-format frames report 0 as their
+// bitrate and get the average.
+int32_t AverageBitrateKbps(const off_t* offsets, size_t fill, off_t step, int samplesPerFrame,
+                           long rate, int frameKbps) {
+  if (fill < 2 || step <= 0 || samplesPerFrame <= 0 || rate <= 0) return frameKbps;
+  const double bytes = static_cast<double>(offsets[fill - 1] - offsets[0]);
+  const double seconds = static_cast<double>(fill - 1) * static_cast<double>(step) *
+                         samplesPerFrame / static_cast<double>(rate);
+  const double kbps = bytes * 8.0 / seconds / 1000.0;
+  // Padding bytes come and go with the frames; within that, the average is
+  // the frames' bitrate.
+  if (frameKbps > 0 && std::abs(kbps - frameKbps) <= frameKbps * 0.005) return frameKbps;
+  return static_cast<int32_t>(RoundHalfEven(kbps));
+}
+
 }  // namespace
 
 Mpg123Decoder::Mpg123Decoder() = default;
 
 Mpg123Decoder::~Mpg123Decoder() { Close(); }
 
-void Mpg123Decoder::Close() {
+void Mpg123Decoder::CloseHandle() {
   if (handle_ != nullptr) {
     mpg123_close(handle_);
     mpg123_delete(handle_);
   }
   handle_ = nullptr;
+}
+
+void Mpg123Decoder::Close() {
+  CloseHandle();
   file_.reset();
   facts_ = {};
+  positionsTrusted_ = true;
   atEnd_ = false;
+}
+
+bool Mpg123Decoder::OpenHandle() {
+  CloseHandle();
+  atEnd_ = false;
+  if (file_->Seek(0, SEEK_SET) != 0) return false;
+  int error = MPG123_OK;
+  handle_ = mpg123_new(nullptr, &error);
+  if (handle_ == nullptr) return false;
+  // Positions must be real samples: gapless on; never the flags that skip
+  // the Info tag or guess positions. Damage is searched past to the end of
+  // the file (a resync limit below 0) instead of ending the stream.
+  bool ready =
+      mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0) == MPG123_OK &&
+      mpg123_param(handle_, MPG123_REMOVE_FLAGS,
+                   MPG123_IGNORE_INFOFRAME | MPG123_FUZZY | MPG123_IGNORE_STREAMLENGTH |
+                       MPG123_NO_RESYNC | MPG123_NO_FRANKENSTEIN,
+                   0) == MPG123_OK &&
+      mpg123_param(handle_, MPG123_RESYNC_LIMIT, -1, 0) == MPG123_OK &&
+      mpg123_format_none(handle_) == MPG123_OK;
+  if (facts_.sampleRate > 0) {
+    // The format is known: the whole file comes out in it.
+    ready = ready && mpg123_format(handle_, facts_.sampleRate,
+                                   facts_.channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                                   MPG123_ENC_SIGNED_16) == MPG123_OK;
+  } else {
+    const long* rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; ready && i < rateCount; ++i) {
+      ready = mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO,
+                            MPG123_ENC_SIGNED_16) == MPG123_OK;
+    }
+  }
+  // The library reads through our buffered file; we keep owning it (no
+  // cleanup callback), so it is closed exactly once, in Close().
+  return ready &&
+         mpg123_replace_reader_handle(handle_, &ReadCallback, &SeekCallback, nullptr) ==
+             MPG123_OK &&
+         mpg123_open_handle(handle_, file_.get()) == MPG123_OK;
 }
 
 bool Mpg123Decoder::Open(const std::string& path) {
@@ -85,35 +123,7 @@ bool Mpg123Decoder::Open(const std::string& path) {
       path, static_cast<int64_t>(status.st_size),
       static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
       static_cast<uint64_t>(status.st_ino)};
-
-  int error = MPG123_OK;
-  handle_ = mpg123_new(nullptr, &error);
-  if (handle_ == nullptr) {
-    Close();
-    return false;
-  }
-  // Positions must be real samples: gapless on; never the flags that skip
-  // the Info tag or guess positions.
-  bool ready =
-      mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0) == MPG123_OK &&
-      mpg123_param(handle_, MPG123_REMOVE_FLAGS,
-                   MPG123_IGNORE_INFOFRAME | MPG123_FUZZY | MPG123_IGNORE_STREAMLENGTH,
-                   0) == MPG123_OK &&
-      mpg123_format_none(handle_) == MPG123_OK;
-  const long* rates = nullptr;
-  size_t rateCount = 0;
-  mpg123_rates(&rates, &rateCount);
-  for (size_t i = 0; ready && i < rateCount; ++i) {
-    ready = mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) ==
-            MPG123_OK;
-  }
-  // The library reads through our buffered file; we keep owning it (no
-  // cleanup callback), so it is closed exactly once, in Close().
-  ready =
-      ready &&
-      mpg123_replace_reader_handle(handle_, &ReadCallback, &SeekCallback, nullptr) == MPG123_OK &&
-      mpg123_open_handle(handle_, file_.get()) == MPG123_OK && ReadFacts(file);
-  if (!ready) {
+  if (!OpenHandle() || !ReadFacts(file)) {
     Close();
     return false;
   }
@@ -128,19 +138,31 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
       (channels != 1 && channels != 2) || encoding != MPG123_ENC_SIGNED_16) {
     return false;
   }
+  // From here on every frame, whatever its own format, is decoded into the
+  // first frame's rate and channel count.
+  if (mpg123_format_none(handle_) != MPG123_OK ||
+      mpg123_format(handle_, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                    MPG123_ENC_SIGNED_16) != MPG123_OK) {
+    return false;
+  }
   if (lastScan_ && lastScan_->file == file) {
     // The file has not changed since its scan: hand its index back instead
     // of reading every frame header again.
-    if (mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
-                         lastScan_->indexOffsets.size()) != MPG123_OK) {
-      return false;
-    }
     facts_ = lastScan_->facts;
-    return true;
+    positionsTrusted_ = lastScan_->positionsTrusted;
+    if (!positionsTrusted_) return OpenHandle();
+    return mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
+                            lastScan_->indexOffsets.size()) == MPG123_OK;
   }
   lastScan_.reset();
+  // The length an Info tag announces, before the scan counts the frames.
+  const off_t announcedFrames = mpg123_length(handle_);
+  long encoderDelay = -1;
+  mpg123_getstate(handle_, MPG123_ENC_DELAY, &encoderDelay, nullptr);
   if (mpg123_scan(handle_) != MPG123_OK) return false;
   const off_t lengthFrames = mpg123_length(handle_);
+  long stitched = 0;
+  mpg123_getstate(handle_, MPG123_FRANKENSTEIN, &stitched, nullptr);
   mpg123_frameinfo2 frame{};
   off_t* offsets = nullptr;
   off_t step = 0;
@@ -151,26 +173,54 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
   }
   facts_.sampleRate = static_cast<int32_t>(rate);
   facts_.channels = channels;
-  facts_.lengthFrames = lengthFrames;
-  facts_.lengthMs = static_cast<int32_t>(
-      std::min<int64_t>(FramesToMs(static_cast<double>(lengthFrames), rate), INT32_MAX));
-  facts_.bitrateKbps = frame.bitrate;
-  if (frame.vbr != MPG123_CBR && lengthFrames > 0 && fill > 0) {
-    // The bitrate of the current frame says little about a VBR file: report
-    // its average, the audio bytes over the playing time.
-    const int64_t audioBytes = file.sizeBytes - static_cast<int64_t>(offsets[0]) -
-                               TrailingTagBytes(file.path, file.sizeBytes);
-    const double seconds = static_cast<double>(lengthFrames) / static_cast<double>(rate);
-    facts_.bitrateKbps = static_cast<int32_t>(RoundHalfEven(
-        static_cast<double>(std::max<int64_t>(audioBytes, 0)) * 8.0 / seconds / 1000.0));
-  }
+  facts_.bitrateKbps = AverageBitrateKbps(offsets, fill, step, mpg123_spf(handle_), rate,
+                                          frame.bitrate);
+  // A scan that finds other frames than a gapless Info tag announced turns
+  // gapless trimming off for the rest of that handle only: the scan's length
+  // and every later decode disagree.
+  positionsTrusted_ = stitched == 0 && (encoderDelay < 0 || announcedFrames == lengthFrames);
   auto scan = std::make_unique<ScanResult>();
   scan->file = file;
   scan->indexOffsets.assign(offsets, offsets + fill);
   scan->indexStep = step;
+  int64_t frames = lengthFrames;
+  if (!positionsTrusted_) {
+    frames = CountDecodedFrames();
+    if (frames < 0 || !OpenHandle()) return false;
+  }
+  facts_.lengthFrames = frames;
+  facts_.lengthMs = static_cast<int32_t>(
+      std::min<int64_t>(FramesToMs(static_cast<double>(frames), rate), INT32_MAX));
   scan->facts = facts_;
+  scan->positionsTrusted = positionsTrusted_;
   lastScan_ = std::move(scan);
   return true;
+}
+
+int64_t Mpg123Decoder::CountDecodedFrames() {
+  if (!OpenHandle()) return -1;
+  scratch_.resize(kScratchBytes);
+  const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
+  int64_t frames = 0;
+  size_t producedBytes = 0;
+  while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::kBlock) {
+    frames += static_cast<int64_t>(producedBytes / frameBytes);
+  }
+  return frames;
+}
+
+void Mpg123Decoder::DiscardFrames(int64_t frames) {
+  scratch_.resize(kScratchBytes);
+  const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
+  while (frames > 0) {
+    // Never more than the frames still to drop, so the stream stops exactly
+    // at the target.
+    const size_t wantBytes =
+        static_cast<size_t>(std::min<int64_t>(frames, scratch_.size() / frameBytes)) * frameBytes;
+    size_t producedBytes = 0;
+    if (Decode(scratch_.data(), wantBytes, producedBytes) != DecodeStatus::kBlock) return;
+    frames -= static_cast<int64_t>(producedBytes / frameBytes);
+  }
 }
 
 bool Mpg123Decoder::SeekToFrame(int64_t frame) {
@@ -180,6 +230,12 @@ bool Mpg123Decoder::SeekToFrame(int64_t frame) {
     return true;
   }
   atEnd_ = false;
+  if (!positionsTrusted_) {
+    // The decode from the first sample is the measure of positions here.
+    if (!OpenHandle()) return false;
+    DiscardFrames(frame);
+    return true;
+  }
   return mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET) == static_cast<off_t>(frame) &&
          mpg123_tell(handle_) == static_cast<off_t>(frame);
 }
@@ -191,15 +247,15 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capaci
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   const size_t wantBytes = capacityBytes / frameBytes * frameBytes;
   // A read may legitimately give nothing (a frame the gapless trimming
-  // removed whole); a library that keeps giving nothing must not hang us.
+  // removed whole, a damaged frame skipped); a library that keeps giving
+  // nothing must not hang us.
   constexpr int kMaxEmptyReads = 1000;
   for (int emptyReads = 0; !atEnd_ && emptyReads < kMaxEmptyReads; ++emptyReads) {
     size_t done = 0;
     const int result = mpg123_read(handle_, buffer, wantBytes, &done);
     if (result == MPG123_NEW_FORMAT) {
-      // A stream may announce its format again; a real change (a file glued
-      // from parts of different formats) would break every consumer's
-      // arithmetic, so the stream ends there.
+      // Output is forced to one format, so a stream may announce only that
+      // one again; anything else would break every consumer's arithmetic.
       long rate = 0;
       int channels = 0;
       int encoding = 0;
@@ -208,12 +264,13 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capaci
         atEnd_ = true;
         return DecodeStatus::kError;
       }
-    } else if (result != MPG123_OK) {
-      // MPG123_DONE may come with the last bytes; an error ends the stream
-      // after what was decoded before it.
+    } else if (result == MPG123_DONE) {
+      // The last bytes may come with the end.
       atEnd_ = true;
-      if (result != MPG123_DONE && done == 0) return DecodeStatus::kError;
     }
+    // Any other failure concerns one frame, which the library has skipped:
+    // the next read goes on after it, and endless failures end in the bound
+    // below.
     // The library delivers whole sample frames; a torn one would shift every
     // later sample between the channels, so it is never passed on.
     producedBytes = done / frameBytes * frameBytes;

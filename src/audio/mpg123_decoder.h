@@ -4,14 +4,30 @@
 //
 // Open() reads the whole frame structure once (a full scan), so the length is
 // exact, not estimated from the bitrate, and it learns the file's format.
-// Output is forced to 16-bit signed samples at the file's own rate and
-// channel count; gapless decoding removes the encoder delay and padding that
-// a LAME/Info tag records, so sample positions count real audio samples. The
-// scan's frame index is kept for the most recently scanned file (identified
+// Output is 16-bit signed samples at the rate and channel count of the first
+// frame, for the whole file: parts of another format (files joined with
+// `cat`) are resampled and mixed to it. Gapless decoding removes the encoder
+// delay and padding that a LAME/Info tag records, so sample positions count
+// real audio samples. Damage does not end the file: the decoder searches on
+// for the next frame however far away it lies and skips what it cannot
+// decode, as other players do.
+//
+// Positions are those of a full decode from the first sample; that decode is
+// the measure of every length and start. For a clean file the library's own
+// sample arithmetic agrees with it, so seeks use the library's frame index.
+// For a file whose parts the library reports as stitched together, or whose
+// Info tag disagrees with the frames the scan found (cut short, holes, zeroed
+// headers), it does not: the scan's length and sample seeks land elsewhere.
+// Such a file is measured by decoding it once in full, and a seek decodes
+// from the first sample onward and discards up to the target, so every start
+// is exactly the sample a full decode has there.
+//
+// The scan's results are kept for the most recently scanned file (identified
 // by path, size, modification time and inode), so opening that file again, as
 // playback does after the probe, seeks straight to its position without a
-// second scan. Bitrate: the frame's bitrate for constant-bitrate files, the
-// average over the audio bytes for VBR and ABR files.
+// second scan. Bitrate: the bitrate of the frames for constant-bitrate files,
+// otherwise the average over the audio frames' bytes (no tags, no Info frame,
+// no junk after the last frame) and the time those frames play.
 //
 // The library reads the file through a BufferedFile: a scan reads every
 // frame header and skips every body, which would otherwise cost two system
@@ -73,13 +89,24 @@ class Mpg123Decoder {
     std::vector<off_t> indexOffsets;
     off_t indexStep = 0;
     Mp3StreamFacts facts;
+    bool positionsTrusted = true;  // the library's sample arithmetic matches a full decode
   };
 
+  // A fresh library handle on file_ from its first byte, with our parameters;
+  // output forced to the first frame's format.
+  bool OpenHandle();
+  void CloseHandle();
   bool ReadFacts(const FileIdentity& file);
+  // Sample frames a full decode from the first sample gives; -1 on failure.
+  int64_t CountDecodedFrames();
+  // Decodes and drops `frames` sample frames.
+  void DiscardFrames(int64_t frames);
 
   std::unique_ptr<BufferedFile> file_;  // read by the library through handle_
   mpg123_handle_struct* handle_ = nullptr;
   Mp3StreamFacts facts_;
+  bool positionsTrusted_ = true;
   bool atEnd_ = false;
   std::unique_ptr<ScanResult> lastScan_;
+  std::vector<uint8_t> scratch_;  // decoded samples nobody asked for
 };
