@@ -152,15 +152,32 @@ TEST_F(ExportPipeline, TimeTextFollowsTheClockInTheRoutesWords) {
   EXPECT_EQ(host.timeTexts.back(), "Used 00:00:15, Left 00:00:00");
 }
 
-TEST_F(ExportPipeline, EndlessEmptyBlocksEndThePiece) {
-  MemoryExportSource source({}, 2, 44100);
-  source.endlessEmptyBlocks = true;
-  const std::string out = dir.File("empty.wav");
-  ASSERT_TRUE(
-      ExportWAV(Job(Info(AudioFileInfo::kTypeWav, 44100, 2, 5000), 0, 5000, out, ExportRoute::Wav),
-                host, dialogs, source));
-  EXPECT_EQ(source.reads, kMaxEmptyBlocksInARow);
-  EXPECT_EQ(ReadFileBytes(out).size(), kWavHeaderBytes);
+TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
+  // 8000 Hz mono: the length's rounding allows 4 frames short of 1 s.
+  struct Row {
+    const char* name;
+    size_t sourceFrames;
+    int32_t markEndMs;
+    bool exported;
+  } rows[] = {{"EndsWhereTheLengthSays", 8000, 1000, true},
+              {"EndsWithinTheLengthsRounding", 7996, 1000, true},
+              {"MarkBeyondTheLengthEndsWithTheFile", 8000, 1500, true},
+              {"EndsEarly", 7000, 1000, false},
+              {"EndlessEmptyBlocks", 0, 1000, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    MemoryExportSource source(std::vector<int16_t>(row.sourceFrames, 3), 1, 8000);
+    source.endlessEmptyBlocks = row.sourceFrames == 0;
+    dialogs.messages.clear();
+    const std::string out = dir.File("short.wav");
+    EXPECT_EQ(ExportWAV(Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 1000), 0, row.markEndMs, out,
+                            ExportRoute::Wav),
+                        host, dialogs, source),
+              row.exported);
+    EXPECT_EQ(dialogs.LastMessageText(), row.exported ? "" : "Cannot read file memory.wav.");
+    EXPECT_EQ(FilesIn(dir.path()), row.exported ? 1u : 0u);
+    fs::remove(out);
+  }
 }
 
 TEST_F(ExportPipeline, UnmarkedFromTheStartOpensAndClosesAnEmptyFirstPiece) {
