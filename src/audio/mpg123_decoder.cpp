@@ -203,7 +203,7 @@ int64_t Mpg123Decoder::CountDecodedFrames() {
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   int64_t frames = 0;
   size_t producedBytes = 0;
-  while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::kBlock) {
+  while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::Block) {
     frames += static_cast<int64_t>(producedBytes / frameBytes);
   }
   return frames;
@@ -218,7 +218,7 @@ void Mpg123Decoder::DiscardFrames(int64_t frames) {
     const size_t wantBytes =
         static_cast<size_t>(std::min<int64_t>(frames, scratch_.size() / frameBytes)) * frameBytes;
     size_t producedBytes = 0;
-    if (Decode(scratch_.data(), wantBytes, producedBytes) != DecodeStatus::kBlock) return;
+    if (Decode(scratch_.data(), wantBytes, producedBytes) != DecodeStatus::Block) return;
     frames -= static_cast<int64_t>(producedBytes / frameBytes);
   }
 }
@@ -243,7 +243,7 @@ bool Mpg123Decoder::SeekToFrame(int64_t frame) {
 Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capacityBytes,
                                                   size_t& producedBytes) {
   producedBytes = 0;
-  if (!IsOpen()) return DecodeStatus::kError;
+  if (!IsOpen()) return DecodeStatus::Error;
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   const size_t wantBytes = capacityBytes / frameBytes * frameBytes;
   // A read may legitimately give nothing (a frame the gapless trimming
@@ -262,7 +262,7 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capaci
       if (mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK ||
           rate != facts_.sampleRate || channels != facts_.channels) {
         atEnd_ = true;
-        return DecodeStatus::kError;
+        return DecodeStatus::Error;
       }
     } else if (result == MPG123_DONE) {
       // The last bytes may come with the end.
@@ -274,11 +274,11 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capaci
     // The library delivers whole sample frames; a torn one would shift every
     // later sample between the channels, so it is never passed on.
     producedBytes = done / frameBytes * frameBytes;
-    if (producedBytes > 0) return DecodeStatus::kBlock;
+    if (producedBytes > 0) return DecodeStatus::Block;
   }
   if (!atEnd_) {
     atEnd_ = true;
-    return DecodeStatus::kError;
+    return DecodeStatus::Error;
   }
-  return DecodeStatus::kEnd;
+  return DecodeStatus::End;
 }
