@@ -137,14 +137,14 @@ TEST_P(OddMp3Test, LengthStartsAndDecodeAgreeWithTheFullDecode) {
   WriteBytes(path, file.make(dir_));
   ASSERT_EQ(SB_InitMP3(path.c_str(), 0), 0);
   const Mp3FrameInfo info = GetMp3FrameInfo();
-  EXPECT_EQ(info.SampleRate, file.rate);
-  EXPECT_EQ(info.Channels, file.channels);
+  EXPECT_EQ(info.sampleRate, file.rate);
+  EXPECT_EQ(info.channels, file.channels);
 
   const std::vector<int16_t> full = DecodeFrom(path, 0);
   const int64_t fullFrames = static_cast<int64_t>(full.size()) / file.channels;
   // A 4 KiB hole takes a quarter second with it; nothing else ends early.
   EXPECT_GT(fullFrames, file.rate * 56 / 10);
-  EXPECT_EQ(info.LengthMs, FramesToMs(static_cast<double>(fullFrames), file.rate));
+  EXPECT_EQ(info.lengthMs, FramesToMs(static_cast<double>(fullFrames), file.rate));
 
   for (int32_t startMs : {700, 2900, 3100, 4400, 5500}) {
     SCOPED_TRACE(startMs);
@@ -200,7 +200,7 @@ TEST(Mp3BitrateTest, TheAverageComesFromTheAudioFramesAndTheirTime) {
     SCOPED_TRACE(row.name);
     WriteBytes(path, row.bytes);
     ASSERT_EQ(SB_InitMP3(path.c_str(), 0), 0);
-    EXPECT_NEAR(GetMp3FrameInfo().BitrateKbps, row.expectedKbps, row.toleranceKbps);
+    EXPECT_NEAR(GetMp3FrameInfo().bitrateKbps, row.expectedKbps, row.toleranceKbps);
     SB_ExitMP3();
   }
 }
