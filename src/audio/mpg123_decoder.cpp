@@ -5,7 +5,10 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "base/rounding.h"
@@ -32,23 +35,49 @@ off_t SeekCallback(void* file, off_t offset, int whence) {
   return static_cast<BufferedFile*>(file)->Seek(offset, whence);
 }
 
-// The bitrate to report: the audio frames' bytes over the time they play,
-// taken from the scan's frame index (offsets of every `step`-th frame from the
-// first audio frame on, which leaves out tags, the Info frame and anything
-// after the last indexed frame), or the frames' own bitrate when that average
-// shows a constant-bitrate file. Free-format frames report 0 as their
-// bitrate and get the average.
-int32_t AverageBitrateKbps(const off_t* offsets, size_t fill, off_t step, int samplesPerFrame,
-                           long rate, int frameKbps) {
-  if (fill < 2 || step <= 0 || samplesPerFrame <= 0 || rate <= 0) return frameKbps;
-  const double bytes = static_cast<double>(offsets[fill - 1] - offsets[0]);
+// Where the audio of a file ends: before ID3v1 and APEv2 tags at its end and
+// before the zero bytes some tools leave after the last frame.
+int64_t AudioEndBytes(const std::string& path, int64_t fileBytes) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return fileBytes;
+  const auto readAt = [&](int64_t offset, uint8_t* out, size_t count) {
+    return offset >= 0 && fseeko(file, offset, SEEK_SET) == 0 &&
+           std::fread(out, 1, count, file) == count;
+  };
+  int64_t end = fileBytes;
+  std::array<uint8_t, 4096> bytes{};
+  if (readAt(end - 128, bytes.data(), 3) && std::memcmp(bytes.data(), "TAG", 3) == 0) end -= 128;
+  if (readAt(end - 32, bytes.data(), 32) && std::memcmp(bytes.data(), "APETAGEX", 8) == 0) {
+    const auto field = [&](int at) {
+      return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+             static_cast<uint32_t>(bytes[at + 2]) << 16 |
+             static_cast<uint32_t>(bytes[at + 3]) << 24;
+    };
+    const bool hasHeader = (field(20) & 0x80000000u) != 0;
+    end -= int64_t{field(12)} + (hasHeader ? 32 : 0);
+  }
+  for (bool zeros = true; zeros && end > 0;) {
+    const int64_t count = std::min<int64_t>(end, bytes.size());
+    if (!readAt(end - count, bytes.data(), static_cast<size_t>(count))) break;
+    for (int64_t i = count - 1; zeros && i >= 0; --i) {
+      zeros = bytes[static_cast<size_t>(i)] == 0;
+      end -= zeros ? 1 : 0;
+    }
+  }
+  std::fclose(file);
+  return std::max<int64_t>(end, 0);
+}
+
+// The frames' own bitrate when the frame index shows a constant-bitrate file
+// (equally spaced frames, padding bytes aside), else 0. Free-format frames
+// report 0 as their bitrate.
+int32_t ConstantBitrateKbps(const off_t* offsets, size_t fill, off_t step, int samplesPerFrame,
+                            long rate, int frameKbps) {
+  if (frameKbps <= 0 || fill < 2 || step <= 0 || samplesPerFrame <= 0) return 0;
   const double seconds = static_cast<double>(fill - 1) * static_cast<double>(step) *
                          samplesPerFrame / static_cast<double>(rate);
-  const double kbps = bytes * 8.0 / seconds / 1000.0;
-  // Padding bytes come and go with the frames; within that, the average is
-  // the frames' bitrate.
-  if (frameKbps > 0 && std::abs(kbps - frameKbps) <= frameKbps * 0.005) return frameKbps;
-  return static_cast<int32_t>(RoundHalfEven(kbps));
+  const double kbps = static_cast<double>(offsets[fill - 1] - offsets[0]) * 8.0 / seconds / 1000.0;
+  return std::abs(kbps - frameKbps) <= frameKbps * 0.005 ? frameKbps : 0;
 }
 
 }  // namespace
@@ -173,8 +202,10 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
   }
   facts_.sampleRate = static_cast<int32_t>(rate);
   facts_.channels = channels;
-  facts_.bitrateKbps = AverageBitrateKbps(offsets, fill, step, mpg123_spf(handle_), rate,
-                                          frame.bitrate);
+  facts_.bitrateKbps =
+      ConstantBitrateKbps(offsets, fill, step, mpg123_spf(handle_), rate, frame.bitrate);
+  const int64_t audioBytes =
+      fill > 0 ? AudioEndBytes(file.path, file.sizeBytes) - static_cast<int64_t>(offsets[0]) : 0;
   // A scan that finds other frames than a gapless Info tag announced turns
   // gapless trimming off for the rest of that handle only: the scan's length
   // and every later decode disagree.
@@ -189,6 +220,12 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
     if (frames < 0 || !OpenHandle()) return false;
   }
   facts_.lengthFrames = frames;
+  if (facts_.bitrateKbps == 0 && frames > 0) {
+    // Any other file: its audio frames' bytes (no tags, no Info frame, no
+    // zeros after the end) over the time they play.
+    facts_.bitrateKbps = static_cast<int32_t>(RoundHalfEven(
+        static_cast<double>(std::max<int64_t>(audioBytes, 0)) * 8.0 * rate / frames / 1000.0));
+  }
   facts_.lengthMs = static_cast<int32_t>(
       std::min<int64_t>(FramesToMs(static_cast<double>(frames), rate), INT32_MAX));
   scan->facts = facts_;

@@ -27,7 +27,7 @@
 // playback does after the probe, seeks straight to its position without a
 // second scan. Bitrate: the bitrate of the frames for constant-bitrate files,
 // otherwise the average over the audio frames' bytes (no tags, no Info frame,
-// no junk after the last frame) and the time those frames play.
+// no zeros after the last frame) and the time those frames play.
 //
 // The library reads the file through a BufferedFile: a scan reads every
 // frame header and skips every body, which would otherwise cost two system
