@@ -47,6 +47,8 @@ std::vector<int16_t> DecodeFrom(const std::string& path, int32_t startMs) {
   return out;
 }
 
+void PrintTo(const OddFile& file, std::ostream* out) { *out << file.name; }
+
 class OddMp3Test : public ::testing::TestWithParam<OddFile> {};
 
 TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {
