@@ -3,11 +3,10 @@
 // bitrate is the frames' own or the audio bytes' average.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "audio/mp3_decoder.h"
 #include "base/rounding.h"
 #include "support/mp3_maker.h"
+#include "support/riff_bytes.h"
 #include "support/test_files.h"
 
 namespace {
@@ -67,7 +66,7 @@ TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {
   mp3.resize(mp3.size() - file.cutBytes, 0);
   if (file.otherEncoder) mp3[std::string(mp3.begin(), mp3.begin() + 99).find("Info") + 129] = 0;
   const std::string path = dir.File("odd.mp3");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(mp3.data()), mp3.size());
+  WriteBytesToFile(path, mp3);
 
   const std::vector<int16_t> full = DecodeFrom(path, 0);
   const int rate = file.first.rate;

@@ -153,30 +153,24 @@ TEST_F(ExportPipeline, TimeTextFollowsTheClockInTheRoutesWords) {
 }
 
 TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
-  // 8000 Hz mono: the length's rounding allows 4 frames short of 1 s.
-  struct Row {
-    const char* name;
-    size_t sourceFrames;
-    int32_t markEndMs;
-    bool exported;
-  } rows[] = {{"EndsWhereTheLengthSays", 8000, 1000, true},
-              {"EndsWithinTheLengthsRounding", 7996, 1000, true},
-              {"MarkBeyondTheLengthEndsWithTheFile", 8000, 1500, true},
-              {"EndsEarly", 7000, 1000, false},
-              {"EndlessEmptyBlocks", 0, 1000, false}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    MemoryExportSource source(std::vector<int16_t>(row.sourceFrames, 3), 1, 8000);
-    source.endlessEmptyBlocks = row.sourceFrames == 0;
+  // 8000 Hz mono of 1000 ms: {source frames (0: endless empty blocks), mark
+  // end, exported}. The length's rounding allows 4 frames short.
+  for (auto [frames, endMs, exported] : {std::tuple{8000, 1000, true},
+                                         {7996, 1000, true},
+                                         {8000, 1500, true},
+                                         {7000, 1000, false},
+                                         {0, 1000, false}}) {
+    MemoryExportSource source(std::vector<int16_t>(frames, 3), 1, 8000);
+    source.endlessEmptyBlocks = frames == 0;
     dialogs.messages.clear();
-    const std::string out = dir.File("short.wav");
-    EXPECT_EQ(ExportWAV(Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 1000), 0, row.markEndMs, out,
-                            ExportRoute::Wav),
+    EXPECT_EQ(ExportWAV(Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 1000), 0, endMs,
+                            dir.File("s.wav"), ExportRoute::Wav),
                         host, dialogs, source),
-              row.exported);
-    EXPECT_EQ(dialogs.LastMessageText(), row.exported ? "" : "Cannot read file memory.wav.");
-    EXPECT_EQ(FilesIn(dir.path()), row.exported ? 1u : 0u);
-    fs::remove(out);
+              exported)
+        << frames;
+    EXPECT_EQ(dialogs.LastMessageText(), exported ? "" : "Cannot read file memory.wav.");
+    EXPECT_EQ(FilesIn(dir.path()), exported ? 1u : 0u);
+    fs::remove(dir.File("s.wav"));
   }
 }
 
