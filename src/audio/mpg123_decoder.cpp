@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "base/rounding.h"
 #include "audio/buffered_file.h"
@@ -26,6 +27,14 @@ void InitLibraryOnce() {
 // Decoded samples nobody asked for (counting, discarding) go here, in pieces
 // of this size.
 constexpr size_t kScratchBytes = 64 * 1024;
+
+// Checkpoints of a full decode: one at least every this many sample frames,
+// marked by the next this many bytes of samples (64 stereo frames).
+constexpr int64_t kCheckpointEveryFrames = 64 * 1024;
+constexpr size_t kCheckpointBytes = 256;
+// What a seek decodes from a little before a checkpoint to find it again:
+// four frames of 1152 samples at up to six times their own rate.
+constexpr int64_t kLandingWindowFrames = 4 * 1152 * 6;
 
 mpg123_ssize_t ReadCallback(void* file, void* out, size_t bytes) {
   return static_cast<BufferedFile*>(file)->Read(out, bytes);
@@ -216,7 +225,7 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
   scan->indexStep = step;
   int64_t frames = lengthFrames;
   if (!positionsTrusted_) {
-    frames = CountDecodedFrames();
+    frames = CountDecodedFrames(scan->checkpoints);
     if (frames < 0 || !OpenHandle()) return false;
   }
   facts_.lengthFrames = frames;
@@ -234,16 +243,64 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
   return true;
 }
 
-int64_t Mpg123Decoder::CountDecodedFrames() {
+int64_t Mpg123Decoder::CountDecodedFrames(std::vector<Checkpoint>& checkpoints) {
   if (!OpenHandle()) return -1;
   scratch_.resize(kScratchBytes);
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   int64_t frames = 0;
+  int64_t nextCheckpoint = kCheckpointEveryFrames;
+  std::optional<Checkpoint> pending;
+  bool oneFormat = true;
   size_t producedBytes = 0;
   while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::Block) {
+    // The library sets its decoder up afresh for the first frame and for
+    // every change of format; after a change, its jumps are not to be relied on.
+    long freshDecoder = 0;
+    mpg123_getstate(handle_, MPG123_FRESH_DECODER, &freshDecoder, nullptr);
+    oneFormat = oneFormat && (frames == 0 || freshDecoder == 0);
+    if (pending && producedBytes >= kCheckpointBytes) {
+      pending->firstBytes.assign(scratch_.begin(), scratch_.begin() + kCheckpointBytes);
+      checkpoints.push_back(std::move(*pending));
+    }
+    pending.reset();
     frames += static_cast<int64_t>(producedBytes / frameBytes);
+    if (frames >= nextCheckpoint) {
+      pending = Checkpoint{frames, mpg123_tellframe(handle_), {}};
+      nextCheckpoint = frames + kCheckpointEveryFrames;
+    }
   }
+  if (!oneFormat) checkpoints.clear();
   return frames;
+}
+
+bool Mpg123Decoder::LandAfterCheckpoint(const Checkpoint& point, int64_t& frame) {
+  const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
+  // The samples after the checkpoint come from its frame or the next; the
+  // library needs a frame or two before them to decode them as before.
+  if (mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
+                       lastScan_->indexOffsets.size()) != MPG123_OK ||
+      mpg123_seek_frame(handle_, std::max<off_t>(point.mpegFrame - 2, 0), SEEK_SET) < 0) {
+    return false;
+  }
+  scratch_.resize(static_cast<size_t>(kLandingWindowFrames) * frameBytes);
+  size_t filledBytes = 0;
+  while (filledBytes < scratch_.size()) {
+    size_t producedBytes = 0;
+    if (Decode(scratch_.data() + filledBytes, scratch_.size() - filledBytes, producedBytes) !=
+        DecodeStatus::Block) {
+      return false;
+    }
+    filledBytes += producedBytes;
+  }
+  int64_t foundAt = -1;
+  for (size_t at = 0; at + kCheckpointBytes <= filledBytes; at += frameBytes) {
+    if (std::memcmp(scratch_.data() + at, point.firstBytes.data(), kCheckpointBytes) != 0) continue;
+    if (foundAt >= 0) return false;  // not a unique mark
+    foundAt = static_cast<int64_t>(at / frameBytes);
+  }
+  if (foundAt < 0) return false;
+  frame = point.frame - foundAt + kLandingWindowFrames;
+  return true;
 }
 
 void Mpg123Decoder::DiscardFrames(int64_t frames) {
@@ -268,9 +325,20 @@ bool Mpg123Decoder::SeekToFrame(int64_t frame) {
   }
   atEnd_ = false;
   if (!positionsTrusted_) {
-    // The decode from the first sample is the measure of positions here.
+    // The decode from the first sample is the measure of positions here:
+    // go on from the last checkpoint a whole landing window before the
+    // target, or else from the first sample.
+    const std::vector<Checkpoint>& points = lastScan_->checkpoints;
+    const auto after = std::upper_bound(
+        points.begin(), points.end(), frame - kLandingWindowFrames,
+        [](int64_t target, const Checkpoint& point) { return target < point.frame; });
+    int64_t reached = 0;
     if (!OpenHandle()) return false;
-    DiscardFrames(frame);
+    if (after == points.begin() || !LandAfterCheckpoint(*std::prev(after), reached)) {
+      if (!OpenHandle()) return false;
+      reached = 0;
+    }
+    DiscardFrames(frame - reached);
     return true;
   }
   return mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET) == static_cast<off_t>(frame) &&

@@ -19,8 +19,14 @@
 // Info tag disagrees with the frames the scan found (cut short, holes, zeroed
 // headers), it does not: the scan's length and sample seeks land elsewhere.
 // Such a file is measured by decoding it once in full, and a seek decodes
-// from the first sample onward and discards up to the target, so every start
-// is exactly the sample a full decode has there.
+// forward and discards up to the target, so every start is exactly the sample
+// a full decode has there. To spare decoding from the first sample, the full
+// decode of a file whose frames keep one format leaves checkpoints every
+// second or so: the library's frame number there and the samples that follow.
+// A seek lets the library jump a little before a checkpoint, finds those
+// samples exactly once in what it decodes, and goes on from there; otherwise
+// (silence, a file whose format changes, where the library's state after a
+// jump differs) it decodes from the first sample.
 //
 // The scan's results are kept for the most recently scanned file (identified
 // by path, size, modification time and inode), so opening that file again, as
@@ -83,6 +89,12 @@ class Mpg123Decoder {
     uint64_t inode = 0;
     bool operator==(const FileIdentity&) const = default;
   };
+  // A place in the full decode of a file whose positions are not trusted.
+  struct Checkpoint {
+    int64_t frame = 0;                // sample frames decoded before it
+    off_t mpegFrame = 0;              // the library's frame number there
+    std::vector<uint8_t> firstBytes;  // the samples that follow it
+  };
   // What a full scan learned, kept for the most recently scanned file.
   struct ScanResult {
     FileIdentity file;
@@ -90,6 +102,7 @@ class Mpg123Decoder {
     off_t indexStep = 0;
     Mp3StreamFacts facts;
     bool positionsTrusted = true;  // the library's sample arithmetic matches a full decode
+    std::vector<Checkpoint> checkpoints;  // of the full decode, when not trusted
   };
 
   // A fresh library handle on file_ from its first byte, with our parameters;
@@ -97,8 +110,12 @@ class Mpg123Decoder {
   bool OpenHandle();
   void CloseHandle();
   bool ReadFacts(const FileIdentity& file);
-  // Sample frames a full decode from the first sample gives; -1 on failure.
-  int64_t CountDecodedFrames();
+  // Sample frames a full decode from the first sample gives, leaving
+  // checkpoints along the way; -1 on failure.
+  int64_t CountDecodedFrames(std::vector<Checkpoint>& checkpoints);
+  // Decodes a window from a little before `point` and, where the point's
+  // samples lie in it exactly once, sets `frame` to the position after it.
+  bool LandAfterCheckpoint(const Checkpoint& point, int64_t& frame);
   // Decodes and drops `frames` sample frames.
   void DiscardFrames(int64_t frames);
 
