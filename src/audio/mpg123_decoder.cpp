@@ -28,6 +28,12 @@ void InitLibraryOnce() {
 // of this size.
 constexpr size_t kScratchBytes = 64 * 1024;
 
+// Frames the library decodes and drops before the target of a seek. A
+// layer III frame may take its data from up to 511 bytes before its header
+// (the bit reservoir): at low bitrates that reaches back six frames, and one
+// more is needed for the overlap of the transform.
+constexpr long kSeekLeadFrames = 8;
+
 // Checkpoints of a full decode: one at least every this many sample frames,
 // marked by the next this many bytes of samples (64 stereo frames).
 constexpr int64_t kCheckpointEveryFrames = 64 * 1024;
@@ -128,6 +134,7 @@ bool Mpg123Decoder::OpenHandle() {
                        MPG123_NO_RESYNC | MPG123_NO_FRANKENSTEIN,
                    0) == MPG123_OK &&
       mpg123_param(handle_, MPG123_RESYNC_LIMIT, -1, 0) == MPG123_OK &&
+      mpg123_param(handle_, MPG123_PREFRAMES, kSeekLeadFrames, 0) == MPG123_OK &&
       mpg123_format_none(handle_) == MPG123_OK;
   if (facts_.sampleRate > 0) {
     // The format is known: the whole file comes out in it.
@@ -250,26 +257,33 @@ int64_t Mpg123Decoder::CountDecodedFrames(std::vector<Checkpoint>& checkpoints) 
   int64_t frames = 0;
   int64_t nextCheckpoint = kCheckpointEveryFrames;
   std::optional<Checkpoint> pending;
-  bool oneFormat = true;
+  // A jump lands where the full decode was only in a stream that the library
+  // reads as it read it from the start: one format (the library sets its
+  // decoder up afresh for the first frame and for every change) and no frame
+  // dropped or added by damage (its own count of samples keeps its distance
+  // to ours). Otherwise a jump may pass damage differently, and every later
+  // sample with it.
+  bool regular = true;
+  std::optional<off_t> countGap;
   size_t producedBytes = 0;
   while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::Block) {
-    // The library sets its decoder up afresh for the first frame and for
-    // every change of format; after a change, its jumps are not to be relied on.
-    long freshDecoder = 0;
-    mpg123_getstate(handle_, MPG123_FRESH_DECODER, &freshDecoder, nullptr);
-    oneFormat = oneFormat && (frames == 0 || freshDecoder == 0);
     if (pending && producedBytes >= kCheckpointBytes) {
       pending->firstBytes.assign(scratch_.begin(), scratch_.begin() + kCheckpointBytes);
       checkpoints.push_back(std::move(*pending));
     }
     pending.reset();
     frames += static_cast<int64_t>(producedBytes / frameBytes);
+    long freshDecoder = 0;
+    mpg123_getstate(handle_, MPG123_FRESH_DECODER, &freshDecoder, nullptr);
+    const off_t gap = mpg123_tell(handle_) - static_cast<off_t>(frames);
+    regular = regular && (!countGap || (freshDecoder == 0 && gap == *countGap));
+    countGap = gap;
     if (frames >= nextCheckpoint) {
       pending = Checkpoint{frames, mpg123_tellframe(handle_), {}};
       nextCheckpoint = frames + kCheckpointEveryFrames;
     }
   }
-  if (!oneFormat) checkpoints.clear();
+  if (!regular) checkpoints.clear();
   return frames;
 }
 

@@ -79,7 +79,12 @@ TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {
   EXPECT_NEAR(info.bitrateKbps, file.kbps > 0 ? file.kbps : averageKbps, file.kbps > 0 ? 0 : 2);
   for (int32_t startMs : {700, 2900, 3100, 4400, 5500}) {
     const auto start = full.begin() + MsToFrames(startMs, rate) * file.first.channels;
-    EXPECT_EQ(DecodeFrom(path, startMs), std::vector<int16_t>(start, full.end())) << startMs;
+    const std::vector<int16_t> piece = DecodeFrom(path, startMs);
+    ASSERT_EQ(piece.size(), static_cast<size_t>(full.end() - start)) << startMs;
+    // After a jump the library may round a sample differently, by one step.
+    EXPECT_TRUE(std::equal(piece.begin(), piece.end(), start, [](int a, int b) {
+      return std::abs(a - b) <= 1;
+    })) << startMs;
   }
   SB_ExitMP3();
 }
@@ -97,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                       OddFile{"JoinedMonoThenMpeg2Stereo", {32000, 1, 64}, {22050, 2, 64}},
                       OddFile{"VbrWithoutInfoTag", kStereo, {}, 0, {.vbr = true, .infoTag = false}},
                       OddFile{"VbrWithTrailingZeros", kStereo, {}, 0, kVbr, 0, 0, -100000},
+                      OddFile{
+                          "LowBitrateVbr", {44100, 1, 0}, {}, 0, {.vbr = true, .vbrQuality = 9}},
                       OddFile{"FreeFormat", {44100, 2, 200}, {}, 0, {.freeFormat = true}},
                       OddFile{"OtherEncodersCbr", {44100, 2, 192}, {}, 192, {}, 0, 0, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
