@@ -21,12 +21,14 @@
 // Such a file is measured by decoding it once in full, and a seek decodes
 // forward and discards up to the target, so every start is exactly the sample
 // a full decode has there. To spare decoding from the first sample, the full
-// decode of a file whose frames keep one format leaves checkpoints every
-// second or so: the library's frame number there and the samples that follow.
-// A seek lets the library jump a little before a checkpoint, finds those
-// samples exactly once in what it decodes, and goes on from there; otherwise
-// (silence, a file whose format changes, where the library's state after a
-// jump differs) it decodes from the first sample.
+// decode of a file the library reads regularly (one format throughout, no
+// damage: a file cut short, or joined from parts of one format) leaves
+// checkpoints every second or so: the library's frame number there and the
+// samples that follow. A seek lets the library jump a little before a
+// checkpoint, finds those samples exactly once in what it decodes, and goes
+// on from there. Elsewhere (a jump may pass damage or a change of format
+// differently) and where the samples are not found once (silence), it
+// decodes from the first sample.
 //
 // The scan's results are kept for the most recently scanned file (identified
 // by path, size, modification time and inode), so opening that file again, as
