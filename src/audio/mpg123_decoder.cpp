@@ -146,8 +146,8 @@ bool Mpg123Decoder::OpenHandle() {
     size_t rateCount = 0;
     mpg123_rates(&rates, &rateCount);
     for (size_t i = 0; ready && i < rateCount; ++i) {
-      ready = mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO,
-                            MPG123_ENC_SIGNED_16) == MPG123_OK;
+      ready = mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) ==
+              MPG123_OK;
     }
   }
   // The library reads through our buffered file; we keep owning it (no

@@ -103,7 +103,7 @@ class Mpg123Decoder {
     std::vector<off_t> indexOffsets;
     off_t indexStep = 0;
     Mp3StreamFacts facts;
-    bool positionsTrusted = true;  // the library's sample arithmetic matches a full decode
+    bool positionsTrusted = true;         // the library's sample arithmetic matches a full decode
     std::vector<Checkpoint> checkpoints;  // of the full decode, when not trusted
   };
 
