@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
-
 #include <filesystem>
 
 #include "app/settings.h"
