@@ -77,11 +77,11 @@ QString Svg() {
              "  </defs>\n")
              .arg(n(kDesignSize), n(kPlateY), n(kPlateY + kPlateSize), kPlateTop.name(),
                   kPlateBottom.name());
-  svg += QStringLiteral(
-             "  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%3\" rx=\"%4\" fill=\"url(#plate)\" "
-             "stroke=\"%5\" stroke-width=\"%6\"/>\n")
-             .arg(n(kPlateX), n(kPlateY), n(kPlateSize), n(kPlateRadius), kRim.name(),
-                  n(kRimWidth));
+  svg +=
+      QStringLiteral(
+          "  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%3\" rx=\"%4\" fill=\"url(#plate)\" "
+          "stroke=\"%5\" stroke-width=\"%6\"/>\n")
+          .arg(n(kPlateX), n(kPlateY), n(kPlateSize), n(kPlateRadius), kRim.name(), n(kRimWidth));
   for (int i = 0; i < 5; ++i) {
     const QRectF bar = BarRect(i);
     svg += QStringLiteral(
@@ -89,12 +89,12 @@ QString Svg() {
                .arg(n(bar.x()), n(bar.y()), n(bar.width()), n(bar.height()), n(kBarRadius),
                     kBar.name());
   }
-  svg += QStringLiteral(
-             "  <line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" stroke=\"%5\" stroke-width=\"%6\" "
-             "stroke-linecap=\"round\"/>\n"
-             "</svg>\n")
-             .arg(n(kBladeX1), n(kBladeY1), n(kBladeX2), n(kBladeY2), kBlade.name(),
-                  n(kBladeWidth));
+  svg +=
+      QStringLiteral(
+          "  <line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" stroke=\"%5\" stroke-width=\"%6\" "
+          "stroke-linecap=\"round\"/>\n"
+          "</svg>\n")
+          .arg(n(kBladeX1), n(kBladeY1), n(kBladeX2), n(kBladeY2), kBlade.name(), n(kBladeWidth));
   return svg;
 }
 

@@ -79,8 +79,8 @@ std::string SettingsFilePath(const std::string& executableDir) {
   // An installed program (share/snipola/ beside its bin folder) never writes
   // into its bin folder, even when run by a user who may (root in /usr/bin).
   std::error_code error;
-  const bool installed =
-      std::filesystem::is_directory(std::filesystem::path(executableDir) / ".." / "share" / "snipola", error);
+  const bool installed = std::filesystem::is_directory(
+      std::filesystem::path(executableDir) / ".." / "share" / "snipola", error);
   if (!executableDir.empty() && !installed && ::access(executableDir.c_str(), W_OK) == 0) {
     return JoinPath(executableDir, kSettingsFileName);
   }
