@@ -8,8 +8,9 @@ namespace {
 // The most frames before the begin frame: libmpg123 decodes only 4 frames
 // before the one it starts putting out, and the 12-bit delay must hold them
 // with the begin offset (3 for MPEG-1).
+constexpr int kDecodedBeforeFirst = 4;
+
 int MaxFramesBefore(int samplesPerFrame) {
-  constexpr int kDecodedBeforeFirst = 4;
   constexpr int kMaxDelay = 4095;
   return std::min(kDecodedBeforeFirst,
                   (kMaxDelay + kDecoderDelaySamples - (samplesPerFrame - 1)) / samplesPerFrame);
@@ -20,23 +21,39 @@ int WarmUpFrames(int samplesPerFrame) { return samplesPerFrame == 1152 ? 1 : 2; 
 int64_t FloorMod(int64_t value, int64_t modulus) { return ((value % modulus) + modulus) % modulus; }
 
 // With a phase: lead frames L and extra warm-up frames e so that the frames
-// before the begin frame, L + warm-up + e, stay within MaxFramesBefore and the first copied
-// frame keeps its phase (L = first frame modulo the phase). A piece near the
-// start copies from the first frame and needs lead frames only to lift the
-// skip over 529 samples, then a whole phase of them.
-void ChooseLeadAndWarmUp(LosslessPlan& plan, int warmUp) {
+// before the begin frame, F = L + warm-up + e, stay within MaxFramesBefore
+// and libmpg123 reaches the begin frame in the source's phase. Opening a file,
+// libmpg123 decodes the frames before the first one it puts out; a scan and
+// the seek back to the start (as Snipola's decoder opens every file) decode
+// them again without resetting the phase, so the begin frame comes after 2F
+// decoded frames in the cut and after its index plus the source's own frames
+// before its first sample in the source. A piece near the start copies from
+// the first frame and needs lead frames only to lift the skip over 529
+// samples.
+void ChooseLeadAndWarmUp(LosslessPlan& plan, int warmUp, int64_t sourceFramesBefore) {
   const int64_t phase = plan.phaseFrames;
+  const int64_t target = plan.beginFrame + sourceFramesBefore;
+  const int maxBefore = MaxFramesBefore(plan.samplesPerFrame);
+  const auto inPhase = [&](int64_t framesBefore) {
+    return FloorMod(2 * framesBefore - target, phase) == 0;
+  };
   if (plan.beginFrame <= warmUp) {
     plan.firstFrame = 0;
     const int64_t skip = plan.beginFrame * plan.samplesPerFrame + plan.beginOffset;
-    plan.leadFrames = skip < kDecoderDelaySamples ? plan.phaseFrames : 0;
+    const int leastLead = skip < kDecoderDelaySamples ? 1 : 0;
+    plan.leadFrames = leastLead;
+    for (int lead = leastLead; lead + plan.beginFrame <= maxBefore; ++lead) {
+      if (inPhase(lead + plan.beginFrame)) {
+        plan.leadFrames = lead;
+        return;
+      }
+    }
     return;
   }
-  const int maxBefore = MaxFramesBefore(plan.samplesPerFrame);
   for (int lead = 1; lead <= maxBefore - warmUp; ++lead) {
     for (int extra = 0; lead + warmUp + extra <= maxBefore; ++extra) {
       const int64_t first = plan.beginFrame - warmUp - extra;
-      if (first >= 1 && FloorMod(first - lead, phase) == 0) {
+      if (first >= 1 && inPhase(lead + warmUp + extra)) {
         plan.firstFrame = first;
         plan.leadFrames = lead;
         return;
@@ -68,7 +85,11 @@ bool PlanLosslessCut(const SourceTimeline& timeline, int samplesPerFrame, int ph
   const int warmUp = WarmUpFrames(samplesPerFrame);
   plan.firstFrame = std::max<int64_t>(0, plan.beginFrame - warmUp);
   plan.leadFrames = 0;
-  if (phaseFrames > 1) ChooseLeadAndWarmUp(plan, warmUp);
+  if (phaseFrames > 1) {
+    const int64_t sourceFramesBefore =
+        std::min<int64_t>(timeline.skipSamples / samplesPerFrame, kDecodedBeforeFirst);
+    ChooseLeadAndWarmUp(plan, warmUp, sourceFramesBefore);
+  }
   plan.lastFrame = (end - 1) / samplesPerFrame;
   plan.pieceSamples = end - begin;
   return true;

@@ -16,15 +16,16 @@
 // neither warm up its state nor fill its bit-reservoir count). So the lead and
 // warm-up frames before the begin frame number at most 4. Its synthesis also
 // rounds a little differently depending on how many frames it decoded before
-// (it steps through a ring of 16 slots): measured, frames decode to the
-// source's samples bit for bit only when the frames decoded before them number
-// as many as in the source modulo 4 for MPEG-2 and 2.5 mono, modulo 2 for
-// MPEG-2 and 2.5 stereo and MPEG-1 mono, with no such period for MPEG-1
-// stereo. The plan meets that with the number of lead frames and at most one
-// more warm-up frame. Only for MPEG-2/2.5 mono may no choice fit (a begin in
-// one of four frame positions); there the phase is given up and libmpg123's
-// output may then differ from the source's by a rounding step in a few
-// samples (other decoders, such as ffmpeg's, stay exact).
+// (it steps through a ring of slots that no seek resets): measured, frames
+// decode to the source's samples bit for bit only when that count matches the
+// source's modulo 4 for MPEG-2 and 2.5 mono, modulo 2 for MPEG-2 and 2.5
+// stereo and MPEG-1 mono, with no such period for MPEG-1 stereo. The plan
+// meets that with the number of lead and warm-up frames where it can (see
+// ChooseLeadAndWarmUp); for about half the begin frames of those streams no
+// choice fits, and there libmpg123's decode of the cut may differ from its
+// decode of the source by one rounding step in a few samples. The decoder
+// state itself is exact, and decoders without that quirk (ffmpeg's) give the
+// source's samples exactly.
 //
 // In the output the lead frames of silence precede the copied frames; the
 // last of them carries the bit reservoir of the first copied frame. The new
