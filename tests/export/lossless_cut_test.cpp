@@ -83,7 +83,7 @@ Pcm DecodeWithMpg123(const std::string& path) {
   Pcm pcm;
   std::vector<uint8_t> block(8192);
   size_t bytes = 0;
-  while (decoder.Decode(block.data(), block.size(), bytes) == Mpg123Decoder::DecodeStatus::kBlock) {
+  while (decoder.Decode(block.data(), block.size(), bytes) == Mpg123Decoder::DecodeStatus::Block) {
     const auto* samples = reinterpret_cast<const int16_t*>(block.data());
     pcm.insert(pcm.end(), samples, samples + bytes / 2);
   }
