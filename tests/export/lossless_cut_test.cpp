@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <map>
 
-#include "audio/mpg123_decoder.h"
 #include "export/lossless_cut.h"
 #include "export/output_file.h"
+#include "support/mp3_decode.h"
 #include "support/mp3_maker.h"
 #include "support/test_files.h"
 
@@ -77,19 +77,6 @@ const Row kRows[] = {
 
 constexpr int kSourceSeconds = 3;
 
-Pcm DecodeWithMpg123(const std::string& path) {
-  Mpg123Decoder decoder;
-  EXPECT_TRUE(decoder.Open(path)) << path;
-  Pcm pcm;
-  std::vector<uint8_t> block(8192);
-  size_t bytes = 0;
-  while (decoder.Decode(block.data(), block.size(), bytes) == Mpg123Decoder::DecodeStatus::Block) {
-    const auto* samples = reinterpret_cast<const int16_t*>(block.data());
-    pcm.insert(pcm.end(), samples, samples + bytes / 2);
-  }
-  return pcm;
-}
-
 bool HaveFfmpeg() {
   static const bool have = std::system("command -v ffmpeg >/dev/null 2>&1") == 0;
   return have;
@@ -138,7 +125,7 @@ class LosslessCut : public ::testing::TestWithParam<Row> {
     const std::string key = path + (ffmpeg ? "#ffmpeg" : "");
     auto at = decoded.find(key);
     if (at == decoded.end()) {
-      at = decoded.emplace(key, ffmpeg ? DecodeWithFfmpeg(path) : DecodeWithMpg123(path)).first;
+      at = decoded.emplace(key, ffmpeg ? DecodeWithFfmpeg(path) : DecodeMp3File(path)).first;
     }
     return at->second;
   }
@@ -161,7 +148,7 @@ TEST_P(LosslessCut, DecodesToExactlyThePiece) {
   ASSERT_EQ(result.error, LosslessCutError::None);
   ASSERT_TRUE(output.Commit());
 
-  const Pcm cut = DecodeWithMpg123(outPath);
+  const Pcm cut = DecodeMp3File(outPath);
   EXPECT_EQ(static_cast<int64_t>(cut.size()), (end - begin) * source.channels);
   EXPECT_LE(MaxDifference(cut, whole, begin, source.channels), row.mpg123Tolerance);
 

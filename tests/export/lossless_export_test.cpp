@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "audio/mp3io.h"
-#include "audio/mpg123_decoder.h"
 #include "base/application_error.h"
 #include "base/rounding.h"
 #include "export/export_options.h"
@@ -17,6 +16,7 @@
 #include "export/lossless_export.h"
 #include "export/mp3_frame_reader.h"
 #include "support/export_fakes.h"
+#include "support/mp3_decode.h"
 #include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
@@ -39,19 +39,6 @@ class LosslessExport : public ::testing::Test {
     job.MarkEnd = job.FileInfo.LengthMs;
   }
 
-  std::vector<int16_t> Decode(const std::string& path) {
-    Mpg123Decoder decoder;
-    EXPECT_TRUE(decoder.Open(path));
-    std::vector<int16_t> pcm;
-    uint8_t block[8192];
-    size_t bytes = 0;
-    while (decoder.Decode(block, sizeof block, bytes) == Mpg123Decoder::DecodeStatus::Block) {
-      pcm.insert(pcm.end(), reinterpret_cast<int16_t*>(block),
-                 reinterpret_cast<int16_t*>(block) + bytes / 2);
-    }
-    return pcm;
-  }
-
   TempDir dir;
   ScriptedDialogs dialogs;
   RecordingHost host;
@@ -62,8 +49,8 @@ class LosslessExport : public ::testing::Test {
 
 TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFile) {
   ASSERT_TRUE(RunExport(job, host, dialogs, stream)) << dialogs.LastMessageText();
-  const std::vector<int16_t> whole = Decode(source);
-  const std::vector<int16_t> cut = Decode(job.OutFileName);
+  const std::vector<int16_t> whole = DecodeMp3File(source);
+  const std::vector<int16_t> cut = DecodeMp3File(job.OutFileName);
   const size_t begin = static_cast<size_t>(MsToFrames(250, kRate)) * 2;
   ASSERT_EQ(cut.size(), whole.size() - begin);
   EXPECT_TRUE(std::equal(cut.begin(), cut.end(), whole.begin() + static_cast<ptrdiff_t>(begin)));
