@@ -21,12 +21,11 @@ namespace {
 
 using Pcm = std::vector<int16_t>;
 
-struct Source {
+struct Source {  // skip: where gapless sample 0 lies in the decoded frames (576 + 529 with a tag)
   const char* name;
-  int rate;
-  int channels;
+  int rate, channels;
   Mp3MakerOptions options;
-  int64_t skip;  // gapless sample 0 in the decoded frames: 576 + 529 with LAME's tag
+  int64_t skip;
 };
 
 const Source kCbr128{"cbr128", 44100, 2, {.quality = 7, .id3v2Bytes = 300, .id3v1 = true}, 1105};
@@ -40,11 +39,13 @@ const Source kMpeg2Stereo{"mpeg2-stereo", 24000, 2, {.bitrateKbps = 64}, 1105};
 const Source kMpeg2Mono{"mpeg2-mono", 22050, 1, {.bitrateKbps = 32, .infoTag = false}, 0};
 const Source kMpeg25Mono{"mpeg25-mono", 11025, 1, {.bitrateKbps = 16, .infoTag = false}, 0};
 
+// begin = beginFrame x samples per frame - skip + beginDelta; end (exclusive)
+// likewise, endFrame -1 for the source's end; the largest difference allowed
+// in libmpg123's decode.
 struct Row {
   const Source* source;
-  int64_t beginFrame, beginDelta;  // begin = beginFrame x samples per frame - skip + delta
-  int64_t endFrame, endDelta;      // end (exclusive) likewise; endFrame -1: the source's end
-  int mpg123Tolerance = 0;         // largest difference allowed in libmpg123's decode
+  int64_t beginFrame, beginDelta, endFrame, endDelta;
+  int mpg123Tolerance = 0;
 };
 
 const Row kRows[] = {
