@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <string>
 
 #include "audio/mp3io.h"
 #include "base/application_error.h"
@@ -62,12 +63,10 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
   for (int i = 0; i < 40 && reader.Next() == Mp3FrameReader::Status::Frame; ++i) {
     middleFrame = reader.FrameOffset();
   }
-  const auto patchSource = [&](uint64_t at, std::vector<uint8_t> bytes) {
-    auto content = ReadFileBytes(source);
-    std::copy(bytes.begin(), bytes.end(), content.begin() + static_cast<ptrdiff_t>(at));
-    std::ofstream(source, std::ios::binary)
-        .write(reinterpret_cast<const char*>(content.data()),
-               static_cast<std::streamsize>(content.size()));
+  const auto patch = [&](uint64_t at, const std::string& bytes) {
+    std::fstream(source, std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(at)
+        .write(bytes.data(), bytes.size());
   };
   const struct {
     std::function<void()> arrange;
@@ -76,14 +75,8 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
       {[&] { job.FadeIn = true, job.FadeInSeconds = 1; }, kLosslessOptionsText},
       {[&] { job.ExportUnmarked = true; }, kLosslessOptionsText},
       {[&] { job.FileInfo.FileType = AudioFileInfo::kTypeWav; }, kLosslessNeedsMp3Text},
-      {[&] {
-         patchSource(middleFrame, {0, 0, 0, 0});
-       },
-       kLosslessDamagedText},
-      {[&] {
-         patchSource(0, {0xFF, 0xFB, 0x00});
-       },
-       kLosslessFreeFormatText},
+      {[&] { patch(middleFrame, std::string(4, '\0')); }, kLosslessDamagedText},
+      {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
       {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},
       {[] {}, UnableToWriteText(dir.File("cut.mp3"))},  // a full disk, below
   };
