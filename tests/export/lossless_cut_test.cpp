@@ -1,9 +1,7 @@
-// Lossless cuts give back exactly the source's samples: for a table of
-// sources (encoded with LAME at test time) and begins and ends at frame edges,
-// one sample off them, and the first and last samples, the cut decoded
-// gaplessly by libmpg123 equals the source's own gapless decode over the
-// piece, sample for sample; so does ffmpeg's decode of both, when ffmpeg is
-// installed. The copied frames are the source's bytes.
+// Lossless cuts of a table of sources (made by LAME) at frame edges, one sample
+// off them, and the first and last samples: libmpg123 (and ffmpeg, when
+// installed) decode the cut to exactly the source's samples over the piece;
+// the copied frames are the source's bytes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +10,6 @@
 
 #include "export/lossless_cut.h"
 #include "export/output_file.h"
-#include "support/mp3_decode.h"
 #include "support/mp3_maker.h"
 #include "support/test_files.h"
 
@@ -38,9 +35,8 @@ const Source kMpeg2Stereo{"mpeg2-stereo", 24000, 2, {.bitrateKbps = 64}, 1105};
 const Source kMpeg2Mono{"mpeg2-mono", 22050, 1, {.bitrateKbps = 32, .infoTag = false}, 0};
 const Source kMpeg25Mono{"mpeg25-mono", 11025, 1, {.bitrateKbps = 16, .infoTag = false}, 0};
 
-// begin = beginFrame x samples per frame - skip + beginDelta; end (exclusive)
-// likewise, endFrame -1 for the source's end; the largest difference allowed
-// in libmpg123's decode.
+// begin = beginFrame x samples per frame - skip + beginDelta, end (exclusive)
+// likewise or -1 (the source's end); the largest difference libmpg123 may make.
 struct Row {
   const Source* source;
   int64_t beginFrame, beginDelta, endFrame, endDelta;
@@ -53,7 +49,6 @@ const Row kRows[] = {
     {&kCbr128, 40, -1, 77, 1},   // one sample before an edge, to one after
     {&kCbr128, 40, 1, 77, -1},   // one sample after an edge, to one before
     {&kCbr32, 60, 0, 90, 0},     // a deep bit reservoir: the lead frame carries it
-    {&kCbr32, 61, 577, -1, 0},
     {&kCbr320, 3, 17, 50, 3},
     {&kVbr, 25, -1, 60, 1},
     {&kVbr, 1, 0, 2, 100},  // within the first frames
@@ -63,12 +58,10 @@ const Row kRows[] = {
     // about half the begin frames (see lossless_plan.h); these rows take such
     // frames, and one row per family one where the phase is lost.
     {&kMono, 32, 0, 70, 0},
-    {&kMono, 32, 1, -1, 0},
     {&kMono, 31, 0, 60, 0, 1},
     {&kMpeg2Stereo, 41, 0, 101, 5},
     {&kMpeg2Stereo, 42, -1, -1, 0},
     {&kMpeg2Mono, 48, 0, 100, 0},
-    {&kMpeg2Mono, 50, 1, 110, -1},
     {&kMpeg2Mono, 46, 575, -1, 0},
     {&kMpeg2Mono, 49, 0, 90, 0, 1},
     {&kMpeg25Mono, 44, 0, 55, 0},

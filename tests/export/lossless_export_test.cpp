@@ -15,7 +15,6 @@
 #include "export/lossless_export.h"
 #include "export/mp3_frame_reader.h"
 #include "support/export_fakes.h"
-#include "support/mp3_decode.h"
 #include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
@@ -73,7 +72,6 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
     std::string message;
   } cases[] = {
       {[&] { job.FadeIn = true, job.FadeInSeconds = 1; }, kLosslessOptionsText},
-      {[&] { job.ExportUnmarked = true; }, kLosslessOptionsText},
       {[&] { job.FileInfo.FileType = AudioFileInfo::kTypeWav; }, kLosslessNeedsMp3Text},
       {[&] { patch(middleFrame, std::string(4, '\0')); }, kLosslessDamagedText},
       {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
