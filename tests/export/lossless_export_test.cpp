@@ -83,7 +83,7 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
     SetUp();
     c.arrange();
     {
-      FileSizeLimit limit(&c == &cases[6] ? 4096 : RLIM_INFINITY);
+      FileSizeLimit limit(&c == std::end(cases) - 1 ? 4096 : RLIM_INFINITY);
       EXPECT_FALSE(Export());
     }
     EXPECT_EQ(dialogs.LastMessageText(), ApplicationErrorText(c.message));
