@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "audio/mp3io.h"
@@ -46,9 +47,8 @@ class LosslessExport : public ::testing::Test {
 TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFile) {
   ASSERT_TRUE(Export()) << dialogs.LastMessageText();
   const auto whole = DecodeMp3File(source);
-  const auto cut = DecodeMp3File(job.OutFileName);
-  const auto begin = whole.begin() + MsToFrames(250, 44100) * 2;
-  EXPECT_EQ(cut, std::vector<int16_t>(begin, whole.end()));
+  EXPECT_EQ(DecodeMp3File(job.OutFileName),
+            std::vector<int16_t>(whole.begin() + MsToFrames(250, 44100) * 2, whole.end()));
   AudioFileInfo info;
   ASSERT_TRUE(GetAudioFileInfo(job.OutFileName, info, dialogs));
   EXPECT_EQ(info.LengthMs, job.FileInfo.LengthMs - 250);
@@ -56,12 +56,10 @@ TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFile) {
 }
 
 TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
-  uint64_t middleFrame = 0;  // a frame about a second in
-  Mp3FrameReader reader;
-  reader.Open(source);
-  for (int i = 0; i < 40 && reader.Next() == Mp3FrameReader::Status::Frame; ++i) {
-    middleFrame = reader.FrameOffset();
-  }
+  Mp3FrameReader reader;  // to a frame about a second in
+  for (int i = reader.Open(source) == Mp3FrameReader::Status::Frame ? 0 : 40; i < 40; ++i)
+    reader.Next();
+  const uint64_t middleFrame = reader.FrameOffset();
   const auto patch = [&](uint64_t at, const std::string& bytes) {
     std::fstream(source, std::ios::in | std::ios::out | std::ios::binary)
         .seekp(at)
@@ -82,10 +80,10 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
     SCOPED_TRACE(c.message);
     SetUp();
     c.arrange();
-    {
-      FileSizeLimit limit(&c == std::end(cases) - 1 ? 4096 : RLIM_INFINITY);
-      EXPECT_FALSE(Export());
-    }
+    std::optional<FileSizeLimit> limit(std::in_place,
+                                       &c == std::end(cases) - 1 ? 4096 : RLIM_INFINITY);
+    EXPECT_FALSE(Export());
+    limit.reset();
     EXPECT_EQ(dialogs.LastMessageText(), ApplicationErrorText(c.message));
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
       EXPECT_EQ(entry.path().filename(), "source.mp3");
