@@ -1,5 +1,4 @@
-// snipola-cli cut --lossless: cuts, or refuses the options a lossless cut
-// cannot honour with a usage error that says why.
+// snipola-cli cut --lossless cuts, or refuses what a lossless cut cannot do with a usage error.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,6 +1,5 @@
-// The export dialog's "Lossless" item, offered after "As Origin" for an MP3
-// source: while it is chosen with MP3 the fades and "Export unmarked" are
-// unchecked and disabled.
+// The export dialog's "Lossless" item (after "As Origin" for an MP3 source): while it is chosen
+// with MP3 the fades and "Export unmarked" are unchecked and disabled.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>

@@ -1,6 +1,5 @@
-// The lossless route of the export pipeline: marks map to samples as for
-// every export and the probe reads the piece's length back; what a lossless
-// export cannot do is refused with its message and nothing left behind.
+// The pipeline's lossless route: marks map to samples as for every export, the probe reads the
+// piece's length back, and what it cannot do is refused with its message and nothing left behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
