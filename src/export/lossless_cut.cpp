@@ -15,6 +15,9 @@
 namespace {
 
 constexpr uint64_t kProgressEveryFrames = 256;
+// Copied frames are read and written in pieces of this size: large enough for
+// the output to write them straight from here, small enough to show progress.
+constexpr size_t kCopyBlockBytes = 512 * 1024;
 constexpr size_t kId3v1Bytes = 128;
 
 // The last bytes of the main-data areas walked so far: the bit reservoir that
@@ -91,9 +94,15 @@ class AudioWriter {
   AudioWriter(OutputFile& output, uint64_t streamStart) : output_(output), start_(streamStart) {}
 
   bool Write(const uint8_t* frame, int bytes) {
-    seekTable_.AddFrame(output_.SizeBytes() - start_);
-    crc_.Update(frame, static_cast<size_t>(bytes));
-    return output_.Write(frame, static_cast<size_t>(bytes));
+    AddFrameAt(output_.SizeBytes());
+    return WriteFrames(frame, static_cast<size_t>(bytes));
+  }
+  // A frame that will start at `outputOffset`, for the seek table.
+  void AddFrameAt(uint64_t outputOffset) { seekTable_.AddFrame(outputOffset - start_); }
+  // Whole frames, already counted with AddFrameAt.
+  bool WriteFrames(const uint8_t* frames, size_t bytes) {
+    crc_.Update(frames, bytes);
+    return output_.Write(frames, bytes);
   }
 
   uint64_t Frames() const { return seekTable_.Frames(); }
@@ -128,8 +137,8 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
   const std::optional<InfoTag> sourceTag =
       ParseInfoTag(firstHeader, reader.FrameData(), static_cast<size_t>(reader.FrameBytes()));
   LosslessPlan& plan = result.plan;
-  const int phaseFrames = DecoderPhaseFrames(
-      firstHeader.version == Mp3FrameHeader::Version::Mpeg1, firstHeader.mono);
+  const int phaseFrames =
+      DecoderPhaseFrames(firstHeader.version == Mp3FrameHeader::Version::Mpeg1, firstHeader.mono);
   if (!PlanLosslessCut(TimelineOf(sourceTag, samplesPerFrame), samplesPerFrame, phaseFrames,
                        beginSample, sampleCount, plan)) {
     return fail(LosslessCutError::Empty);
@@ -146,9 +155,40 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
   int copiedBitrateIndex = -1;
   bool oneBitrate = true;
   uint64_t copiedEnd = 0;
+  const auto noteCopied = [&](const Mp3FrameHeader& header) {
+    if (copiedBitrateIndex >= 0 && copiedBitrateIndex != header.bitrateIndex) oneBitrate = false;
+    copiedBitrateIndex = header.bitrateIndex;
+  };
+  std::vector<uint8_t> block;
+  uint64_t blockStart = 0;  // where the block being copied starts in the output
+  // Made once: a std::function per block would allocate per block.
+  const std::function<void(const Mp3FrameHeader&, size_t)> onCopiedFrame =
+      [&](const Mp3FrameHeader& header, size_t at) {
+        audio->AddFrameAt(blockStart + at);
+        noteCopied(header);
+      };
   // Without a tag frame the frame already read is the first audio frame.
   bool frameInHand = !sourceTag;
   for (int64_t index = 0; index <= plan.lastFrame; ++index) {
+    if (audio) {
+      // Past the first copied frame: the rest goes in blocks of whole frames.
+      blockStart = output.SizeBytes();
+      int64_t frames = 0;
+      status = reader.NextFrames(kCopyBlockBytes, plan.lastFrame - index + 1, block, onCopiedFrame,
+                                 frames);
+      if (status == Mp3FrameReader::Status::End) {
+        if (!EndPlanAtFrames(index, plan)) return fail(LosslessCutError::Empty);
+        break;
+      }
+      if (status != Mp3FrameReader::Status::Frame) return fail(ErrorOf(status));
+      if (!audio->WriteFrames(block.data(), block.size()))
+        return fail(LosslessCutError::CannotWrite);
+      copiedEnd = reader.FrameOffset() + static_cast<uint64_t>(reader.FrameBytes());
+      index += frames - 1;
+      if (progress)
+        progress(static_cast<uint64_t>(index + 1), static_cast<uint64_t>(plan.lastFrame + 1));
+      continue;
+    }
     if (!frameInHand) {
       status = reader.Next();
       if (status == Mp3FrameReader::Status::End) {
@@ -163,7 +203,8 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
     const int frameBytes = reader.FrameBytes();
     if (index < plan.firstFrame) {
       const int areaStart = header.SideInfoOffset() + header.SideInfoBytes();
-      if (frameBytes > areaStart) tail.Append(frame + areaStart, static_cast<size_t>(frameBytes - areaStart));
+      if (frameBytes > areaStart)
+        tail.Append(frame + areaStart, static_cast<size_t>(frameBytes - areaStart));
     } else {
       if (index == plan.firstFrame) {
         const int mainDataBegin = MainDataBegin(header, frame);
@@ -189,8 +230,7 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
         result.copiedOutputOffset = output.SizeBytes();
       }
       if (!audio->Write(frame, frameBytes)) return fail(LosslessCutError::CannotWrite);
-      if (copiedBitrateIndex >= 0 && copiedBitrateIndex != header.bitrateIndex) oneBitrate = false;
-      copiedBitrateIndex = header.bitrateIndex;
+      noteCopied(header);
       copiedEnd = reader.FrameOffset() + static_cast<uint64_t>(frameBytes);
     }
     if (progress && index % kProgressEveryFrames == 0) {

@@ -37,9 +37,7 @@ bool Mp3FrameReader::ReadAt(uint64_t offset, uint8_t* out, size_t bytes) {
   return file_->Read(out, bytes) == static_cast<ssize_t>(bytes);
 }
 
-bool Mp3FrameReader::PeekHeader(uint64_t offset, uint8_t out[4]) {
-  return ReadAt(offset, out, 4);
-}
+bool Mp3FrameReader::PeekHeader(uint64_t offset, uint8_t out[4]) { return ReadAt(offset, out, 4); }
 
 bool Mp3FrameReader::IsTrailingTag(uint64_t offset) {
   uint8_t bytes[11] = {};
@@ -98,9 +96,7 @@ Mp3FrameReader::Status Mp3FrameReader::Next() {
   uint8_t bytes[4];
   if (!PeekHeader(nextOffset_, bytes)) return Status::ReadError;
   const auto header = Mp3FrameHeader::Parse(bytes);
-  if (!header || !header->CompatibleWith(first_) || header->FreeFormat()) {
-    return IsTrailingTag(nextOffset_) ? Status::End : Status::Damaged;
-  }
+  if (!Fits(header)) return NoFrameAt(nextOffset_);
   const uint64_t frameBytes = static_cast<uint64_t>(header->FrameBytes());
   // A frame cut short by the end of the file is not decoded.
   if (nextOffset_ + frameBytes > fileBytes_) return Status::End;
@@ -112,4 +108,41 @@ Mp3FrameReader::Status Mp3FrameReader::Next() {
   frameOffset_ = nextOffset_;
   nextOffset_ += frameBytes;
   return Status::Frame;
+}
+
+Mp3FrameReader::Status Mp3FrameReader::NextFrames(
+    size_t maxBytes, int64_t maxFrames, std::vector<uint8_t>& block,
+    const std::function<void(const Mp3FrameHeader&, size_t)>& onFrame, int64_t& frames) {
+  frames = 0;
+  block.resize(static_cast<size_t>(std::min<uint64_t>(maxBytes, fileBytes_ - nextOffset_)));
+  if (block.size() < 4) return Status::End;
+  if (!ReadAt(nextOffset_, block.data(), block.size())) return Status::ReadError;
+  size_t at = 0;
+  Status stop = Status::Frame;
+  while (frames < maxFrames) {
+    // A frame the block cuts short is read with the next block, unless the
+    // file itself ends there.
+    if (at + 4 > block.size()) {
+      if (nextOffset_ + at + 4 > fileBytes_) stop = Status::End;
+      break;
+    }
+    const auto header = Mp3FrameHeader::Parse(block.data() + at);
+    if (!Fits(header)) {
+      stop = NoFrameAt(nextOffset_ + at);
+      break;
+    }
+    const size_t frameBytes = static_cast<size_t>(header->FrameBytes());
+    if (at + frameBytes > block.size()) {
+      if (nextOffset_ + at + frameBytes > fileBytes_) stop = Status::End;
+      break;
+    }
+    onFrame(*header, at);
+    header_ = *header;
+    frameOffset_ = nextOffset_ + at;
+    at += frameBytes;
+    ++frames;
+  }
+  block.resize(at);
+  nextOffset_ += at;
+  return frames > 0 ? Status::Frame : stop;
 }

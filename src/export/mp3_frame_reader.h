@@ -15,8 +15,11 @@
 // Reads go through a 64 KiB buffer; one frame is held at a time.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "export/mp3_frame_header.h"
 
@@ -40,6 +43,15 @@ class Mp3FrameReader {
   // ReadError.
   Status Next();
 
+  // Reads up to `maxFrames` whole frames at once into `block` (at most
+  // `maxBytes` bytes; the frames a copy takes in one piece), calling
+  // onFrame(header, offset in block) for each; `frames` says how many. Frame
+  // when at least one was read, else what Next() would say. Header() and
+  // FrameOffset() then describe the last of them; FrameData() does not.
+  Status NextFrames(size_t maxBytes, int64_t maxFrames, std::vector<uint8_t>& block,
+                    const std::function<void(const Mp3FrameHeader&, size_t)>& onFrame,
+                    int64_t& frames);
+
   const Mp3FrameHeader& Header() const { return header_; }
   const uint8_t* FrameData() const { return frame_.data(); }
   int FrameBytes() const { return header_.FrameBytes(); }
@@ -57,6 +69,13 @@ class Mp3FrameReader {
   bool PeekHeader(uint64_t offset, uint8_t out[4]);
   bool IsTrailingTag(uint64_t offset);
   bool FollowerFits(const Mp3FrameHeader& header, uint64_t offset);
+  // Why no frame starts at `offset` (whose bytes are not a compatible header).
+  Status NoFrameAt(uint64_t offset) {
+    return IsTrailingTag(offset) ? Status::End : Status::Damaged;
+  }
+  bool Fits(const std::optional<Mp3FrameHeader>& header) const {
+    return header && header->CompatibleWith(first_) && !header->FreeFormat();
+  }
 
   std::unique_ptr<BufferedFile> file_;
   uint64_t fileBytes_ = 0;
