@@ -220,9 +220,9 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
         for (int lead = 1; lead <= result.leadFrames; ++lead) {
           // Only the last lead frame carries the reservoir.
           const bool carrier = lead == result.leadFrames && plan.firstFrame > 0;
-          const std::vector<uint8_t> frameBytes =
+          const std::vector<uint8_t> leadFrame =
               MakeLeadFrame(header, carrier ? mainDataBegin : 0, tail);
-          if (!audio->Write(frameBytes.data(), static_cast<int>(frameBytes.size()))) {
+          if (!audio->Write(leadFrame.data(), static_cast<int>(leadFrame.size()))) {
             return fail(LosslessCutError::CannotWrite);
           }
         }
