@@ -75,7 +75,7 @@ void Mpg123Decoder::Close() {
   atEnd_ = false;
 }
 
-bool Mpg123Decoder::Open(const std::string& path) {
+bool Mpg123Decoder::Open(const std::string& path, int rateShift) {
   Close();
   InitLibraryOnce();
   struct stat status {};
@@ -84,7 +84,7 @@ bool Mpg123Decoder::Open(const std::string& path) {
   const FileIdentity file{
       path, static_cast<int64_t>(status.st_size),
       static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-      static_cast<uint64_t>(status.st_ino)};
+      static_cast<uint64_t>(status.st_ino), rateShift};
 
   int error = MPG123_OK;
   handle_ = mpg123_new(nullptr, &error);
@@ -99,7 +99,8 @@ bool Mpg123Decoder::Open(const std::string& path) {
       mpg123_param(handle_, MPG123_REMOVE_FLAGS,
                    MPG123_IGNORE_INFOFRAME | MPG123_FUZZY | MPG123_IGNORE_STREAMLENGTH,
                    0) == MPG123_OK &&
-      mpg123_format_none(handle_) == MPG123_OK;
+      mpg123_format_none(handle_) == MPG123_OK &&
+      (rateShift == 0 || mpg123_param(handle_, MPG123_DOWN_SAMPLE, rateShift, 0) == MPG123_OK);
   const long* rates = nullptr;
   size_t rateCount = 0;
   mpg123_rates(&rates, &rateCount);

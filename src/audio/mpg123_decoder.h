@@ -45,7 +45,13 @@ class Mpg123Decoder {
 
   // Opens the file at its first sample, closing any file open before. False
   // when the file cannot be read or holds no decodable MPEG audio.
-  bool Open(const std::string& path);
+  //
+  // rateShift > 0 asks for reduced-rate output: the library synthesises only
+  // every 2^rateShift-th sample (1 = half, 2 = quarter rate), which a picture
+  // of the whole file needs and exact playback never uses. The facts, seeks
+  // and decoded frames are then all at the reduced rate. A rate the library
+  // cannot reduce that far fails the open; callers retry with a smaller shift.
+  bool Open(const std::string& path, int rateShift = 0);
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }
   const Mp3StreamFacts& Facts() const { return facts_; }
@@ -65,6 +71,7 @@ class Mpg123Decoder {
     int64_t sizeBytes = 0;
     int64_t modifiedNs = 0;
     uint64_t inode = 0;
+    int rateShift = 0;  // a reduced-rate scan counts other frames
     bool operator==(const FileIdentity&) const = default;
   };
   // What a full scan learned, kept for the most recently scanned file.
