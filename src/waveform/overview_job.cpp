@@ -8,10 +8,10 @@
 
 namespace {
 
-// Frames per read: 64 KiB of 16-bit stereo, big enough that a WAV read is one
-// large copy, small enough that a cancel is seen within a fraction of a
-// millisecond.
-constexpr int64_t kBlockFrames = 16384;
+// Frames per read: 256 KiB of 16-bit stereo, big enough that a WAV read is one
+// large copy, small enough that a cancel is seen within a few milliseconds
+// (an MP3 block at a quarter of its rate is six seconds of sound).
+constexpr int64_t kBlockFrames = 65536;
 // A batch goes out after this long, so the picture grows visibly and the
 // user-interface thread gets a handful of updates a second, not thousands.
 constexpr auto kDeliverEvery = std::chrono::milliseconds(40);

@@ -10,7 +10,7 @@
 // fills in while the job runs.
 //
 // Cancel() only raises an atomic flag that every worker tests after each
-// block (a block is well under a millisecond of work), so it returns at once
+// block (a few milliseconds of work at most), so it returns at once
 // and the workers stop soon after without delivering anything more. The
 // destructor cancels and then joins the threads; owners that must not wait
 // even that long keep a cancelled job until Finished() (see WaveformModel).
