@@ -4,6 +4,7 @@
 #include <chrono>
 #include <utility>
 
+#include "base/rounding.h"
 #include "waveform/peak_source.h"
 
 namespace {
@@ -57,8 +58,12 @@ void OverviewJob::Run(std::shared_ptr<State> state, const std::string& path, Aud
   const auto cancelled = [&] { return state->cancelled.load(std::memory_order_relaxed); };
 
   std::unique_ptr<PeakSource> source = OpenPeakSource(path, info);
-  if (!source || cancelled() || source->TotalFrames() <= 0) return;
-  const int64_t total = source->TotalFrames();
+  if (!source || cancelled() || source->SampleRate() <= 0) return;
+  // The columns divide the length the main window shows, not what this
+  // reader finds: a file cut short since it was opened then fills only its
+  // left part, and a click still lands where the position scale says.
+  const int64_t total = MsToFrames(info.LengthMs, source->SampleRate());
+  if (total <= 0) return;
   const int channels = source->Channels();
   std::vector<int16_t> block(static_cast<size_t>(kBlockFrames) * channels);
   std::vector<ColumnPeak> batch;

@@ -27,6 +27,7 @@ class Mp3PeakSource : public PeakSource {
   }
   int64_t TotalFrames() const override { return decoder_.Facts().lengthFrames; }
   int Channels() const override { return decoder_.Facts().channels; }
+  int32_t SampleRate() const override { return decoder_.Facts().sampleRate; }
   bool Seek(int64_t frame) override { return ok_ = decoder_.SeekToFrame(frame); }
   int64_t Read(int16_t* out, int64_t maxFrames) override {
     if (!ok_) return 0;
@@ -58,6 +59,7 @@ class WavPeakSource : public PeakSource {
   }
   int64_t TotalFrames() const override { return totalFrames_; }
   int Channels() const override { return layout_.channels; }
+  int32_t SampleRate() const override { return static_cast<int32_t>(layout_.samplesPerSec); }
   bool Seek(int64_t frame) override {
     next_ = std::clamp<int64_t>(frame, 0, totalFrames_);
     return ok_ = reader_.Seek(layout_.dataOffsetBytes + next_ * frameBytes_);

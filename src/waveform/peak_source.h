@@ -24,6 +24,7 @@ class PeakSource {
 
   virtual int64_t TotalFrames() const = 0;
   virtual int Channels() const = 0;
+  virtual int32_t SampleRate() const = 0;  // of the frames read, reduced or not
 
   // Moves so that the next frame read is `frame`; false when the source
   // cannot get there (a damaged file), in which case nothing more is read.
