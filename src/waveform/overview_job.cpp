@@ -72,7 +72,8 @@ void OverviewJob::Run(std::shared_ptr<State> state, const std::string& path, Aud
   const auto flush = [&] {
     if (batch.empty() || cancelled()) return;
     const int count = static_cast<int>(batch.size());
-    deliver(batchFirst, std::exchange(batch, {}));
+    if (deliver) deliver(batchFirst, std::exchange(batch, {}));
+    batch.clear();
     batchFirst += count;
     lastDeliver = std::chrono::steady_clock::now();
   };

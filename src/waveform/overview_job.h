@@ -28,7 +28,8 @@
 
 class OverviewJob {
  public:
-  // Called on a worker thread with columns [firstColumn, firstColumn + size).
+  // Called on a worker thread with columns [firstColumn, firstColumn + size);
+  // may be empty (the columns are then computed and dropped).
   using Deliver = std::function<void(int firstColumn, std::vector<ColumnPeak> peaks)>;
 
   // Starts the workers at once; `columns` > 0, `threads` >= 1.

@@ -5,12 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "app/widgets/tfm_main.h"
 #include "audio/mp3io.h"
@@ -34,28 +31,18 @@ class WaveformWidgetTest : public ::testing::Test {
     window->Model().SetFileProbe(&GetAudioFileInfo);
   }
 
-  // Opens a 2-second stereo WAV: silence, then a full-scale 441 Hz tone.
-  void OpenHalfSilentWav() {
-    const int rate = 44100;
-    std::vector<int16_t> samples(2 * 2 * rate, 0);
-    for (size_t frame = rate; frame < 2u * rate; ++frame) {
-      const auto value = static_cast<int16_t>(30000 * std::sin(frame * 2 * M_PI / 100));
-      samples[2 * frame] = samples[2 * frame + 1] = value;
+  // Opens a 2-second stereo WAV, silence and then a loud 441 Hz tone, and
+  // shows both windows once its overview is complete.
+  void OpenHalfSilentWavAndShow() {
+    std::vector<int16_t> samples(4 * 44100, 0);
+    for (size_t i = 2 * 44100; i < samples.size(); ++i) {
+      samples[i] = static_cast<int16_t>(30000 * std::sin(i / 2 * 2 * M_PI / 100));
     }
-    WriteWavFile(dir.File("half.wav"), rate, 2, samples);
+    WriteWavFile(dir.File("half.wav"), 44100, 2, samples);
     ASSERT_TRUE(window->Model().LoadFile(dir.File("half.wav")));
-  }
-
-  void ShowWithWave() {
     window->show();
     window->Model().WMKeyDown('V');
     ASSERT_TRUE(WaitUntil([&] { return !window->WaveModel().OverviewRunning(); }, 20000));
-  }
-
-  void Click(QWidget* target, QPoint at) {
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), target->mapToGlobal(QPointF(at)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
   }
 
   TempDir dir;
@@ -76,14 +63,12 @@ TEST_F(WaveformWidgetTest, VTogglesTheWindowUnderTheMainWindowAndSetIniKeepsIt) 
     EXPECT_EQ(wave->width(), window->width());
   }
   window.reset();
-  std::stringstream ini;
-  ini << std::ifstream(dir.File("set.ini")).rdbuf();
-  EXPECT_NE(ini.str().find("ShowWave=1"), std::string::npos) << ini.str();
+  const std::vector<uint8_t> ini = ReadFileBytes(dir.File("set.ini"));
+  EXPECT_NE(std::string(ini.begin(), ini.end()).find("ShowWave=1"), std::string::npos);
 }
 
 TEST_F(WaveformWidgetTest, SilentHalfIsFlatAndLoudHalfTall) {
-  OpenHalfSilentWav();
-  ShowWithWave();
+  OpenHalfSilentWavAndShow();
   const QImage picture = window->Wave()->grab().toImage();
   // The height of the drawn wave in a column of the overview strip.
   const auto waveHeight = [&](int column) {
@@ -98,10 +83,11 @@ TEST_F(WaveformWidgetTest, SilentHalfIsFlatAndLoudHalfTall) {
 }
 
 TEST_F(WaveformWidgetTest, OverviewClickSeeksAndDetailFollowsThePositionAndKeys) {
-  OpenHalfSilentWav();
-  ShowWithWave();
+  OpenHalfSilentWavAndShow();
   // 75 % of the strip's 384 columns is column 288: 1500 of the 2000 ms.
-  Click(window->Wave(), {TfmWave::kStripLeft + 288, TfmWave::kOverviewTop + 20});
+  const QPointF at(TfmWave::kStripLeft + 288, TfmWave::kOverviewTop + 20);
+  QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, {});
+  QApplication::sendEvent(window->Wave(), &press);
   EXPECT_EQ(window->Model().CurPos, 1500);
   const WaveformModel& wave = window->WaveModel();
   for (const char key : {'Y', 'Y', 'T', 'U'}) {
