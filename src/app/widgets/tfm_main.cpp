@@ -1,3 +1,4 @@
+// TfmMain's controls, menu and handlers, forwarding every command to the model; see tfm_main.h.
 #include "app/widgets/tfm_main.h"
 
 #include <QAction>
@@ -215,7 +216,7 @@ void TfmMain::BuildControls() {
   imSelection = new ImageControl(this);
   imSelection->setObjectName("imSelection");
   imSelection->SetPicture(SelectionPicture(), true);
-  imSelection->setGeometry(d.SelectionLeft, kSelectionTop, d.SelectionWidth, kSelectionHeight);
+  imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
 
   imTrackButton = new ImageControl(this);
   imTrackButton->setObjectName("imTrackButton");
@@ -399,7 +400,7 @@ void TfmMain::DisplayChanged() {
   }
   FollowModelInWave();
   imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
-  imSelection->setGeometry(d.SelectionLeft, kSelectionTop, d.SelectionWidth, kSelectionHeight);
+  imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
 }
 
 bool TfmMain::WindowVisible() const { return isVisible(); }
