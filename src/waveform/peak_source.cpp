@@ -34,7 +34,7 @@ class Mp3PeakSource : public PeakSource {
     const size_t frameBytes = static_cast<size_t>(Channels()) * 2;
     size_t produced = 0;
     if (decoder_.Decode(reinterpret_cast<uint8_t*>(out), static_cast<size_t>(maxFrames) * frameBytes,
-                        produced) != Mpg123Decoder::DecodeStatus::kBlock) {
+                        produced) != Mpg123Decoder::DecodeStatus::Block) {
       ok_ = false;
       return 0;
     }
@@ -49,7 +49,7 @@ class Mp3PeakSource : public PeakSource {
 class WavPeakSource : public PeakSource {
  public:
   bool Open(const std::string& path, const AudioFileInfo& info) {
-    if (OpenWavLayout(path, reader_, layout_) != WavOpenResult::kOk || layout_.channels == 0 ||
+    if (OpenWavLayout(path, reader_, layout_) != WavOpenResult::Ok || layout_.channels == 0 ||
         layout_.channels != info.Channels || layout_.bitsPerSample != 16) {
       return false;
     }
@@ -97,7 +97,7 @@ std::unique_ptr<PeakSource> OpenPeakSource(const std::string& path, const AudioF
                                            PeakRate rate) {
   if (info.FileType == AudioFileInfo::kTypeMp3) {
     auto source = std::make_unique<Mp3PeakSource>();
-    if (source->Open(path, rate == PeakRate::kReduced ? kMp3RateShift : 0)) return source;
+    if (source->Open(path, rate == PeakRate::Reduced ? kMp3RateShift : 0)) return source;
   } else if (info.FileType == AudioFileInfo::kTypeWav) {
     auto source = std::make_unique<WavPeakSource>();
     if (source->Open(path, info)) return source;

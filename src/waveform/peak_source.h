@@ -36,10 +36,10 @@ class PeakSource {
 };
 
 enum class PeakRate {
-  kReduced,  // the overview's: an MP3 at a quarter of its rate where possible
-  kFull,     // every sample, at the file's own rate
+  Reduced,  // the overview's: an MP3 at a quarter of its rate where possible
+  Full,     // every sample, at the file's own rate
 };
 
 // Opens `path` as info's FileType says; null when it cannot be read at all.
 std::unique_ptr<PeakSource> OpenPeakSource(const std::string& path, const AudioFileInfo& info,
-                                           PeakRate rate = PeakRate::kReduced);
+                                           PeakRate rate = PeakRate::Reduced);

@@ -125,7 +125,7 @@ void WaveformModel::ReadDetail() {
   validFirst_ = validEnd_ = 0;
   if (!detailOpened_ && !path_.empty()) {
     detailOpened_ = true;  // a file that cannot be read is not retried on every key
-    detailSource_ = OpenPeakSource(path_, info_, PeakRate::kFull);
+    detailSource_ = OpenPeakSource(path_, info_, PeakRate::Full);
   }
   detailChannels_ = detailSource_ ? detailSource_->Channels() : 0;
   detailSamples_.assign(static_cast<size_t>(detail_.frames * std::max(detailChannels_, 1)), 0);

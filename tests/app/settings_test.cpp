@@ -106,7 +106,7 @@ TEST(Settings, SaveWritesBothKeysAndReadsBack) {
   TempDir dir;
   ScriptedDialogs dialogs;
   ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {false, true}, dialogs));
-  EXPECT_EQ(ReadText(dir.File("set.ini")), "[Set]\nPresentWithSecond=0\nShowSpec=1\n");
+  EXPECT_EQ(ReadText(dir.File("set.ini")), "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\n");
   EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{false, true}));
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -117,7 +117,8 @@ TEST(Settings, SaveKeepsEverythingElseInTheFile) {
   WriteText(dir.File("set.ini"), "; comment\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n");
   ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
   EXPECT_EQ(ReadText(dir.File("set.ini")),
-            "; comment\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\n\n[Window]\nLeft=5\n");
+            "; comment\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\n"
+            "Left=5\n");
 }
 
 TEST(Settings, SaveAppendsTheSectionWhenMissing) {
@@ -126,7 +127,7 @@ TEST(Settings, SaveAppendsTheSectionWhenMissing) {
   WriteText(dir.File("set.ini"), "[Window]\nLeft=5");
   ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, true}, dialogs));
   EXPECT_EQ(ReadText(dir.File("set.ini")),
-            "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=1\n");
+            "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=1\nShowWave=0\n");
 }
 
 TEST(Settings, SaveCreatesTheConfigFolder) {

@@ -230,7 +230,7 @@ TEST_F(TfmMainTest, PopupMenuHoldsEveryCommandInOrder) {
             "Open file ...\n-\nJump to begin\nPlay\nPause\nStop\nJump to end\n-\n"
             "Mark as begin\nMark as end\nSelect all\nJump to mark begin\nPlay selected\n"
             "Jump to mark end\nAdvanced\n-\nExport selected ...\n-\n"
-            "Represent with second\nShow spectrum analyzer\n-\nAbout ...\nHelp ...\n-\n"
+            "Represent with second\nShow spectrum analyzer\nShow waveform\n-\nAbout ...\nHelp ...\n-\n"
             "Minimize\nExit");
   auto* advanced = window->PopupMenu1()->findChild<QMenu*>("Advanced1");
   ASSERT_NE(advanced, nullptr);
