@@ -17,7 +17,7 @@ const QColor kStripBack(0, 0, 0);
 const QColor kWave(57, 182, 16);
 const QColor kMarked(41, 61, 99);
 const QColor kPosition(214, 113, 0);
-const QColor kMark(189, 223, 41);
+const QColor kMark(110, 170, 255);
 
 // The y of a sample value in a strip of `height` pixels at `top`: full scale
 // reaches the strip's edges, 0 is its middle line.
