@@ -141,14 +141,9 @@ void WaveformModel::ReadDetail() {
         frame += got;
       }
     }
+    // A damaged stretch ends the read early; the next seek starts afresh.
     validFirst_ = from - detail_.firstFrame;
     validEnd_ = std::max(frame, from) - detail_.firstFrame;
-    if (frame < to) {
-      // A damaged stretch: reopen next time rather than keep a reader that
-      // has stopped.
-      detailSource_.reset();
-      detailOpened_ = false;
-    }
   }
   DetailColumns(detail_, detailSamples_, std::max(detailChannels_, 1), detail_.firstFrame + validFirst_,
                 detail_.firstFrame + validEnd_, detailPeaks_);

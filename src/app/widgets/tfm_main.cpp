@@ -516,6 +516,10 @@ void TfmMain::changeEvent(QEvent* event) {
     return;
   }
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  // Minimised by the window manager too: the docked waveform goes with it.
+  if (isMinimized()) {
+    fmWave_->hide();
+  }
   // Coming back from the taskbar brings the analyzer back as it was.
   if ((change->oldState() & Qt::WindowMinimized) && !isMinimized()) {
     if (fmLed) {
