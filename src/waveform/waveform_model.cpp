@@ -92,6 +92,7 @@ void WaveformModel::StartOverview() {
       [this, generation](int firstColumn, std::vector<ColumnPeak> peaks) {
         // Worker thread: hand the batch to the user-interface thread. The
         // call is dropped if the model is gone by then.
+        postedBatches_.fetch_add(1, std::memory_order_acq_rel);
         QMetaObject::invokeMethod(
             this,
             [this, generation, firstColumn, peaks = std::move(peaks)]() mutable {
@@ -112,6 +113,7 @@ void WaveformModel::StopOverview() {
 }
 
 void WaveformModel::Receive(uint64_t generation, int firstColumn, std::vector<ColumnPeak> peaks) {
+  ++receivedBatches_;
   if (generation != generation_) return;
   for (size_t i = 0; i < peaks.size() && firstColumn + i < overview_.size(); ++i) {
     overview_[firstColumn + i] = peaks[i];

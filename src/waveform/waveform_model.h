@@ -14,6 +14,7 @@
 // it starts the overview of the file already open. Changed() tells the window
 // to repaint. User-interface thread only, except where stated.
 #include <QObject>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,7 +52,11 @@ class WaveformModel : public QObject {
 
   // --- Overview.
   const std::vector<ColumnPeak>& Overview() const { return overview_; }
-  bool OverviewRunning() const { return job_ && !job_->Finished(); }
+  // Workers still reading, or batches of theirs still on their way here.
+  bool OverviewRunning() const {
+    return (job_ && !job_->Finished()) ||
+           postedBatches_.load(std::memory_order_acquire) != receivedBatches_;
+  }
   // The position a click on overview column x stands for: x / columns of
   // the length, rounded half to even and kept within the file.
   int32_t PositionForOverviewX(int x) const;
@@ -91,6 +96,8 @@ class WaveformModel : public QObject {
   std::vector<ColumnPeak> overview_;
   bool overviewStarted_ = false;
   uint64_t generation_ = 0;
+  std::atomic<uint64_t> postedBatches_{0};  // counted by the workers
+  uint64_t receivedBatches_ = 0;
   std::unique_ptr<OverviewJob> job_;
   std::vector<std::unique_ptr<OverviewJob>> retired_;
 

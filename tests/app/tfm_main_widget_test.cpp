@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -57,6 +58,7 @@ class TfmMainTest : public ::testing::Test {
     options.executablePath = QString::fromStdString(dir.File("snipola"));
     options.settingsPath = QString::fromStdString(dir.File("set.ini"));
     options.arguments = std::move(arguments);
+    options.helpFile = QString::fromStdString(dir.File("index.html"));
     window = std::make_unique<TfmMain>(dialogs, options);
     window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
   }
@@ -470,7 +472,7 @@ TEST_F(TfmMainTest, CaptionGlyphsActOnRelease) {
   EXPECT_EQ(abouts, 1);
   click(360, 5);
   ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].toStdString(), dir.File("help.chm"));
+  EXPECT_EQ(opened[0].toStdString(), dir.File("index.html"));
   click(375, 5);
   EXPECT_TRUE(window->isMinimized());
   window->showNormal();
@@ -487,6 +489,13 @@ TEST_F(TfmMainTest, MinimizeTakesTheAnalyzerAlongAndRestoreBringsItBack) {
   EXPECT_TRUE(window->isMinimized());
   EXPECT_FALSE(led->isVisible());
   window->showNormal();
+  EXPECT_TRUE(led->isVisible());
+  // Minimised by the window manager (taskbar, a key), not by the program.
+  window->windowHandle()->showMinimized();
+  QApplication::processEvents();
+  EXPECT_FALSE(led->isVisible());
+  window->windowHandle()->showNormal();
+  QApplication::processEvents();
   EXPECT_TRUE(led->isVisible());
 }
 

@@ -4,10 +4,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,7 +14,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QWindow>
 
 #include "app/analyzer_dock.h"
 #include "app/caption_areas.h"
@@ -24,6 +21,7 @@
 #include "app/key_table.h"
 #include "app/main_playback.h"
 #include "app/settings.h"
+#include "app/widgets/tfm_about.h"
 #include "audio/wave_out.h"
 #include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
@@ -92,15 +90,13 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
       dialogs_(dialogs),
       options_(std::move(options)),
       model_(dialogs),
+      skin_(this),
+      aboutCommand_([this] { RunAboutBox(this, shellOpen_); }),
       shellOpen_(&ShellOpen),
       exportDialog_(&RunExportDialog) {
   setObjectName("fmMain");
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
-  // Arial 8 point at 96 dpi: 11 pixels, not scaled for the screen.
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  setFont(font);
   setFocusPolicy(Qt::StrongFocus);
   BuildWave();
   BuildControls();
@@ -150,21 +146,12 @@ void TfmMain::BuildControls() {
   connect(Image1, &ImageControl::ContextMenu, this,
           [this](QPoint global) { popupMenu1_->popup(global); });
 
-  QPalette silver = palette();
-  silver.setColor(QPalette::WindowText, SkinGroupBox::kText);
-  silver.setColor(QPalette::Text, SkinGroupBox::kText);
-  silver.setColor(QPalette::Base, QColor(34, 34, 34));
-  silver.setColor(QPalette::Window, SkinGroupBox::kFill);
-  silver.setColor(QPalette::Button, QColor(70, 70, 70));
-
   GroupBox1 = new SkinGroupBox(" Origin File Info ", this);
   GroupBox1->setObjectName("GroupBox1");
   GroupBox1->setGeometry(16, 76, 177, 121);
-  GroupBox1->setPalette(silver);
   GroupBox2 = new SkinGroupBox(" Export Piece Info ", this);
   GroupBox2->setObjectName("GroupBox2");
   GroupBox2->setGeometry(208, 76, 177, 121);
-  GroupBox2->setPalette(silver);
 
   const MainDisplay& d = model_.Display();
   lbFileName = MakeLabel<QLabel>(GroupBox1, "lbFileName", {16, 19, 137, 14}, "");
@@ -199,7 +186,6 @@ void TfmMain::BuildControls() {
     if (checkStyle) {
       box->setStyle(checkStyle);
     }
-    box->setPalette(silver);
   }
   cbUseSecond->setChecked(d.cbUseSecondChecked);
   cbShowSpec->setChecked(d.cbShowSpecChecked);
@@ -516,16 +502,16 @@ void TfmMain::changeEvent(QEvent* event) {
     return;
   }
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-  // Minimised by the window manager too: the docked waveform goes with it.
-  if (isMinimized()) {
-    fmWave_->hide();
+  const bool wasMinimized = change->oldState() & Qt::WindowMinimized;
+  if (wasMinimized == isMinimized()) {
+    return;
   }
-  // Coming back from the taskbar brings the analyzer back as it was.
-  if ((change->oldState() & Qt::WindowMinimized) && !isMinimized()) {
-    if (fmLed) {
-      fmLed->setVisible(model_.ShowSpec);
-    }
-    fmWave_->setVisible(model_.ShowWave);
+  // However the window was minimised (Minimize, the taskbar, a window
+  // manager's key), the analyzer and the waveform go with it; coming back
+  // brings them back as the settings say.
+  fmWave_->setVisible(!isMinimized() && model_.ShowWave);
+  if (fmLed) {
+    fmLed->setVisible(!isMinimized() && model_.ShowSpec);
   }
 }
 
@@ -586,7 +572,10 @@ void TfmMain::About1Click() {
 }
 
 void TfmMain::Help1Click() {
-  shellOpen_(QFileInfo(options_.executablePath).absoluteDir().filePath("help.chm"));
+  // Without a manual there is nothing to open, and nothing to say about it.
+  if (!options_.helpFile.isEmpty()) {
+    shellOpen_(options_.helpFile);
+  }
 }
 
 void TfmMain::Minimize1Click() {
@@ -603,34 +592,15 @@ void TfmMain::Exit1Click() { close(); }
 // The skin: dragging by the title strip and the caption glyphs
 
 void TfmMain::Image1MouseDown(QPoint local, QPoint global) {
-  if (local.y() >= kTitleStripHeight) {
-    return;
-  }
-  drag_.Press(global, pos());
-  systemMoveTried_ = false;
-  systemMoving_ = false;
+  // Every press in the strip drags, the caption glyphs included: they act
+  // on the release.
+  if (local.y() < kTitleStripHeight) skin_.Press(global);
 }
 
-void TfmMain::Image1MouseMove(QPoint global) {
-  if (!drag_.DraggingWindow || systemMoving_) {
-    return;
-  }
-  // The window manager moves the window best (and on Wayland it is the only
-  // way); it is asked on the first move rather than at the press so that a
-  // click on a caption glyph still reaches us as a release.
-  if (!systemMoveTried_) {
-    systemMoveTried_ = true;
-    if (windowHandle() && windowHandle()->startSystemMove()) {
-      systemMoving_ = true;
-      return;
-    }
-  }
-  move(drag_.TargetFor(global));
-}
+void TfmMain::Image1MouseMove(QPoint global) { skin_.Move(global); }
 
 void TfmMain::Image1MouseUp(QPoint local) {
-  drag_.Release();
-  systemMoving_ = false;
+  skin_.Release();
   switch (MainCaptionAreaAt(local.x(), local.y(), width())) {
     case CaptionArea::About:
       About1Click();
