@@ -202,7 +202,13 @@ void BM_OverviewWav_60min_vs_cat(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_OverviewMp3_60min_vs_mpg123)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_OverviewWav_60min_vs_cat)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OverviewMp3_60min_vs_mpg123)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_OverviewWav_60min_vs_cat)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 BENCHMARK_MAIN();

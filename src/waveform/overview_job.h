@@ -41,9 +41,7 @@ class OverviewJob {
   // Stops the workers as soon as they next look; never waits.
   void Cancel() { state_->cancelled.store(true, std::memory_order_relaxed); }
   // Every worker has returned (completed, failed or cancelled).
-  bool Finished() const {
-    return state_->runningWorkers.load(std::memory_order_acquire) == 0;
-  }
+  bool Finished() const { return state_->runningWorkers.load(std::memory_order_acquire) == 0; }
   // Blocks until every worker has returned (benchmarks and tests only).
   void Wait();
 

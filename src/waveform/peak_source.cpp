@@ -33,7 +33,8 @@ class Mp3PeakSource : public PeakSource {
     if (!ok_) return 0;
     const size_t frameBytes = static_cast<size_t>(Channels()) * 2;
     size_t produced = 0;
-    if (decoder_.Decode(reinterpret_cast<uint8_t*>(out), static_cast<size_t>(maxFrames) * frameBytes,
+    if (decoder_.Decode(reinterpret_cast<uint8_t*>(out),
+                        static_cast<size_t>(maxFrames) * frameBytes,
                         produced) != Mpg123Decoder::DecodeStatus::Block) {
       ok_ = false;
       return 0;

@@ -147,6 +147,6 @@ void WaveformModel::ReadDetail() {
     validFirst_ = from - detail_.firstFrame;
     validEnd_ = std::max(frame, from) - detail_.firstFrame;
   }
-  DetailColumns(detail_, detailSamples_, std::max(detailChannels_, 1), detail_.firstFrame + validFirst_,
-                detail_.firstFrame + validEnd_, detailPeaks_);
+  DetailColumns(detail_, detailSamples_, std::max(detailChannels_, 1),
+                detail_.firstFrame + validFirst_, detail_.firstFrame + validEnd_, detailPeaks_);
 }

@@ -89,8 +89,9 @@ TEST_F(OverviewTest, DamagedFilesShowWhatCanBeRead) {
   std::vector<uint8_t> bytes = ReadFileBytes(whole);
   bytes.resize(bytes.size() * 6 / 10);
   const std::string cut = dir.File("cut.mp3");
-  std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(cut, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   Open(cut, info);
   EXPECT_GT(Filled(), 40);
   EXPECT_LT(Filled(), 70);
