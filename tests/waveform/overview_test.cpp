@@ -115,8 +115,6 @@ TEST(OverviewPlaybackTest, PlaybackSendsThePcmWithoutGapsWhileTheOverviewRuns) {
   host.fileName = dir.File("clip.mp3");
   ASSERT_TRUE(WriteMp3File(host.fileName, MakeTestSignal(30 * rate, 2, rate), rate, 2));
   ASSERT_TRUE(GetAudioFileInfo(host.fileName, host.info, host.dialogs));
-  host.markBegin = 2000;
-  host.markEnd = 5000;
 
   auto engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
   std::unique_ptr<OverviewJob> job;
@@ -126,7 +124,7 @@ TEST(OverviewPlaybackTest, PlaybackSendsThePcmWithoutGapsWhileTheOverviewRuns) {
     ++jobs;
   };
   restartJob();
-  engine->tbPlayselectedClick();
+  engine->StartPlayback(host.fileName, host.info, 2000, 5000);
   ASSERT_TRUE(engine->Playing());
   ASSERT_TRUE(WaitUntil(
       [&] {

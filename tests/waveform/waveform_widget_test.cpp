@@ -9,9 +9,11 @@
 #include <QMouseEvent>
 #include <cmath>
 
+#include "app/key_table.h"
 #include "app/widgets/tfm_main.h"
 #include "audio/mp3io.h"
 #include "support/core_application.h"
+#include "support/fake_wave_out.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "support/widget_app.h"
@@ -87,8 +89,14 @@ TEST_F(WaveformWidgetTest, OverviewClickSeeksAndDetailFollowsThePositionAndKeys)
   // 75 % of the strip's 384 columns is column 288: 1500 of the 2000 ms.
   const QPointF at(TfmWave::kStripLeft + 288, TfmWave::kOverviewTop + 20);
   QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, {});
+  auto device = std::make_unique<FakeWaveOut>();
+  const FakeWaveOut& played = *device;
+  window->PlugPlayback(std::move(device));
+  window->Model().WMKeyDown(kVirtualKeyReturn);  // playing from 0
   QApplication::sendEvent(window->Wave(), &press);
   EXPECT_EQ(window->Model().CurPos, 1500);
+  EXPECT_EQ(played.opens, 2) << "playback restarts at the click";
+  window->Model().WMKeyDown(kVirtualKeyReturn);
   const WaveformModel& wave = window->WaveModel();
   for (const char key : {'Y', 'Y', 'T', 'U'}) {
     const int64_t firstBefore = wave.Detail().firstFrame;

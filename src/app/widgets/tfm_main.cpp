@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
+#include <iterator>
 
 #include "app/analyzer_dock.h"
 #include "app/caption_areas.h"
@@ -42,31 +43,47 @@ namespace {
 constexpr int kWindowWidth = 400;
 constexpr int kWindowHeight = 210;
 
-struct ButtonSpec {
-  const char* name;
+// A command reached by an image button and by its twin in the popup menu.
+struct CommandRow {
+  const char* button;  // the image button: name, place, hint, face of ImageList1
   int left;
   int top;
   int height;
   const char* hint;
   int imageIndex;
+  const char* menuItem;  // the popup menu item: name and caption
+  const char* caption;
+  const char* separatorBefore;  // name of the menu separator above the item, if any
   void (MainWindowModel::*command)();
 };
 
-// The image buttons: name, place, hint, face of ImageList1 and command.
-const ButtonSpec kButtons[] = {
-    {"tbOpenFile", 17, 56, 17, "Open File", 0, &MainWindowModel::tbOpenFileClick},
-    {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, &MainWindowModel::tbJumpBeginClick},
-    {"tbPlay", 89, 53, 20, "Play", 2, &MainWindowModel::tbPlayClick},
-    {"tbPause", 113, 53, 20, "Pause", 3, &MainWindowModel::tbPauseClick},
-    {"tbStop", 137, 53, 20, "Stop", 4, &MainWindowModel::tbStopClick},
-    {"tbJumpend", 161, 53, 20, "Go to end", 5, &MainWindowModel::tbJumpendClick},
-    {"tbMarkbegin", 201, 53, 20, "Mark as begin", 6, &MainWindowModel::tbMarkbeginClick},
-    {"tbMarkend", 225, 53, 20, "Mark as end", 7, &MainWindowModel::tbMarkendClick},
-    {"tbMarkall", 249, 53, 20, "Mark all", 8, &MainWindowModel::tbMarkallClick},
-    {"tbJumpmarkbegin", 273, 53, 20, "Go to mark begin", 1, &MainWindowModel::tbJumpmarkbeginClick},
-    {"tbPlayselected", 297, 53, 20, "Play mark", 2, &MainWindowModel::tbPlayselectedClick},
-    {"tbJumpmarkend", 321, 53, 20, "Go to mark end", 5, &MainWindowModel::tbJumpmarkendClick},
-    {"tbExport", 361, 53, 20, "Cut out", 9, &MainWindowModel::tbExportClick},
+// In the order of the buttons from left to right, which is also the order of
+// their items in the popup menu. The "Advanced" submenu goes before the last.
+const CommandRow kCommands[] = {
+    {"tbOpenFile", 17, 56, 17, "Open File", 0, "OpenFile1", "Open file ...", nullptr,
+     &MainWindowModel::tbOpenFileClick},
+    {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, "Jumptobegin1", "Jump to begin", "N1",
+     &MainWindowModel::tbJumpBeginClick},
+    {"tbPlay", 89, 53, 20, "Play", 2, "Play1", "Play", nullptr, &MainWindowModel::tbPlayClick},
+    {"tbPause", 113, 53, 20, "Pause", 3, "Pause1", "Pause", nullptr,
+     &MainWindowModel::tbPauseClick},
+    {"tbStop", 137, 53, 20, "Stop", 4, "Stop1", "Stop", nullptr, &MainWindowModel::tbStopClick},
+    {"tbJumpend", 161, 53, 20, "Go to end", 5, "JumptoEnd1", "Jump to end", nullptr,
+     &MainWindowModel::tbJumpendClick},
+    {"tbMarkbegin", 201, 53, 20, "Mark as begin", 6, "Markasbegin1", "Mark as begin", "N2",
+     &MainWindowModel::tbMarkbeginClick},
+    {"tbMarkend", 225, 53, 20, "Mark as end", 7, "Markasend1", "Mark as end", nullptr,
+     &MainWindowModel::tbMarkendClick},
+    {"tbMarkall", 249, 53, 20, "Mark all", 8, "MarkAll1", "Select all", nullptr,
+     &MainWindowModel::tbMarkallClick},
+    {"tbJumpmarkbegin", 273, 53, 20, "Go to mark begin", 1, "Jumptomarkbegin1",
+     "Jump to mark begin", nullptr, &MainWindowModel::tbJumpmarkbeginClick},
+    {"tbPlayselected", 297, 53, 20, "Play mark", 2, "Playmarked1", "Play selected", nullptr,
+     &MainWindowModel::tbPlayselectedClick},
+    {"tbJumpmarkend", 321, 53, 20, "Go to mark end", 5, "Jumptomarkend1", "Jump to mark end",
+     nullptr, &MainWindowModel::tbJumpmarkendClick},
+    {"tbExport", 361, 53, 20, "Cut out", 9, "Exportselected1", "Export selected ...", "N3",
+     &MainWindowModel::tbExportClick},
 };
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
@@ -225,11 +242,11 @@ void TfmMain::BuildControls() {
 }
 
 void TfmMain::BuildButtons() {
-  for (const ButtonSpec& spec : kButtons) {
-    auto* button = new TTransparentButton(this, spec.imageIndex, spec.hint);
-    button->setObjectName(spec.name);
-    button->setGeometry(spec.left, spec.top, 20, spec.height);
-    const auto command = spec.command;
+  for (const CommandRow& row : kCommands) {
+    auto* button = new TTransparentButton(this, row.imageIndex, row.hint);
+    button->setObjectName(row.button);
+    button->setGeometry(row.left, row.top, 20, row.height);
+    const auto command = row.command;
     connect(button, &QAbstractButton::clicked, this, [this, command] { (model_.*command)(); });
   }
 }
@@ -248,23 +265,16 @@ void TfmMain::BuildPopupMenu() {
   };
   MainWindowModel& m = model_;
   QMenu* menu = popupMenu1_;
-  add(menu, "OpenFile1", "Open file ...", [&m] { m.tbOpenFileClick(); });
-  separator(menu, "N1");
-  add(menu, "Jumptobegin1", "Jump to begin", [&m] { m.tbJumpBeginClick(); });
-  add(menu, "Play1", "Play", [&m] { m.tbPlayClick(); });
-  add(menu, "Pause1", "Pause", [&m] { m.tbPauseClick(); });
-  add(menu, "Stop1", "Stop", [&m] { m.tbStopClick(); });
-  add(menu, "JumptoEnd1", "Jump to end", [&m] { m.tbJumpendClick(); });
-  separator(menu, "N2");
-  add(menu, "Markasbegin1", "Mark as begin", [&m] { m.tbMarkbeginClick(); });
-  add(menu, "Markasend1", "Mark as end", [&m] { m.tbMarkendClick(); });
-  add(menu, "MarkAll1", "Select all", [&m] { m.tbMarkallClick(); });
-  add(menu, "Jumptomarkbegin1", "Jump to mark begin", [&m] { m.tbJumpmarkbeginClick(); });
-  add(menu, "Playmarked1", "Play selected", [&m] { m.tbPlayselectedClick(); });
-  add(menu, "Jumptomarkend1", "Jump to mark end", [&m] { m.tbJumpmarkendClick(); });
-  BuildAdvancedMenu();
-  separator(menu, "N3");
-  add(menu, "Exportselected1", "Export selected ...", [&m] { m.tbExportClick(); });
+  for (const CommandRow& row : kCommands) {
+    if (&row == &kCommands[std::size(kCommands) - 1]) {
+      BuildAdvancedMenu();
+    }
+    if (row.separatorBefore) {
+      separator(menu, row.separatorBefore);
+    }
+    const auto command = row.command;
+    add(menu, row.menuItem, row.caption, [&m, command] { (m.*command)(); });
+  }
   separator(menu, "N4");
   Representwithsecond1 = add(menu, "Representwithsecond1", "Represent with second",
                              [&m] { m.Representwithsecond1Click(); });
