@@ -15,7 +15,9 @@
 //
 // The library reads the file through a BufferedFile: a scan reads every
 // frame header and skips every body, which would otherwise cost two system
-// calls a frame. Not thread-safe; the program uses it from the UI thread only.
+// calls a frame. An instance is used by one thread at a time; separate
+// instances may run on separate threads (the waveform overview's workers each
+// own one).
 #include <sys/types.h>
 #include <cstddef>
 #include <cstdint>
