@@ -104,6 +104,7 @@ LamePtr MakeEncoder(int sampleRate, int channels, const Mp3MakerOptions& options
   } else {
     lame_set_VBR(flags, vbr_off);
     lame_set_brate(flags, options.bitrateKbps);
+    lame_set_free_format(flags, options.freeFormat ? 1 : 0);
   }
   lame_set_bWriteVbrTag(flags, options.infoTag ? 1 : 0);
   lame_set_write_id3tag_automatic(flags, 0);
