@@ -16,6 +16,10 @@ constexpr int64_t kBlockFrames = 65536;
 // A batch goes out after this long, so the picture grows visibly and the
 // user-interface thread gets a handful of updates a second, not thousands.
 constexpr auto kDeliverEvery = std::chrono::milliseconds(40);
+// Runs of columns per worker. The workers take runs from a common counter,
+// so one that the machine serves more slowly than the others holds up the
+// end of the job by one short run, not by its whole share.
+constexpr int kRunsPerWorker = 4;
 
 }  // namespace
 
@@ -23,14 +27,12 @@ OverviewJob::OverviewJob(std::string path, AudioFileInfo info, int columns, int 
                          Deliver deliver)
     : state_(std::make_shared<State>()), deliver_(std::move(deliver)) {
   threads = std::clamp(threads, 1, std::max(columns, 1));
+  state_->runs = std::min(columns, threads * kRunsPerWorker);
   state_->runningWorkers.store(threads, std::memory_order_release);
   for (int t = 0; t < threads; ++t) {
-    const int first = columns * t / threads;
-    const int end = columns * (t + 1) / threads;
     // Each worker gets its own copies; the job's deliver_ outlives them
     // because the destructor joins.
-    workers_.emplace_back(&OverviewJob::Run, state_, path, info, columns, first, end,
-                          std::cref(deliver_));
+    workers_.emplace_back(&OverviewJob::Run, state_, path, info, columns, std::cref(deliver_));
   }
 }
 
@@ -50,7 +52,7 @@ int OverviewJob::DefaultThreads() {
 }
 
 void OverviewJob::Run(std::shared_ptr<State> state, const std::string& path, AudioFileInfo info,
-                      int columns, int firstColumn, int endColumn, const Deliver& deliver) {
+                      int columns, const Deliver& deliver) {
   struct Done {
     State& state;
     ~Done() { state.runningWorkers.fetch_sub(1, std::memory_order_acq_rel); }
@@ -66,6 +68,18 @@ void OverviewJob::Run(std::shared_ptr<State> state, const std::string& path, Aud
   if (total <= 0) return;
   const int channels = source->Channels();
   std::vector<int16_t> block(static_cast<size_t>(kBlockFrames) * channels);
+  // A run that a damaged file cuts short does not stop the worker: a later
+  // run may lie in a readable stretch again.
+  for (int run = state->nextRun++; run < state->runs && !cancelled(); run = state->nextRun++) {
+    PeakRun(*source, total, columns, columns * run / state->runs, columns * (run + 1) / state->runs,
+            block, cancelled, deliver);
+  }
+}
+
+void OverviewJob::PeakRun(PeakSource& source, int64_t total, int columns, int firstColumn,
+                          int endColumn, std::vector<int16_t>& block,
+                          const std::function<bool()>& cancelled, const Deliver& deliver) {
+  const int channels = source.Channels();
   std::vector<ColumnPeak> batch;
   int batchFirst = firstColumn;
   auto lastDeliver = std::chrono::steady_clock::now();
@@ -82,9 +96,9 @@ void OverviewJob::Run(std::shared_ptr<State> state, const std::string& path, Aud
   ColumnPeak peak;
   int64_t frame = ColumnFirstFrame(firstColumn, columns, total);
   const int64_t endFrame = ColumnFirstFrame(endColumn, columns, total);
-  if (!source->Seek(frame)) return;
+  if (!source.Seek(frame)) return;
   while (frame < endFrame && column < endColumn && !cancelled()) {
-    const int64_t got = source->Read(block.data(), std::min(kBlockFrames, endFrame - frame));
+    const int64_t got = source.Read(block.data(), std::min(kBlockFrames, endFrame - frame));
     if (got <= 0) break;
     // Split the block at column boundaries; a column may span many blocks.
     int64_t at = 0;

@@ -1,9 +1,10 @@
 #pragma once
 // OverviewJob: computes the peak columns of a whole file on worker threads.
 //
-// The file is split into `threads` runs of whole columns; each run is read
-// by its own thread through its own PeakSource, so parts of the file are
-// decoded in parallel and the program's shared PCM stream is never touched.
+// The file is split into runs of whole columns, a few per thread; each of the
+// `threads` workers reads the runs it takes through its own PeakSource, so
+// parts of the file are decoded in parallel and the program's shared PCM
+// stream is never touched.
 // Finished columns are handed out in small batches through `deliver`, which
 // is called on the worker threads: the receiver posts them to the user-
 // interface thread (WaveformModel does so by queued call), so the picture
@@ -25,6 +26,8 @@
 
 #include "audio/audio_file_info.h"
 #include "waveform/peak_columns.h"
+
+class PeakSource;
 
 class OverviewJob {
  public:
@@ -54,9 +57,17 @@ class OverviewJob {
   struct State {
     std::atomic<bool> cancelled{false};
     std::atomic<int> runningWorkers{0};
+    int runs = 1;                 // runs of whole columns, fixed before the workers start
+    std::atomic<int> nextRun{0};  // the next run a worker takes
   };
+  // One worker: opens its own source and takes runs until none is left.
   static void Run(std::shared_ptr<State> state, const std::string& path, AudioFileInfo info,
-                  int columns, int firstColumn, int endColumn, const Deliver& deliver);
+                  int columns, const Deliver& deliver);
+  // Computes and delivers columns [firstColumn, endColumn), or as many of
+  // them as the file yields.
+  static void PeakRun(PeakSource& source, int64_t total, int columns, int firstColumn,
+                      int endColumn, std::vector<int16_t>& block,
+                      const std::function<bool()>& cancelled, const Deliver& deliver);
 
   std::shared_ptr<State> state_;
   Deliver deliver_;
