@@ -135,6 +135,7 @@ bool Mpg123Decoder::OpenHandle() {
                    0) == MPG123_OK &&
       mpg123_param(handle_, MPG123_RESYNC_LIMIT, -1, 0) == MPG123_OK &&
       mpg123_param(handle_, MPG123_PREFRAMES, kSeekLeadFrames, 0) == MPG123_OK &&
+      (rateShift_ == 0 || mpg123_param(handle_, MPG123_DOWN_SAMPLE, rateShift_, 0) == MPG123_OK) &&
       mpg123_format_none(handle_) == MPG123_OK;
   if (facts_.sampleRate > 0) {
     // The format is known: the whole file comes out in it.
@@ -158,8 +159,9 @@ bool Mpg123Decoder::OpenHandle() {
          mpg123_open_handle(handle_, file_.get()) == MPG123_OK;
 }
 
-bool Mpg123Decoder::Open(const std::string& path) {
+bool Mpg123Decoder::Open(const std::string& path, int rateShift) {
   Close();
+  rateShift_ = rateShift;
   InitLibraryOnce();
   struct stat status {};
   file_ = BufferedFile::Open(path, status);
@@ -167,7 +169,7 @@ bool Mpg123Decoder::Open(const std::string& path) {
   const FileIdentity file{
       path, static_cast<int64_t>(status.st_size),
       static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-      static_cast<uint64_t>(status.st_ino)};
+      static_cast<uint64_t>(status.st_ino), rateShift};
   if (!OpenHandle() || !ReadFacts(file)) {
     Close();
     return false;

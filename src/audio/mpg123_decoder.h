@@ -39,7 +39,9 @@
 //
 // The library reads the file through a BufferedFile: a scan reads every
 // frame header and skips every body, which would otherwise cost two system
-// calls a frame. Not thread-safe; the program uses it from the UI thread only.
+// calls a frame. An instance is used by one thread at a time; separate
+// instances may run on separate threads (the waveform overview's workers each
+// own one).
 #include <sys/types.h>
 #include <cstddef>
 #include <cstdint>
@@ -69,7 +71,13 @@ class Mpg123Decoder {
 
   // Opens the file at its first sample, closing any file open before. False
   // when the file cannot be read or holds no decodable MPEG audio.
-  bool Open(const std::string& path);
+  //
+  // rateShift > 0 asks for reduced-rate output: the library synthesises only
+  // every 2^rateShift-th sample (1 = half, 2 = quarter rate), which a picture
+  // of the whole file needs and exact playback never uses. The facts, seeks
+  // and decoded frames are then all at the reduced rate. A rate the library
+  // cannot reduce that far fails the open; callers retry with a smaller shift.
+  bool Open(const std::string& path, int rateShift = 0);
   void Close();
   bool IsOpen() const { return handle_ != nullptr; }
   const Mp3StreamFacts& Facts() const { return facts_; }
@@ -89,6 +97,7 @@ class Mpg123Decoder {
     int64_t sizeBytes = 0;
     int64_t modifiedNs = 0;
     uint64_t inode = 0;
+    int rateShift = 0;  // a reduced-rate scan counts other frames
     bool operator==(const FileIdentity&) const = default;
   };
   // A place in the full decode of a file whose positions are not trusted.
@@ -123,6 +132,7 @@ class Mpg123Decoder {
 
   std::unique_ptr<BufferedFile> file_;  // read by the library through handle_
   mpg123_handle_struct* handle_ = nullptr;
+  int rateShift_ = 0;  // of the file open now: its output at 1 / 2^rateShift_ of the rate
   Mp3StreamFacts facts_;
   bool positionsTrusted_ = true;
   bool atEnd_ = false;

@@ -11,6 +11,7 @@
 #include "export/export_pieces.h"
 #include "export/fades.h"
 #include "export/lame_encoder.h"
+#include "export/lossless_export.h"
 #include "export/mp3_chunker.h"
 #include "export/output_file.h"
 #include "export/wav_writer.h"
@@ -147,6 +148,7 @@ bool CheckExportTarget(const std::string& outFileName, const std::string& source
 }
 
 bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
+  if (job.Route == ExportRoute::Mp3 && job.Lossless) return ExportLossless(job, host, dialogs);
   return job.Route == ExportRoute::Mp3 ? ExportMP3(job, host, dialogs, source)
                                        : ExportWAV(job, host, dialogs, source);
 }

@@ -42,6 +42,7 @@ struct ExportJob {
   std::string OutFileName;
   ExportRoute Route = ExportRoute::Mp3;
   uint32_t BitrateKbps = 128;  // MP3 only
+  bool Lossless = false;       // MP3 only: copy the source's frames (lossless_export.h)
   bool ExportUnmarked = false;
   bool FadeIn = false;
   int32_t FadeInSeconds = 0;

@@ -34,3 +34,6 @@ using PcmSource = std::function<void(uint64_t firstFrame, uint32_t frameCount, i
 // hour-long files need no hour of PCM in memory.
 bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, int channels,
                       const Mp3MakerOptions& options, const PcmSource& source);
+
+// A whole MP3 file decoded gaplessly (interleaved) by the program's own libmpg123 decoder.
+std::vector<int16_t> DecodeMp3File(const std::string& path);
