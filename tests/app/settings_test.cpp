@@ -11,15 +11,6 @@
 
 namespace {
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
-std::string ReadText(const std::string& path) {
-  const auto bytes = ReadFileBytes(path);
-  return {bytes.begin(), bytes.end()};
-}
-
 // Sets an environment variable for one test and puts the old value back.
 class ScopedEnv {
  public:

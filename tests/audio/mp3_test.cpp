@@ -102,14 +102,16 @@ class Mp3 : public ::testing::Test {
   ScriptedDialogs dialogs_;
 };
 
+// Short files, so that tags miscounted as audio would change the average
+// bitrate of the VBR stream.
 TEST_F(Mp3, TagsAroundTheAudioChangeNothing) {
-  const EncodedMp3& plain = CachedMp3(44100, 2, 44100 * 4, {.vbr = true});
+  const EncodedMp3& plain = CachedMp3(44100, 2, 22050, {.vbr = true});
   const EncodedMp3& tagged =
-      CachedMp3(44100, 2, 44100 * 4, {.vbr = true, .id3v2Bytes = 5000, .id3v1 = true, .apeTag = true});
-  ASSERT_EQ(SB_InitMP3(plain.path.c_str(), 1000), 0);
+      CachedMp3(44100, 2, 22050, {.vbr = true, .id3v2Bytes = 5000, .id3v1 = true, .apeTag = true});
+  ASSERT_EQ(SB_InitMP3(plain.path.c_str(), 100), 0);
   const Mp3FrameInfo plainInfo = GetMp3FrameInfo();
   const std::vector<int16_t> plainPcm = DecodeToEnd();
-  ASSERT_EQ(SB_InitMP3(tagged.path.c_str(), 1000), 0);
+  ASSERT_EQ(SB_InitMP3(tagged.path.c_str(), 100), 0);
   EXPECT_EQ(GetMp3FrameInfo().LengthMs, plainInfo.LengthMs);
   EXPECT_EQ(GetMp3FrameInfo().BitrateKbps, plainInfo.BitrateKbps);
   EXPECT_EQ(DecodeToEnd(), plainPcm);
