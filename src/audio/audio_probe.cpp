@@ -18,6 +18,7 @@
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
 #include "base/dialogs.h"
+#include "base/file_extension.h"
 
 namespace {
 
@@ -30,13 +31,9 @@ void ShowFileError(Dialogs& dialogs, const char* text) {
   dialogs.ShowMessage(text, kErrorCaption, MessageIcon::None);
 }
 
-// The part of the name from the last "." after the last "/", upper-cased;
-// empty when the file name itself has no ".".
+// The file name's extension upper-cased; empty when it has none.
 std::string UpperExtension(const std::string& fileName) {
-  const size_t nameStart = fileName.find_last_of('/');
-  const size_t dot = fileName.find_last_of('.');
-  if (dot == std::string::npos || (nameStart != std::string::npos && dot < nameStart)) return {};
-  std::string extension = fileName.substr(dot);
+  std::string extension = FileExtension(fileName);
   for (char& c : extension) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
@@ -51,10 +48,10 @@ bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
   }
   const Mp3FrameInfo frame = GetMp3FrameInfo();
   SB_ExitMP3();
-  info.SampleRate = frame.SampleRate;
-  info.Channels = frame.Channels;
-  info.Bitrate = frame.BitrateKbps;
-  info.LengthMs = frame.LengthMs;
+  info.SampleRate = frame.sampleRate;
+  info.Channels = frame.channels;
+  info.Bitrate = frame.bitrateKbps;
+  info.LengthMs = frame.lengthMs;
   return true;
 }
 
@@ -63,13 +60,13 @@ bool GetWavFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
   RiffReader reader;
   WavLayout layout;
   switch (OpenWavLayout(fileName, reader, layout)) {
-    case WavOpenResult::kCannotOpen:
+    case WavOpenResult::CannotOpen:
       ShowFileError(dialogs, kWavOpenErrorText);
       return false;
-    case WavOpenResult::kMalformed:
+    case WavOpenResult::Malformed:
       ShowFileError(dialogs, kFileErrorText);
       return false;
-    case WavOpenResult::kOk:
+    case WavOpenResult::Ok:
       break;
   }
   reader.Close();

@@ -54,13 +54,13 @@ bool FindData(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
 
 WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayout& layout) {
   layout = WavLayout{};
-  if (!reader.Open(path)) return WavOpenResult::kCannotOpen;
+  if (!reader.Open(path)) return WavOpenResult::CannotOpen;
   RiffChunk riff;
   const bool usable = reader.DescendRiff(MakeFourCC("WAVE"), riff) &&
                       ReadFormat(reader, riff, layout) && FindData(reader, riff, layout);
   if (!usable) {
     reader.Close();
-    return WavOpenResult::kMalformed;
+    return WavOpenResult::Malformed;
   }
-  return WavOpenResult::kOk;
+  return WavOpenResult::Ok;
 }
