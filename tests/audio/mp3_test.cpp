@@ -61,11 +61,11 @@ TEST_P(Mp3Format, GivesTheFormatTheExactLengthAndPcmInPlaceFromAnyStart) {
   const EncodedMp3& mp3 = CachedMp3(e.rate, e.channels, frames, e.options);
   ASSERT_EQ(SB_InitMP3(mp3.path.c_str(), 0), 0);
   const Mp3FrameInfo info = GetMp3FrameInfo();
-  EXPECT_EQ(info.SampleRate, e.rate);
-  EXPECT_EQ(info.Channels, e.channels);
-  EXPECT_EQ(info.LengthMs, FramesToMs(frames, e.rate));
+  EXPECT_EQ(info.sampleRate, e.rate);
+  EXPECT_EQ(info.channels, e.channels);
+  EXPECT_EQ(info.lengthMs, FramesToMs(frames, e.rate));
   if (!e.options.vbr) {
-    EXPECT_EQ(info.BitrateKbps, e.options.bitrateKbps);
+    EXPECT_EQ(info.bitrateKbps, e.options.bitrateKbps);
   }
   std::vector<uint32_t> blockBytes;
   EXPECT_EQ(DecodeToEnd(&blockBytes).size(), mp3.pcm.size());
@@ -112,8 +112,8 @@ TEST_F(Mp3, TagsAroundTheAudioChangeNothing) {
   const Mp3FrameInfo plainInfo = GetMp3FrameInfo();
   const std::vector<int16_t> plainPcm = DecodeToEnd();
   ASSERT_EQ(SB_InitMP3(tagged.path.c_str(), 100), 0);
-  EXPECT_EQ(GetMp3FrameInfo().LengthMs, plainInfo.LengthMs);
-  EXPECT_EQ(GetMp3FrameInfo().BitrateKbps, plainInfo.BitrateKbps);
+  EXPECT_EQ(GetMp3FrameInfo().lengthMs, plainInfo.lengthMs);
+  EXPECT_EQ(GetMp3FrameInfo().bitrateKbps, plainInfo.bitrateKbps);
   EXPECT_EQ(DecodeToEnd(), plainPcm);
 }
 
@@ -127,7 +127,7 @@ TEST_F(Mp3, VbrBitrateIsTheAverageOverTheFile) {
   ASSERT_TRUE(WriteMp3File(path, pcm, 44100, 2, {.vbr = true, .vbrQuality = 2}));
   ASSERT_EQ(SB_InitMP3(path.c_str(), 0), 0);
   const double fileKbps = std::filesystem::file_size(path) * 8.0 / 4.0 / 1000.0;
-  EXPECT_NEAR(GetMp3FrameInfo().BitrateKbps, fileKbps, fileKbps * 0.03);
+  EXPECT_NEAR(GetMp3FrameInfo().bitrateKbps, fileKbps, fileKbps * 0.03);
 }
 
 TEST_F(Mp3, FilesWithoutMpegAudioAreRefusedAndDecodeNothing) {
@@ -142,7 +142,7 @@ TEST_F(Mp3, FilesWithoutMpegAudioAreRefusedAndDecodeNothing) {
     uint32_t sizeBytes = 99;
     EXPECT_NE(SB_decodeMP3(buffer, &sizeBytes), 0) << path;
     EXPECT_EQ(sizeBytes, 0u);
-    EXPECT_EQ(GetMp3FrameInfo().SampleRate, 0);
+    EXPECT_EQ(GetMp3FrameInfo().sampleRate, 0);
     SB_ExitMP3();
   }
 }
@@ -156,7 +156,7 @@ TEST_F(Mp3, StartsPastTheEndOtherFilesAndRewrittenFilesAreHandled) {
   // A second init replaces the first stream.
   ASSERT_EQ(SB_InitMP3(second.path.c_str(), 0), 0);
   ASSERT_EQ(SB_InitMP3(CachedMp3(22050, 1, 22050, {.bitrateKbps = 64}).path.c_str(), 0), 0);
-  EXPECT_EQ(GetMp3FrameInfo().Channels, 1);
+  EXPECT_EQ(GetMp3FrameInfo().channels, 1);
   EXPECT_EQ(DecodeToEnd().size(), 22050u);
   // A file rewritten since its scan is scanned again.
   const std::string path = dir_.File("a.mp3");
@@ -165,7 +165,7 @@ TEST_F(Mp3, StartsPastTheEndOtherFilesAndRewrittenFilesAreHandled) {
   SB_ExitMP3();
   ASSERT_TRUE(WriteMp3File(path, MakeTestSignal(3 * 44100, 2, 44100), 44100, 2));
   ASSERT_EQ(SB_InitMP3(path.c_str(), 2000), 0);
-  EXPECT_EQ(GetMp3FrameInfo().LengthMs, 3000);
+  EXPECT_EQ(GetMp3FrameInfo().lengthMs, 3000);
   EXPECT_EQ(DecodeToEnd().size(), 44100u * 2);
 }
 
