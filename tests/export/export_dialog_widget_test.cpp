@@ -92,7 +92,7 @@ TEST_F(ExportDialog, WindowSystemReshowingTheDialogKeepsTheUsersChoices) {
   static_cast<QObject*>(d.get())->event(&reshown);
   EXPECT_TRUE(d->rbwav->isChecked());
   EXPECT_EQ(d->cbBitrate->currentIndex(), 5);
-  EXPECT_EQ(d->cbBitrate->count(), 14);
+  EXPECT_EQ(d->cbBitrate->count(), 15);
 }
 
 TEST_F(ExportDialog, ExportUnmarkedClickedTwiceLeavesBothFadesUnchecked) {

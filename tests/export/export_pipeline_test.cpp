@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "export/wav_writer.h"
 #include "support/export_fakes.h"
@@ -114,14 +115,28 @@ TEST_F(ExportPipeline, ProgressAndTimeTextFollowTheBlocksAndTheClock) {
   EXPECT_EQ(clock.timeTexts.back(), "Used 00:00:15, Left 00:00:00");
 }
 
-TEST_F(ExportPipeline, EmptyPiecesAndEndlessEmptyBlocksEndCleanly) {
-  MemoryExportSource endless({}, 2, 44100);
-  endless.endlessEmptyBlocks = true;
-  ASSERT_TRUE(ExportWAV(Job(44100, 2, 5000, 0, 5000, dir.File("a.wav"), ExportRoute::Wav), host,
-                        dialogs, endless));
-  EXPECT_EQ(endless.reads, kMaxEmptyBlocksInARow);
-  EXPECT_EQ(ReadFileBytes(dir.File("a.wav")).size(), kWavHeaderBytes);
+TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
+  // 8000 Hz mono of 1000 ms: {source frames (0: endless empty blocks), mark
+  // end, exported}. The length's rounding allows 4 frames short.
+  for (auto [frames, endMs, exported] : {std::tuple{8000, 1000, true},
+                                         {7996, 1000, true},
+                                         {8000, 1500, true},
+                                         {7000, 1000, false},
+                                         {0, 1000, false}}) {
+    MemoryExportSource source(std::vector<int16_t>(frames, 3), 1, 8000);
+    source.endlessEmptyBlocks = frames == 0;
+    dialogs.messages.clear();
+    EXPECT_EQ(ExportWAV(Job(8000, 1, 1000, 0, endMs, dir.File("s.wav"), ExportRoute::Wav), host,
+                        dialogs, source),
+              exported)
+        << frames;
+    EXPECT_EQ(dialogs.LastMessageText(), exported ? "" : "Cannot read file memory.wav.");
+    EXPECT_EQ(FilesIn(dir.path()), exported ? 1u : 0u);
+    fs::remove(dir.File("s.wav"));
+  }
+}
 
+TEST_F(ExportPipeline, EmptyPiecesEndCleanly) {
   // Unmarked from the start: an empty first piece is opened and closed.
   MemoryExportSource fromStart(std::vector<int16_t>(8000 * 2, 9), 1, 8000, 16000);
   ASSERT_TRUE(ExportWAV(Job(8000, 1, 2000, 0, 1000, dir.File("u.wav"), ExportRoute::Wav, true),

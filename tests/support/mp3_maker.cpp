@@ -3,7 +3,6 @@
 #include "support/mp3_maker.h"
 
 #include <lame/lame.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "audio/mpg123_decoder.h"
 #include "support/test_files.h"
 
 namespace {
@@ -111,6 +111,7 @@ LamePtr MakeEncoder(int sampleRate, int channels, const Mp3MakerOptions& options
   } else {
     lame_set_VBR(flags, vbr_off);
     lame_set_brate(flags, options.bitrateKbps);
+    lame_set_free_format(flags, options.freeFormat ? 1 : 0);
   }
   lame_set_bWriteVbrTag(flags, options.infoTag ? 1 : 0);
   lame_set_write_id3tag_automatic(flags, 0);
@@ -170,6 +171,19 @@ bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, 
   return std::fclose(file.release()) == 0;
 }
 
+std::vector<int16_t> DecodeMp3File(const std::string& path) {
+  Mpg123Decoder decoder;
+  std::vector<int16_t> pcm;
+  uint8_t block[8192];
+  size_t bytes = 0;
+  while (decoder.IsOpen() || decoder.Open(path)) {
+    if (decoder.Decode(block, sizeof block, bytes) != Mpg123Decoder::DecodeStatus::Block) break;
+    pcm.insert(pcm.end(), reinterpret_cast<int16_t*>(block),
+               reinterpret_cast<int16_t*>(block) + bytes / 2);
+  }
+  return pcm;
+}
+
 bool WriteMp3File(const std::string& path, const std::vector<int16_t>& samples, int sampleRate,
                   int channels, const Mp3MakerOptions& options) {
   const uint64_t frames = samples.size() / static_cast<size_t>(channels);
@@ -196,7 +210,8 @@ const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
                           std::to_string(frames) + "-" + std::to_string(options.bitrateKbps) +
                           "-" + std::to_string(options.vbr) + std::to_string(options.vbrQuality) +
                           "-" + std::to_string(options.id3v2Bytes) + std::to_string(options.id3v1) +
-                          std::to_string(options.apeTag) + std::to_string(options.infoTag);
+                          std::to_string(options.apeTag) + std::to_string(options.infoTag) +
+                          std::to_string(options.freeFormat);
   auto found = cache.find(key);
   if (found == cache.end()) {
     EncodedMp3 made{(folder / (key + ".mp3")).string(),

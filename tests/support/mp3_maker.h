@@ -15,6 +15,7 @@ struct Mp3MakerOptions {
   int vbrQuality = 4;     // LAME's V setting, 0 (best) to 9
   int quality = 7;        // LAME's algorithm quality, 0 (slow) to 9 (fast)
   bool infoTag = true;    // write the LAME Info tag into the first frame
+  bool freeFormat = false;  // free-format frames (bitrate index 0) at bitrateKbps
   size_t id3v2Bytes = 0;  // an ID3v2.3 tag of this total size before the audio (0: none)
   bool id3v1 = false;     // a 128-byte ID3v1 tag at the end
   bool apeTag = false;    // an APEv2 tag at the end (before an ID3v1 tag)
@@ -43,3 +44,6 @@ struct EncodedMp3 {
 };
 const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
                             const Mp3MakerOptions& options = {});
+
+// A whole MP3 file decoded gaplessly (interleaved) by the program's own libmpg123 decoder.
+std::vector<int16_t> DecodeMp3File(const std::string& path);
