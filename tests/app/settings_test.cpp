@@ -22,7 +22,6 @@ TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
   for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseIniInteger(text), value) << text;
 }
 
-// What set.ini holds, and what is read from it.
 TEST(Settings, FileTextsAreReadByTheRules) {
   const std::pair<const char*, DisplaySettings> kFiles[] = {
       {"[Set]\nPresentWithSecond=0\nShowSpec=1\n", {false, true}},
@@ -63,14 +62,13 @@ TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
 TEST(Settings, AnUnwritableFileIsReportedWithItsFullPath) {
   TempDir dir;
   ScriptedDialogs dialogs;
-  // A regular file where the folder should be: nobody, root included, can
-  // create set.ini below it.
+  // A file where the folder should be: not even root can write below it.
   std::ofstream(dir.File("blocker")) << "not a folder";
   const std::string path = dir.File("blocker") + "/set.ini";
   EXPECT_FALSE(SaveSettings(path, {false, true}, dialogs));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + path + ".");
-  EXPECT_EQ(dialogs.messages[0].caption, "Snipola");
+  EXPECT_EQ(dialogs.messages[0].text + dialogs.messages[0].caption,
+            "Unable to write to " + path + ".Snipola");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(ReadText(dir.File("blocker")), "not a folder");
 }
