@@ -1,5 +1,4 @@
-// The install record in the system settings, and the settings file of an
-// installed program, which never goes into its bin folder.
+// The install record: the executable's path in the system settings.
 #include "app/install_record.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/settings.h"
 #include "support/test_files.h"
 
 // QSettings reads XDG_CONFIG_DIRS once per process, so each test here runs in
@@ -29,13 +27,4 @@ TEST(InstallRecord, FailureIsSilent) {
   setenv("XDG_CONFIG_DIRS", (dir.File("blocker") + "/xdg").c_str(), 1);
   WriteInstallPath("/opt/snipola/bin/snipola");
   EXPECT_FALSE(std::filesystem::exists(dir.File("blocker") + "/xdg"));
-}
-
-TEST(InstalledSettings, AnInstalledBinFolderIsNeverWrittenTo) {
-  TempDir dir;
-  unsetenv("SNIPOLA_CONFIG_DIR");
-  setenv("XDG_CONFIG_HOME", dir.File("home").c_str(), 1);
-  std::filesystem::create_directories(dir.File("usr/bin"));
-  std::filesystem::create_directories(dir.File("usr/share/snipola"));
-  EXPECT_EQ(SettingsFilePath(dir.File("usr/bin")), dir.File("home/Snipola/set.ini"));
 }

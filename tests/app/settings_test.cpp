@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/ini_file.h"
@@ -73,12 +74,17 @@ TEST(Settings, AnUnwritableFileIsReportedWithItsFullPath) {
   EXPECT_EQ(ReadText(dir.File("blocker")), "not a folder");
 }
 
+// Beside a writable program, but never in an installed bin folder (one with
+// share/snipola beside it).
 TEST(Settings, TheFileLivesBesideAWritableProgramElseInTheUserConfigFolder) {
   TempDir dir;
   unsetenv("SNIPOLA_CONFIG_DIR");
   setenv("XDG_CONFIG_HOME", dir.File("home").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("set.ini"));
   EXPECT_EQ(SettingsFilePath(dir.File("no-such-folder")), dir.File("home/Snipola/set.ini"));
+  std::filesystem::create_directories(dir.File("usr/bin"));
+  std::filesystem::create_directories(dir.File("usr/share/snipola"));
+  EXPECT_EQ(SettingsFilePath(dir.File("usr/bin")), dir.File("home/Snipola/set.ini"));
   setenv("SNIPOLA_CONFIG_DIR", dir.File("override").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("override/set.ini"));
   unsetenv("SNIPOLA_CONFIG_DIR");
