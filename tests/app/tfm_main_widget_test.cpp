@@ -36,6 +36,13 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint local, QPoint global) 
   QApplication::sendEvent(target, &event);
 }
 
+// Press at `local`, move the pointer from `from` to `to` on the screen, release.
+void Drag(QWidget* target, QPoint local, QPoint from, QPoint to) {
+  SendMouse(target, QEvent::MouseButtonPress, local, from);
+  SendMouse(target, QEvent::MouseMove, local, to);
+  SendMouse(target, QEvent::MouseButtonRelease, local, to);
+}
+
 // Records the model's starts ("start@end") and stops.
 class FakePlayback : public PlaybackHooks {
  public:
@@ -175,16 +182,12 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
   EXPECT_EQ(Label("lbCurPos"), "Current Pos : 00:00:54");
   QWidget* handle = Child("imTrackButton");
-  SendMouse(handle, QEvent::MouseButtonPress, {15, 7}, {500, 300});
-  SendMouse(handle, QEvent::MouseMove, {15, 7}, {550, 300});
-  SendMouse(handle, QEvent::MouseButtonRelease, {15, 7}, {550, 300});
+  Drag(handle, {15, 7}, {500, 300}, {550, 300});
   EXPECT_EQ(handle->x(), 16 + 55 + 50);
   EXPECT_EQ(Label("lbCurPos"), "Current Pos : 00:01:45");
   window->move(100, 100);
   QWidget* image = Child("Image1");
-  SendMouse(image, QEvent::MouseButtonPress, {100, 5}, {200, 105});
-  SendMouse(image, QEvent::MouseMove, {100, 5}, {230, 125});
-  SendMouse(image, QEvent::MouseButtonRelease, {100, 5}, {230, 125});
+  Drag(image, {100, 5}, {200, 105}, {230, 125});
   EXPECT_EQ(window->pos(), QPoint(130, 120));
   for (const QPoint glyph : {QPoint(348, 5), QPoint(360, 5), QPoint(375, 5)}) {
     SendMouse(image, QEvent::MouseButtonPress, glyph, glyph);
