@@ -131,7 +131,12 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
       {{"IN", "-o", "x.mp3", "--bitrate", "100"}, "use 32 40"},
       {{"IN", "-o", "x.mp3", "--bitrate", "origin"}, "not offered"},
       {{"MP3", "-o", "x.mp3", "--bitrate", "320"}, "origin 32 40 56 64 80 96 112 128 160\n"},
-      {{"IN", "-o", "x.wav", "--begin"}, "needs a value"}};
+      {{"IN", "-o", "x.wav", "--begin"}, "needs a value"},
+      {{"MP3", "-o", "x.mp3", "--lossless", "--fade-in", "1"}, "cannot fade"},
+      {{"MP3", "-o", "x.mp3", "--lossless", "--unmarked"}, "--unmarked"},
+      {{"MP3", "-o", "x.mp3", "--lossless", "--bitrate", "128"}, "takes no --bitrate"},
+      {{"MP3", "-o", "x.wav", "--lossless"}, "must be an MP3 file"},
+      {{"IN", "-o", "x.mp3", "--lossless"}, "needs an MP3 source"}};
   for (const auto& [words, says] : rows) {
     CliArgs args;
     for (const std::string& word : words) args.push_back(word == "IN" ? wav : word == "MP3" ? mp3 : word);
@@ -140,6 +145,8 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
     EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
   }
   EXPECT_EQ(FilesIn(dir.path()), 1u);
+  EXPECT_EQ(Cut({mp3, "-o", dir.File("l.mp3"), "--lossless", "--begin", "0.1", "--end", "0.9"}).exitCode, 0);
+  EXPECT_TRUE(fs::exists(dir.File("l.mp3")));
   const CliRun help = Cut({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* option : {"-o", "--begin", "--end", "--unmarked", "--format", "--bitrate",
