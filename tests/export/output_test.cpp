@@ -44,25 +44,18 @@ TEST(OutputFile, TargetIsUntouchedUntilCommitAndATemporaryNeverStays) {
 
 TEST(OutputFile, WriteAtPatchesBytesAlreadyWrittenAcrossTheBuffer) {
   TempDir dir;
+  OutputFile file;
+  ASSERT_TRUE(file.Create(dir.File("big.bin")));
   const std::vector<uint8_t> block(100000, 'a');
-  for (const bool commit : {false, true}) {
-    OutputFile file;
-    ASSERT_TRUE(file.Create(dir.File("big.bin")));
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(file.Write(block.data(), block.size()));
-    ASSERT_TRUE(file.WriteAt(2, "XY", 2));
-    ASSERT_TRUE(file.Write("z", 1));
-    if (commit) {
-      ASSERT_TRUE(file.Commit());
-    } else {
-      EXPECT_FALSE(file.WriteAt(500000, "no", 2));  // beyond what was written
-      file.Abandon();
-      EXPECT_EQ(FilesIn(dir.path()), 0u);
-    }
-  }
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(file.Write(block.data(), block.size()));
+  ASSERT_TRUE(file.WriteAt(2, "XY", 2) && file.Write("z", 1));
+  ASSERT_TRUE(file.Commit());
   const auto bytes = ReadFileBytes(dir.File("big.bin"));
   ASSERT_EQ(bytes.size(), 500001u);
   EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 5), "aXYa");
   EXPECT_EQ(bytes[500000], 'z');
+  ASSERT_TRUE(file.Create(dir.File("short.bin")) && file.Write("ab", 2));
+  EXPECT_FALSE(file.WriteAt(1, "no", 2));  // beyond what was written
 }
 
 TEST(WavWriter, HeaderIsTheFortySixBytesOfTheSourceFormatThenThePcm) {
