@@ -141,7 +141,8 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
     EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
   }
   EXPECT_EQ(FilesIn(dir.path()), 1u);
-  EXPECT_EQ(Cut({mp3, "-o", dir.File("l.mp3"), "--lossless", "--begin", "0.1", "--end", "0.9"}).exitCode, 0);
+  const CliArgs lossless = {mp3, "-o", dir.File("l.mp3"), "--lossless", "--end", "0.9"};
+  EXPECT_EQ(Cut(lossless).exitCode, 0);
   EXPECT_TRUE(fs::exists(dir.File("l.mp3")));
   const CliRun help = Cut({"--help"});
   EXPECT_EQ(help.exitCode, 0);

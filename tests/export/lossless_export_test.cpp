@@ -77,7 +77,8 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
   for (const auto& c : cases) {
     SetUp();
     c.arrange();
-    std::optional<FileSizeLimit> limit(std::in_place, &c == std::end(cases) - 1 ? 4096 : RLIM_INFINITY);
+    const bool fullDisk = &c == std::end(cases) - 1;
+    std::optional<FileSizeLimit> limit(std::in_place, fullDisk ? 4096 : RLIM_INFINITY);
     EXPECT_FALSE(Export());
     limit.reset();
     EXPECT_EQ(dialogs.LastMessageText(), ApplicationErrorText(c.message));
