@@ -11,6 +11,8 @@
 #include "export/wav_writer.h"
 #include "support/test_files.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 TEST(OutputFile, TargetIsUntouchedUntilCommitAndATemporaryNeverStays) {
@@ -28,6 +30,7 @@ TEST(OutputFile, TargetIsUntouchedUntilCommitAndATemporaryNeverStays) {
   ASSERT_TRUE(file.Write("new contents", 12));
   ASSERT_TRUE(file.Close());
   EXPECT_EQ(ReadText(target), "old");
+  EXPECT_EQ(fs::path(file.TempPath()).parent_path(), dir.path());
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ(ReadText(target), "new contents");
   EXPECT_EQ(FilesIn(dir.path()), 1u);
