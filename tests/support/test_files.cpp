@@ -1,6 +1,7 @@
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -14,15 +15,16 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir(Where where) {
   const char* base = std::getenv("SNIPOLA_TEST_TMP");
-  const fs::path root = base && where == Where::BuildTree
-                            ? fs::path(base)
-                            : fs::temp_directory_path() / "snipola-tests";
+  const bool buildTree = base && where == Where::BuildTree;
+  const fs::path root = buildTree ? fs::path(base) : fs::temp_directory_path() / "snipola-tests";
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "tmp";
   for (char& c : name) {
     if (c == '/') c = '_';
   }
-  path_ = root / name;
+  // The system temp folder is shared by every build tree on the machine: the
+  // process id keeps two runs of the same test apart.
+  path_ = root / (buildTree ? name : name + "." + std::to_string(::getpid()));
   fs::remove_all(path_);
   fs::create_directories(path_);
 }
