@@ -2,7 +2,6 @@
 // piece's length back, and what it cannot do is refused with its message and nothing left behind.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -49,8 +48,7 @@ TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFile) {
             std::vector<int16_t>(whole.begin() + MsToFrames(250, 44100) * 2, whole.end()));
   AudioFileInfo info;
   ASSERT_TRUE(GetAudioFileInfo(job.OutFileName, info, dialogs));
-  EXPECT_EQ(info.LengthMs, job.FileInfo.LengthMs - 250);
-  EXPECT_EQ(host.progress.back(), 100);
+  EXPECT_TRUE(info.LengthMs == job.FileInfo.LengthMs - 250 && host.progress.back() == 100);
 }
 
 TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
@@ -59,16 +57,13 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
     reader.Next();
   const uint64_t middleFrame = reader.FrameOffset();
   const auto patch = [&](uint64_t at, const std::string& bytes) {
-    std::fstream(source, std::ios::in | std::ios::out | std::ios::binary)
-        .seekp(at)
-        .write(bytes.data(), bytes.size());
+    std::fstream(source, std::ios::in | std::ios::out | std::ios::binary).seekp(at).write(bytes.data(), bytes.size());
   };
   const struct {
     std::function<void()> arrange;
     std::string message;
   } cases[] = {
       {[&] { job.FadeIn = true, job.FadeInSeconds = 1; }, kLosslessOptionsText},
-      {[&] { job.FileInfo.FileType = AudioFileInfo::kTypeWav; }, kLosslessNeedsMp3Text},
       {[&] { patch(middleFrame, std::string(4, '\0')); }, kLosslessDamagedText},
       {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
       {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},

@@ -1,7 +1,6 @@
-// The lossless plan for every begin offset over many frames in each stream
-// format: delay and padding fit the LAME tag's 12 bits, lead and warm-up
-// frames fit the 4 frames libmpg123 decodes before its first output, the
-// warm-up is there, and a reservoir that reaches back gets its carrier.
+// The lossless plan for every begin in each stream format: delay and padding fit the LAME tag's
+// 12 bits, lead and warm-up frames fit the 4 frames libmpg123 decodes before its first output,
+// the warm-up is there, and a reservoir that reaches back gets its carrier.
 #include <gtest/gtest.h>
 
 #include "export/lossless_plan.h"
