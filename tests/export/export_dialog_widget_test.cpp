@@ -43,7 +43,7 @@ class ExportDialog : public ::testing::Test {
   static bool InExportLook(const Tfmexport& d) {
     return !d.progressbar->isHidden() && d.tbok->isHidden() && !d.GroupBox1->isEnabled();
   }
-  static void ClickCross(Tfmexport& d) { QTest::mousePress(d.Image1, Qt::LeftButton, {}, {225, 10}); }
+  static void ClickCross(Tfmexport& d) { QTest::mousePress(d.Image1, Qt::LeftButton, {}, {225, 9}); }
   TempDir dir;
   ScriptedDialogs dialogs;
   std::string sourcePath = dir.File("source.wav");

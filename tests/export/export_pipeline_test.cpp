@@ -127,8 +127,9 @@ TEST_P(ExportFailure, FullDiskKeepsTheOldTargetAndLeavesNoPartialFile) {
   EXPECT_TRUE(ReadText(out) == "old" && FilesIn(dir.path()) == 1u && source.closes == 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Routes, ExportFailure, ::testing::Values(ExportRoute::Mp3, ExportRoute::Wav),
-                         [](const auto& info) { return info.param == ExportRoute::Mp3 ? "Mp3" : "Wav"; });
+INSTANTIATE_TEST_SUITE_P(Routes, ExportFailure,
+                         ::testing::Values(ExportRoute::Mp3, ExportRoute::Wav),
+                         [](const auto& p) { return p.param == ExportRoute::Mp3 ? "Mp3" : "Wav"; });
 
 TEST(CheckExportTarget, RefusesTheSourceUnderAnySpellingAndATargetThatCannotBeReplaced) {
   TempDir dir;

@@ -73,9 +73,7 @@ Pcm DecodeWithFfmpeg(const std::string& path) {
 // The largest difference of `cut` from `whole` at frame `begin` on; -1 when not `frames` long.
 int MaxDifference(const Pcm& cut, const Pcm& whole, int64_t begin, int64_t frames, int channels) {
   const auto from = whole.begin() + begin * channels;
-  if (static_cast<int64_t>(cut.size()) != frames * channels ||
-      from + frames * channels > whole.end())
-    return -1;
+  if (std::ssize(cut) != frames * channels || from + frames * channels > whole.end()) return -1;
   int largest = 0;
   for (size_t i = 0; i < cut.size(); ++i) largest = std::max(largest, std::abs(cut[i] - from[i]));
   return largest;
@@ -115,9 +113,8 @@ TEST_P(LosslessCut, DecodesToExactlyThePiece) {
                          out.begin() + result.copiedOutputOffset));
   // ffmpeg drops its start skip at a packet that also ends the piece.
   if (haveFfmpeg && end - begin > 2 * spf) {
-    EXPECT_EQ(MaxDifference(DecodeWithFfmpeg(outPath), DecodeWithFfmpeg(sourcePath), begin,
-                            end - begin, source.channels),
-              0);
+    const Pcm ffCut = DecodeWithFfmpeg(outPath), ffWhole = DecodeWithFfmpeg(sourcePath);
+    EXPECT_EQ(MaxDifference(ffCut, ffWhole, begin, end - begin, source.channels), 0);
   }
 }
 

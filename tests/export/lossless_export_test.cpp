@@ -57,7 +57,8 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
     reader.Next();
   const uint64_t middleFrame = reader.FrameOffset();
   const auto patch = [&](uint64_t at, const std::string& bytes) {
-    std::fstream(source, std::ios::in | std::ios::out | std::ios::binary).seekp(at).write(bytes.data(), bytes.size());
+    std::fstream file(source, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(at).write(bytes.data(), bytes.size());
   };
   const struct {
     std::function<void()> arrange;
