@@ -22,7 +22,7 @@
 
 namespace {
 
-AudioFileInfo Wav(int rate, int channels = 2, int lengthMs = 2000) {
+AudioFileInfo Wav(int rate, int channels, int lengthMs) {
   return MakeInfo(AudioFileInfo::kTypeWav, rate, channels, lengthMs, 192);
 }
 
@@ -33,10 +33,8 @@ class ExportDialog : public ::testing::Test {
   std::unique_ptr<Tfmexport> Open() {
     WriteWavFile(sourcePath, 44100, 2, MakeTestSignal(44100 * 2, 2, 44100));
     auto dialog = std::make_unique<Tfmexport>(dialogs);
-    dialog->FileInfo = Wav(44100);
-    dialog->MarkBegin = 500;
-    dialog->MarkEnd = 1500;
-    dialog->SourceFileName = sourcePath;
+    dialog->FileInfo = Wav(44100, 2, 2000);
+    std::tie(dialog->MarkBegin, dialog->MarkEnd, dialog->SourceFileName) = std::tuple(500, 1500, sourcePath);
     dialog->show();
     return dialog;
   }
@@ -50,19 +48,17 @@ class ExportDialog : public ::testing::Test {
 };
 
 TEST_F(ExportDialog, BadFadeBoxesStopGoBeforeTheSaveDialogDigitsCheckedFirst) {
-  const struct {
-    const char *fadeIn, *fadeOut, *message, *caption;
-  } rows[] = {{"", "x", "Please input number in the fade-in and fade-out second editbox.", "Error"},
-              {"1", "99999999999", "'99999999999' is not a valid integer value.", "Snipola"}};
-  for (const auto& row : rows) {
+  const std::array<const char*, 4> rows[] = {
+      {"", "x", "Please input number in the fade-in and fade-out second editbox.", "Error"},
+      {"1", "99999999999", "'99999999999' is not a valid integer value.", "Snipola"}};
+  for (const auto& [fadeIn, fadeOut, message, caption] : rows) {
     auto d = Open();
     dialogs.messages.clear();
-    d->Edit1->setText(row.fadeIn);
-    d->Edit2->setText(row.fadeOut);
+    d->Edit1->setText(fadeIn);
+    d->Edit2->setText(fadeOut);
     d->tbokClick();
-    ASSERT_EQ(dialogs.messages.size(), 1u) << row.fadeOut;
-    EXPECT_EQ(dialogs.messages[0].text, row.message);
-    EXPECT_EQ(dialogs.messages[0].caption, row.caption);
+    ASSERT_EQ(dialogs.messages.size(), 1u) << fadeOut;
+    EXPECT_TRUE(dialogs.messages[0].text == message && dialogs.messages[0].caption == caption);
     EXPECT_TRUE(dialogs.saveFilters.empty() && d->isVisible() && !InExportLook(*d));
   }
 }
@@ -137,15 +133,14 @@ TEST_F(ExportDialog, LosslessDisablesFadesAndUnmarkedWithMp3AndGoCopiesTheFrames
   d.tbokClick();
   ASSERT_EQ(d.result(), QDialog::Accepted) << dialogs.LastMessageText();
   const auto in = ReadFileBytes(d.SourceFileName), out = ReadFileBytes(dir.File("cut.mp3"));
-  const auto middle = in.begin() + static_cast<ptrdiff_t>(in.size() / 2);  // a copied frame's bytes
+  const auto middle = in.begin() + std::ssize(in) / 2;  // a copied frame's bytes, not re-encoded
   EXPECT_NE(std::search(out.begin(), out.end(), middle, middle + 500), out.end());
 }
 
 TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
   MemoryExportSource source(MakeTestSignal(44100, 2, 44100), 2, 44100, 4096);
   Tfmexport d(dialogs, &source);
-  d.FileInfo = Wav(44100, 2, 1000);
-  d.MarkEnd = 1000;
+  std::tie(d.FileInfo, d.MarkEnd) = std::tuple(Wav(44100, 2, 1000), 1000);
   d.show();
   d.rbwav->setChecked(true);
   dialogs.saveAnswers.push_back(dir.File("out.wav"));
@@ -168,8 +163,9 @@ TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
 TEST_F(ExportDialog, ExportCommandNeedsAFileAndAPieceThenStopsPlaybackAndRunsAFreshDialog) {
   int stops = 0;
   const auto stop = [&] { ++stops; };
-  EXPECT_FALSE(RunExportDialog(nullptr, "", Wav(44100), 0, 1000, dialogs, stop) ||
-               RunExportDialog(nullptr, "a.wav", Wav(44100), 1000, 1000, dialogs, stop) || stops);
+  EXPECT_FALSE(RunExportDialog(nullptr, "", Wav(44100, 2, 2000), 0, 1000, dialogs, stop) ||
+               RunExportDialog(nullptr, "a.wav", Wav(44100, 2, 2000), 1000, 1000, dialogs, stop) ||
+               stops);
   WriteWavFile(sourcePath, 22050, 1, MakeTestSignal(22050, 1, 22050));
   QTimer::singleShot(0, [&] {
     auto* seen = qobject_cast<Tfmexport*>(QApplication::activeModalWidget());
