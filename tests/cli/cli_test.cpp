@@ -18,9 +18,7 @@ TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
   TempDir dir;
   const std::string eightBit = dir.File("eight.wav");
   WriteWavFile(eightBit, 8000, 1, std::vector<int16_t>(100, 0));
-  std::string bytes = ReadText(eightBit);
-  bytes[34] = 8;  // bits per sample
-  WriteText(eightBit, bytes);
+  WriteText(eightBit, ReadText(eightBit).replace(34, 1, 1, 8));  // 8 bits per sample
   const std::pair<std::string, std::string> refused[] = {
       {dir.File("notes.txt"), "We can only accept mp3 and wav file\n"},
       {dir.File("missing.mp3"), "Error while open mp3 file\n"},
@@ -99,15 +97,12 @@ TEST_F(CliCut, FormatComesFromTheOptionOrTheExtensionAndTheBitrateFromTheSource)
 TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {{"IN"}, "-o OUT is missing"},
-      {{"-o", "x.wav"}, "IN is missing"},
       {{"IN", "-o", "x.wav", "--speed", "2"}, "unknown option"},
       {{"IN", "-o", "x.wav", "--end", "1:75"}, "is not a time"},
       {{"IN", "-o", "x", "--format", "ogg"}, "mp3 or wav"},
       {{"IN", "-o", "x.mp3", "--bitrate", "100"}, "use 32 40"},
       {{"MP3", "-o", "x.mp3", "--bitrate", "320"}, "origin 32 40 56 64 80 96 112 128 160\n"},
-      {{"IN", "-o", "x.wav", "--begin"}, "needs a value"},
       {{"MP3", "-o", "x.mp3", "--lossless", "--fade-in", "1"}, "cannot fade"},
-      {{"MP3", "-o", "x.wav", "--lossless"}, "must be an MP3 file"},
       {{"IN", "-o", "x.mp3", "--lossless"}, "needs an MP3 source"}};
   for (const auto& [words, says] : rows) {
     CliArgs args;

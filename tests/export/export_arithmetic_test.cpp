@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "export/export_pieces.h"
@@ -13,14 +14,11 @@
 namespace {
 
 TEST(ExportPieces, FramesOfMsRoundHalfToEvenAndNeverGoNegative) {
-  const struct {
-    int64_t ms;
-    int32_t rate;
-    uint64_t frames;
-  } rows[] = {{1000, 44100, 44100}, {5, 44100, 220},  {15, 44100, 662}, {25, 44100, 1102},
-              {1, 22050, 22},       {0, 44100, 0},    {-5, 44100, 0},   {1000, 0, 0},
-              {3600000, 48000, 172800000}};
-  for (const auto& row : rows) EXPECT_EQ(FramesOfMs(row.ms, row.rate), row.frames) << row.ms;
+  for (auto [ms, rate, frames] :
+       {std::tuple<int64_t, int32_t, uint64_t>{1000, 44100, 44100}, {5, 44100, 220},
+        {15, 44100, 662}, {25, 44100, 1102}, {1, 22050, 22}, {0, 44100, 0}, {-5, 44100, 0},
+        {1000, 0, 0}, {3600000, 48000, 172800000}})
+    EXPECT_EQ(FramesOfMs(ms, rate), frames) << ms;
 }
 
 TEST(ExportPieces, MarkedIsOnePieceUnmarkedIsTheStretchBeforeThenAfter) {
@@ -39,9 +37,7 @@ TEST(ExportPieces, MarkedIsOnePieceUnmarkedIsTheStretchBeforeThenAfter) {
   for (const auto& row : rows) {
     const auto pieces = PlanExportPieces(info, row.begin, row.end, row.unmarked);
     EXPECT_EQ(pieces, row.pieces) << row.begin << ".." << row.end << " unmarked " << row.unmarked;
-    uint64_t total = 0;
-    for (const ExportPiece& piece : row.pieces) total += piece.frames;
-    EXPECT_EQ(TotalFrames(pieces), total);
+    EXPECT_EQ(TotalFrames(pieces), pieces[0].frames + (pieces.size() > 1 ? pieces[1].frames : 0));
   }
 }
 

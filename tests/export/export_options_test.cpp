@@ -16,14 +16,12 @@ TEST(ExportOptions, BitrateListFollowsTheSource) {
   EXPECT_EQ(BitrateItems(mp3), (Items{"As Origin", "32", "40", "56", "64", "80", "96", "112",
                                       "128", "160", "192", "224", "256", "320"}));
   EXPECT_TRUE(InitialBitrateIndex(mp3) == 0 && BitrateOfItem(mp3, 0, "As Origin") == 192u);
-  EXPECT_EQ(BitrateOfItem(mp3, 8, "128"), 128u);
   EXPECT_EQ(BitrateItems(MakeInfo(AudioFileInfo::kTypeMp3, 48000, 2)),
             (Items{"As Origin", "32", "40", "56", "64", "80", "96", "112", "128", "160"}));
   const AudioFileInfo wav = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 0, 1411);
   const Items items = BitrateItems(wav);
-  EXPECT_TRUE(items.front() == "32" && items.size() == 13u);
+  EXPECT_TRUE(items.front() == "32" && items.size() == 13u && BitrateOfItem(wav, 0, "32") == 32u);
   EXPECT_EQ(items[InitialBitrateIndex(wav)], "128");
-  EXPECT_EQ(BitrateOfItem(wav, 0, "32"), 32u);
 }
 
 TEST(ExportOptions, FadeBoxesTakeDigitsThatFitAnInt32) {
