@@ -1,17 +1,16 @@
-// The export dialog's rules as plain logic: bitrate list, fade boxes,
-// extension and message texts.
+// The export dialog's rules as plain logic: bitrate list, fade boxes and the
+// added extension. Their messages: export_dialog_widget_test and cli_test.
 #include "export/export_options.h"
 
 #include <gtest/gtest.h>
 
-#include "base/application_error.h"
 #include "support/test_files.h"
 
 namespace {
 
 using Items = std::vector<std::string>;
 
-TEST(ExportOptions, BitrateListFollowsTheSource) {
+TEST(ExportOptions, BitrateListFollowsTheSourceFadesFitAnInt32AndAnExtensionIsAddedIfNone) {
   const AudioFileInfo mp3 = MakeInfo(AudioFileInfo::kTypeMp3, 44100, 2, 0, 192);
   EXPECT_EQ(BitrateItems(mp3), (Items{"As Origin", "32", "40", "56", "64", "80", "96", "112",
                                       "128", "160", "192", "224", "256", "320"}));
@@ -22,28 +21,15 @@ TEST(ExportOptions, BitrateListFollowsTheSource) {
   const Items items = BitrateItems(wav);
   EXPECT_TRUE(items.front() == "32" && items.size() == 13u && BitrateOfItem(wav, 0, "32") == 32u);
   EXPECT_EQ(items[InitialBitrateIndex(wav)], "128");
-}
-
-TEST(ExportOptions, FadeBoxesTakeDigitsThatFitAnInt32) {
-  const struct {
-    const char* text;
-    bool digitsOnly;
-    std::optional<int32_t> seconds;
-  } rows[] = {{"007", true, 7},   {"-1", false, {}},   {" 1", false, {}},
-              {"", true, {}},    {"2147483647", true, 2147483647}, {"2147483648", true, {}}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(FadeTextIsDigitsOnly(row.text), row.digitsOnly) << row.text;
-    EXPECT_EQ(FadeSecondsOf(row.text), row.seconds) << row.text;
+  for (auto [text, digitsOnly, seconds] :
+       {std::tuple<const char*, bool, std::optional<int32_t>>{"007", true, 7}, {"-1", false, {}},
+        {" 1", false, {}}, {"", true, {}}, {"2147483647", true, 2147483647},
+        {"2147483648", true, {}}}) {
+    EXPECT_EQ(FadeTextIsDigitsOnly(text), digitsOnly) << text;
+    EXPECT_EQ(FadeSecondsOf(text), seconds) << text;
   }
-}
-
-TEST(ExportOptions, ExtensionIsAddedOnlyWhenTheNameHasNoneAndMessagesEndWithAFullStop) {
-  // Typed and added extensions: export_dialog_widget_test and cli_test.
   EXPECT_EQ(WithDefaultExtension("/music.d/piece", true), "/music.d/piece.mp3");
   EXPECT_EQ(WithDefaultExtension("piece.", false), "piece.");
-  EXPECT_EQ(ApplicationErrorText(NotValidIntegerText("")), "'' is not a valid integer value.");
-  EXPECT_EQ(ApplicationErrorText("Ends with a bracket)"), "Ends with a bracket)");
-  EXPECT_EQ(ApplicationErrorText("Done."), "Done.");
 }
 
 }  // namespace
