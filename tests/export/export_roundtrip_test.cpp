@@ -85,10 +85,10 @@ TEST_P(ExportRoundTrip, EachPieceHoldsItsFramesInPlace) {
 INSTANTIATE_TEST_SUITE_P(
     Files, ExportRoundTrip,
     ::testing::Values(Row{"Mp3FromWav", false, 44100, 2, 4, 1234, 3210, false, ExportRoute::Mp3},
-                      Row{"Mp3FromMp3", true, 48000, 2, 4, 500, 2500, false, ExportRoute::Mp3},
                       // 1001 ms -> 22072.05 -> 22072 frames, then from 2999 ms on
                       Row{"UnmarkedMp3", false, 22050, 1, 4, 1001, 2999, true, ExportRoute::Mp3},
-                      Row{"WavFromMp3", true, 44100, 2, 3, 700, 2100, false, ExportRoute::Wav}),
+                      // 423 KB: the WAV sizes are patched after the 256 KB buffer was written
+                      Row{"WavFromMp3", true, 44100, 2, 4, 700, 3100, false, ExportRoute::Wav}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
