@@ -81,7 +81,7 @@ TEST_F(ExportDialog, ReshowByTheWindowSystemKeepsChoicesAndExportUnmarkedClearsT
   EXPECT_FALSE(d->cbExportUnmarked->isChecked() || d->cbfadeout->isChecked());
 }
 
-TEST_F(ExportDialog, GoExportsInTheChosenFormatUnderTheTypedOrAddedExtension) {
+TEST_F(ExportDialog, GoExportsInTheChosenFormatUnderTheTypedOrAddedExtensionButNotOverTheSource) {
   auto d = Open();
   EXPECT_TRUE(d->rbmp3->isChecked() && !d->cbExportUnmarked->isChecked());
   d->tbokClick();  // the save dialog cancelled: nothing changes
@@ -96,21 +96,17 @@ TEST_F(ExportDialog, GoExportsInTheChosenFormatUnderTheTypedOrAddedExtension) {
   EXPECT_EQ(ReadFileBytes(dir.File("piece.wav")).size(), 46u + 44100u * 4);  // 500..1500 ms
   EXPECT_TRUE(e->result() == QDialog::Accepted && !e->isVisible() && dialogs.messages.empty());
   const std::string mp3 = "Mp3 File(*.mp3)|*.mp3", wav = "Wav File(*.wav)|*.wav";
-  EXPECT_EQ(dialogs.saveFilters, (std::vector<std::string>{mp3, mp3, wav}));
+  EXPECT_EQ(dialogs.saveFilters, (std::vector<std::string>{mp3, mp3, wav}));  // as chosen
   auto f = Open();
-  QTest::mouseClick(f->tbcancel, Qt::LeftButton);
-  EXPECT_FALSE(f->isVisible());
-}
-
-TEST_F(ExportDialog, RefusedTargetLeavesTheDialogInItsExportLookAndOnlyTheCrossCloses) {
-  auto d = Open();
   std::filesystem::create_symlink(sourcePath, dir.path() / "link.wav");
   dialogs.saveAnswers.push_back(dir.File("link.wav"));
-  d->tbokClick();
-  EXPECT_EQ(dialogs.LastMessageText(), "Can't overwrite the origin file");
-  EXPECT_TRUE(InExportLook(*d) && d->isVisible());
-  ClickCross(*d);
-  EXPECT_FALSE(d->isVisible());
+  f->tbokClick();  // refused: the dialog stays in its export look and only the cross closes it
+  EXPECT_TRUE(dialogs.LastMessageText() == "Can't overwrite the origin file" && InExportLook(*f));
+  ClickCross(*f);
+  EXPECT_FALSE(f->isVisible());
+  auto g = Open();
+  QTest::mouseClick(g->tbcancel, Qt::LeftButton);
+  EXPECT_FALSE(g->isVisible());
 }
 
 TEST_F(ExportDialog, LosslessDisablesFadesAndUnmarkedWithMp3AndGoCopiesTheFrames) {

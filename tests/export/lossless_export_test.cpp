@@ -57,24 +57,21 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
     std::fstream file(source, std::ios::in | std::ios::out | std::ios::binary);
     file.seekp(at).write(bytes.data(), bytes.size());
   };
-  const struct {
-    std::function<void()> arrange;
-    std::string message;
-  } cases[] = {
+  const std::pair<std::function<void()>, std::string> cases[] = {
       {[&] { patch(middleFrame, std::string(4, '\0')); }, kLosslessDamagedText},
       {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
       {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},
       {[] {}, UnableToWriteText(dir.File("cut.mp3"))},  // a full disk, below
   };
-  for (const auto& c : cases) {
+  for (const auto& [arrange, message] : cases) {
     SetUp();
-    c.arrange();
-    const bool fullDisk = &c == std::end(cases) - 1;
+    arrange();
+    const bool fullDisk = &message == &std::end(cases)[-1].second;
     std::optional<FileSizeLimit> limit(std::in_place, fullDisk ? 4096 : RLIM_INFINITY);
     EXPECT_FALSE(Export());
     limit.reset();
-    EXPECT_EQ(dialogs.LastMessageText(), ApplicationErrorText(c.message));
-    EXPECT_EQ(FilesIn(dir.path()), 1u) << c.message;  // the source alone
+    EXPECT_EQ(dialogs.LastMessageText(), ApplicationErrorText(message));
+    EXPECT_EQ(FilesIn(dir.path()), 1u) << message;  // the source alone
   }
 }
 
