@@ -48,21 +48,16 @@ TEST(Cli, TimeTextsAreMillisecondsOrClockFields) {
 
 class CliCut : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wav = dir.File("source.wav");
-    WriteWavFile(wav, 44100, 2, MakeTestSignal(44100 * 3, 2, 44100));  // 3000 ms
-  }
+  void SetUp() override { WriteWavFile(wav, 44100, 2, MakeTestSignal(44100 * 3, 2, 44100)); }
   CliRun Cut(CliArgs args) {
     args.insert(args.begin(), "cut");
     return RunCliCaptured(args);
   }
-  size_t WavFrames(const std::string& name) {  // stereo
-    return (ReadFileBytes(dir.File(name)).size() - 46) / 4;
-  }
+  size_t WavFrames(const std::string& n) { return (ReadFileBytes(dir.File(n)).size() - 46) / 4; }
   std::string Info(const std::string& name) { return RunCliCaptured({"info", dir.File(name)}).out; }
 
   TempDir dir;
-  std::string wav;
+  const std::string wav = dir.File("source.wav");  // 3000 ms of stereo
   const std::string mp3 = CachedMp3(48000, 1, 48000 * 2, {.bitrateKbps = 96}).path;  // 2000 ms
 };
 

@@ -21,10 +21,6 @@
 
 namespace {
 
-AudioFileInfo Wav(int rate, int channels, int lengthMs) {
-  return MakeInfo(AudioFileInfo::kTypeWav, rate, channels, lengthMs, 192);
-}
-
 class ExportDialog : public ::testing::Test {
  protected:
   void SetUp() override { TestApplication(); }
@@ -32,7 +28,7 @@ class ExportDialog : public ::testing::Test {
   std::unique_ptr<Tfmexport> Open() {
     WriteWavFile(sourcePath, 44100, 2, MakeTestSignal(44100 * 2, 2, 44100));
     auto dialog = std::make_unique<Tfmexport>(dialogs);
-    dialog->FileInfo = Wav(44100, 2, 2000);
+    dialog->FileInfo = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 2000);
     std::tie(dialog->MarkBegin, dialog->MarkEnd) = std::tuple(500, 1500);
     dialog->SourceFileName = sourcePath;
     dialog->show();
@@ -138,7 +134,8 @@ TEST_F(ExportDialog, LosslessDisablesFadesAndUnmarkedWithMp3AndGoCopiesTheFrames
 TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
   MemoryExportSource source(MakeTestSignal(44100, 2, 44100), 2, 44100, 4096);
   Tfmexport d(dialogs, &source);
-  std::tie(d.FileInfo, d.MarkEnd) = std::tuple(Wav(44100, 2, 1000), 1000);
+  d.FileInfo = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 1000);
+  d.MarkEnd = 1000;
   d.show();
   d.rbwav->setChecked(true);
   dialogs.saveAnswers.push_back(dir.File("out.wav"));

@@ -37,9 +37,7 @@ TEST_F(ExportPipeline, UnmarkedExportFadesEachPieceOnItsOwn) {
   const int rate = 8000;
   MemoryExportSource source(std::vector<int16_t>(rate * 10, 1000), 1, rate, 998);
   ExportJob job = Job(rate, 1, 10000, 3000, 6000, dir.File("rest.wav"), ExportRoute::Wav, true);
-  job.FadeIn = job.FadeOut = true;
-  job.FadeInSeconds = 1;
-  job.FadeOutSeconds = 2;
+  std::tie(job.FadeIn, job.FadeInSeconds, job.FadeOut, job.FadeOutSeconds) = std::tuple(1, 1, 1, 2);
   ASSERT_TRUE(ExportWAV(job, host, dialogs, source));
   const auto bytes = ReadFileBytes(job.OutFileName);
   std::vector<int16_t> s((bytes.size() - kWavHeaderBytes) / 2);
@@ -105,8 +103,7 @@ TEST_F(ExportPipeline, ARateTheEncoderRefusesIsReportedAndCreatesNothing) {
   EXPECT_EQ(FilesIn(dir.path()), 0u);
 }
 
-// Both routes keep an old target whole when the disk fills up. A target that
-// cannot be created: cli_test (a missing folder).
+// Both routes keep an old target whole when the disk fills up.
 class ExportFailure : public ExportPipeline, public ::testing::WithParamInterface<ExportRoute> {};
 
 TEST_P(ExportFailure, FullDiskKeepsTheOldTargetAndLeavesNoPartialFile) {

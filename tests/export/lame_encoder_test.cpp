@@ -12,8 +12,7 @@
 namespace {
 
 struct Encoded {
-  uint32_t samplesPerChunk = 0;
-  uint32_t outputBufferBytes = 0;
+  uint32_t samplesPerChunk = 0, outputBufferBytes = 0;
   std::vector<uint8_t> mp3;
 };
 
