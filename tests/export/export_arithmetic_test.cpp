@@ -23,19 +23,14 @@ TEST(ExportPieces, FramesOfMsRoundHalfToEvenAndNeverGoNegative) {
 
 TEST(ExportPieces, MarkedIsOnePieceUnmarkedIsTheStretchBeforeThenAfter) {
   const AudioFileInfo info = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 60000);
-  const struct {
-    int32_t begin, end;
-    bool unmarked;
-    std::vector<ExportPiece> pieces;
-  } rows[] = {
-      {1005, 2010, false, {{1005, 44320, 0}}},  // 1005 ms -> 44320.5 -> 44320
-      {10000, 50000, true, {{0, 441000, 441000}, {50000, 441000, 0}}},
-      // A mark begin before the file starts reading at its first frame.
-      {-500, 1000, true, {{0, 0, 2601900}, {1000, 2601900, 0}}},
-  };
-  for (const auto& row : rows) {
-    const auto pieces = PlanExportPieces(info, row.begin, row.end, row.unmarked);
-    EXPECT_EQ(pieces, row.pieces) << row.begin << ".." << row.end << " unmarked " << row.unmarked;
+  // {begin, end, unmarked, pieces}; a begin before the file starts reading at its first frame.
+  for (const auto& [begin, end, unmarked, expected] :
+       std::vector<std::tuple<int32_t, int32_t, bool, std::vector<ExportPiece>>>{
+           {1005, 2010, false, {{1005, 44320, 0}}},  // 1005 ms -> 44320.5 -> 44320
+           {10000, 50000, true, {{0, 441000, 441000}, {50000, 441000, 0}}},
+           {-500, 1000, true, {{0, 0, 2601900}, {1000, 2601900, 0}}}}) {
+    const auto pieces = PlanExportPieces(info, begin, end, unmarked);
+    EXPECT_EQ(pieces, expected) << begin << ".." << end << " unmarked " << unmarked;
     EXPECT_EQ(TotalFrames(pieces), pieces[0].frames + (pieces.size() > 1 ? pieces[1].frames : 0));
   }
 }

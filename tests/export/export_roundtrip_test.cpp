@@ -1,7 +1,6 @@
-// Exports from real WAV and MP3 files through the program's own stream reader,
-// read back the same way (libmpg123, gapless): every piece of the output holds
-// exactly its planned frames and lines up with its source at offset 0 (a WAV
-// export sample for sample).
+// Exports from real WAV and MP3 files through the program's own stream reader, read back the
+// same way (libmpg123, gapless): every piece of the output holds exactly its planned frames and
+// lines up with its source at offset 0 (a WAV export sample for sample).
 #include <gtest/gtest.h>
 
 #include "audio/mp3io.h"

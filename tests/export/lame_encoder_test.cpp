@@ -1,6 +1,5 @@
-// The encoder library interface: the frames it writes carry the settings of
-// the configuration (constant bitrate, plain stereo or mono, copyright and
-// original, no CRC, no resampling) and the Info tag lands in the first frame.
+// The encoder library interface: its frames carry the configuration's settings (constant bitrate,
+// plain stereo or mono, copyright and original, no CRC, no resampling), the Info tag the first.
 #include "export/lame_encoder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-// Lossless cuts of sources made by LAME, at frame edges, a sample off them, first and last
-// samples: libmpg123 (and ffmpeg, when installed) decode them to exactly the source's samples
-// over the piece; the copied frames are the source's bytes.
+// Lossless cuts of LAME-made sources at frame edges, a sample off them, first and last samples:
+// libmpg123 (and ffmpeg, if installed) decode them to exactly the source's samples over the
+// piece; the copied frames are the source's bytes. The cut's plan: lossless_plan.h.
 #include <gtest/gtest.h>
 
 #include <algorithm>

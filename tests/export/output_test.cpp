@@ -21,9 +21,7 @@ TEST(OutputFile, TargetIsUntouchedUntilCommitAndATemporaryNeverStays) {
   ASSERT_TRUE(OutputFile().Create(target));  // dropped unfinished
   EXPECT_EQ(FilesIn(dir.path()), 1u);
   OutputFile file;
-  ASSERT_TRUE(file.Create(target));
-  ASSERT_TRUE(file.Write("new contents", 12));
-  ASSERT_TRUE(file.Close());
+  ASSERT_TRUE(file.Create(target) && file.Write("new contents", 12) && file.Close());
   EXPECT_EQ(ReadText(target), "old");
   EXPECT_EQ(fs::path(file.TempPath()).parent_path(), dir.path());
   ASSERT_TRUE(file.Commit());
