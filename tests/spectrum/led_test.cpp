@@ -109,7 +109,8 @@ TEST_F(SpectrumAnalysis, SamplesAreSignedPairsAndOneChannelAudioIsReadAsPairs) {
   // be bin 20 (band 6).
   std::vector<int16_t> mono(2 * kSpectrumPairs);
   for (size_t n = 0; n < mono.size(); ++n) {
-    mono[n] = static_cast<int16_t>(std::lround(32767.0 * std::sin(2.0 * std::numbers::pi * 40.0 * n / mono.size())));
+    mono[n] = static_cast<int16_t>(
+        std::lround(32767.0 * std::sin(2.0 * std::numbers::pi * 40.0 * n / mono.size())));
   }
   Feed(PcmBytes(mono));
   EXPECT_EQ(Height(8), 40);
@@ -128,7 +129,8 @@ TEST_F(SpectrumAnalysis, AToneLightsOnlyTheBandHoldingItsBin) {
     int band = 0;
     for (int last = BandWidths[0]; last < bin; last += BandWidths[++band]) {
     }
-    for (int b = 0; b < kSpectrumBands; ++b) EXPECT_EQ(Height(b), b == band ? 40 : 0) << bin << "/" << b;
+    for (int b = 0; b < kSpectrumBands; ++b)
+      EXPECT_EQ(Height(b), b == band ? 40 : 0) << bin << "/" << b;
   }
   EXPECT_TRUE(display_.orderKept());
 }
@@ -136,7 +138,8 @@ TEST_F(SpectrumAnalysis, AToneLightsOnlyTheBandHoldingItsBin) {
 // An impulse of height A has magnitude A in every bin, so band 20 (256 bins)
 // sums to 256 * A, and its level is 256 * A / 262144, halves to even.
 TEST_F(SpectrumAnalysis, BandSumsRoundHalvesToEven) {
-  for (const auto& [impulse, level] : {std::pair{511, 0}, {512, 0}, {513, 1}, {1536, 2}, {2560, 2}, {32767, 32}}) {
+  for (const auto& [impulse, level] :
+       {std::pair{511, 0}, {512, 0}, {513, 1}, {1536, 2}, {2560, 2}, {32767, 32}}) {
     SettleSpectrum();
     auto at0 = [&](int i) { return static_cast<int16_t>(i == 0 ? impulse : 0); };
     Feed(StereoBlock(at0, at0));

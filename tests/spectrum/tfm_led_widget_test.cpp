@@ -56,7 +56,8 @@ void ExpectImage(const QImage& image, const std::function<QRgb(int, int)>& expec
     for (int x = 0; x < 129; ++x) {
       const QRgb want = expected(x, y);
       const QRgb got = image.pixel(x, y) | 0xFF000000u;
-      if (got != want && ++mismatches <= 10) ADD_FAILURE() << "pixel " << x << "," << y << std::hex << " " << got;
+      if (got != want && ++mismatches <= 10)
+        ADD_FAILURE() << "pixel " << x << "," << y << std::hex << " " << got;
     }
   }
   EXPECT_EQ(mismatches, 0);
@@ -81,7 +82,8 @@ TEST(LedPicture, BarsCoverTheirColumnsFromTheBottom) {
   TestApplication();
   const struct {
     int band, heightPx, drawnPx;
-  } rows[] = {{0, 1, 1}, {7, 3, 3}, {20, 40, 40}, {3, 99, 40}, {3, -5, 0}, {21, 40, 0}, {-1, 40, 0}};
+  } rows[] = {{0, 1, 1},  {7, 3, 3},   {20, 40, 40}, {3, 99, 40},
+              {3, -5, 0}, {21, 40, 0}, {-1, 40, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::Message() << "band " << row.band << " height " << row.heightPx);
     LedPicture picture(MakeLedBackground());
@@ -146,11 +148,13 @@ TEST_F(AnalyzerWindow, CloseReleasesThePictureShowRebuildsItAndDestroyStopsTheDr
 // The offscreen platform has no window move of its own, so this drives the
 // fallback in which the window follows the pointer until the release.
 TEST_F(AnalyzerWindow, DraggingFromAnyPointMovesTheWindowWithThePointer) {
-  if (QGuiApplication::platformName() != "offscreen") GTEST_SKIP() << "needs the offscreen platform";
+  if (QGuiApplication::platformName() != "offscreen")
+    GTEST_SKIP() << "needs the offscreen platform";
   window_->move(300, 200);
   window_->show();
   const QPoint start = window_->mapToGlobal(QPoint(100, 30));
-  const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+  const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button,
+                        Qt::MouseButtons held) {
     QMouseEvent event(type, window_->mapFromGlobal(global), global, button, held, Qt::NoModifier);
     QApplication::sendEvent(window_.get(), &event);
   };
