@@ -1,7 +1,7 @@
 // The SDL wave-out device on SDL's disk driver, where the played bytes land
 // in a file: headers play in order byte for byte and each comes back once
 // with its own completion, Reset hands back all that is queued, the header
-// rules hold, and the completion pool. Then playback end to end (engine,
+// rules hold, and the completion pool. Then a playback end to end (engine,
 // stream reader, device): the file's PCM from the start to the end position,
 // byte for byte, with at most silence around it, CurPos at the end position,
 // and no allocation on SDL's audio thread while it plays.
@@ -13,12 +13,10 @@
 #include <QEvent>
 #include <memory>
 
-#include "audio/mp3io.h"
 #include "audio/playback_engine.h"
 #include "audio/wom_done_event.h"
 #include "support/allocation_counter.h"
 #include "support/core_application.h"
-#include "support/mp3_maker.h"
 #include "support/played_audio.h"
 #include "support/recording_playback_host.h"
 #include "support/test_files.h"
@@ -204,42 +202,6 @@ TEST_F(SdlTest, AWavPieceReachesTheDeviceByteForByteWithoutAudioThreadAllocation
   const auto& counts = host.otherThreadAllocations;
   ASSERT_EQ(counts.size(), 65u);
   EXPECT_EQ(counts.back() - counts[8], 0u) << (CountsMalloc() ? "malloc and new" : "new");
-}
-
-TEST_F(SdlTest, AnMp3PieceReachesTheDeviceAsTheStreamReaderDecodesIt) {
-  host.fileName = dir.File("clip.mp3");
-  ASSERT_TRUE(WriteMp3File(host.fileName, MakeTestSignal(5 * 44100, 2, 44100), 44100, 2));
-  ASSERT_TRUE(GetAudioFileInfo(host.fileName, host.info, host.dialogs));
-  std::vector<uint8_t> decoded;
-  ASSERT_TRUE(OpenAudioStream(host.fileName, host.info, 0));
-  uint8_t* block = nullptr;
-  uint32_t blockBytes = 0;
-  while (ReadAudioBlock(host.info, block, blockBytes))
-    decoded.insert(decoded.end(), block, block + blockBytes);
-  CloseAudioStream(host.info);
-  ASSERT_EQ(decoded.size(), 5u * 44100 * 4);
-  PlayToTheEnd(1250, 3700);  // frames 55125 to 163170
-  ExpectPlayed({decoded.begin() + 55125 * 4, decoded.begin() + 163170 * 4});
-}
-
-TEST_F(SdlTest, AStopLeavesThePositionAtThePlayedBuffers) {
-  const std::vector<int16_t> samples = MakeTestSignal(20 * 22050, 1, 22050);
-  host.fileName = dir.File("clip.wav");
-  WriteWavFile(host.fileName, 22050, 1, samples);
-  host.info = {AudioFileInfo::kTypeWav, 22050, 1, 352, 20000};
-  engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
-  engine->StartPlayback(host.fileName, host.info, 0, 20000);
-  ASSERT_TRUE(WaitUntil([&] { return host.feeds >= 20; }, 30000));
-  engine->StopPlayback();
-  EXPECT_EQ(engine->PendingBuffers(), 0);
-  const int32_t pausedAt = host.curPos;
-  ASSERT_GT(pausedAt, 0);
-  ASSERT_LT(pausedAt, 20000);
-  // The device played the file from 0 at least up to the position the last
-  // finished buffer reported, rounded to the nearest ms: half a ms fewer.
-  const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
-  const PlayedMatch match = MatchPlayed(ReadFileBytes(output), {bytes, bytes + samples.size() * 2});
-  EXPECT_GE(match.expectedBytes, static_cast<size_t>((pausedAt - 0.5) * 22050 / 1000.0) * 2);
 }
 
 }  // namespace

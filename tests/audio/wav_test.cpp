@@ -1,15 +1,12 @@
-// WAV files from the RIFF reader up (chunk search, the probe's record and its
-// refusals, the PCM stream's blocks) on files built byte by byte, and the
-// buffered file beneath the MP3 scanner.
+// WAV files from the RIFF reader up: chunk search, the probe's record and its
+// refusals, and the PCM stream's blocks, on files built byte by byte.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "audio/buffered_file.h"
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"
 #include "support/riff_bytes.h"
@@ -174,7 +171,6 @@ INSTANTIATE_TEST_SUITE_P(
         WavCase{"EightBits", PlainWav({.bitsPerSample = 8}, 176400), WavInfo(44100, 2, 1378, 1000),
                 false},
         Refused("Empty", {}), Refused("NoRiff", Patched(PlainWav({}, 400), 0, 'X')),
-        Refused("AviForm", Patched(PlainWav({}, 400), 8, 'A')),
         Refused("NoFormat", RiffWaveBytes({RiffChunkBytes("data", CountingBytes(400))})),
         Refused("NoData", RiffWaveBytes({FormatChunkBytes({})})),
         Refused("Format14", PlainWav({.formatBytes = 14}, 400)),
@@ -280,31 +276,6 @@ TEST_F(Wav, StreamsReplaceOneAnotherAndNothingIsReadWithoutOne) {
   ASSERT_TRUE(ReadAudioBlock(info_, first, bytes));
   while (ReadAudioBlock(info_, data, bytes)) EXPECT_EQ(data, first);
   CloseAudioStream(info_);
-}
-
-// Reads and seeks mixed the way the MP3 frame scanner uses them give the
-// file's bytes at the positions asked for, across buffer refills.
-TEST_F(Wav, BufferedFileAgreesWithTheFileAcrossRefills) {
-  const Bytes bytes = CountingBytes(300000, 3);
-  struct stat status {};
-  EXPECT_FALSE(BufferedFile::Open(dir_.path().string(), status));
-  auto file = BufferedFile::Open(Write(bytes, "f.bin"), status);
-  ASSERT_TRUE(file);
-  EXPECT_EQ(status.st_size, 300000);
-  uint8_t header[4];
-  for (off_t position = 0; position + 4 <= 300000; position = file->Seek(413, SEEK_CUR)) {
-    ASSERT_EQ(position % 417, 0);
-    ASSERT_EQ(file->Read(header, 4), 4);
-    ASSERT_EQ(header[3], bytes[static_cast<size_t>(position) + 3]);
-  }
-  std::vector<uint8_t> large(200000);
-  ASSERT_EQ(file->Seek(1000, SEEK_SET), 1000);
-  ASSERT_EQ(file->Read(large.data(), large.size()), 200000);
-  EXPECT_TRUE(std::equal(large.begin(), large.end(), bytes.begin() + 1000));
-  EXPECT_EQ(file->Seek(-10, SEEK_END), 299990);
-  EXPECT_EQ(file->Read(large.data(), 100), 10);
-  EXPECT_EQ(large[9], bytes[299999]);
-  EXPECT_EQ(file->Seek(-1, SEEK_SET), -1);
 }
 
 }  // namespace
