@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
 #include <vector>
 
 #include "support/allocation_counter.h"
@@ -97,24 +95,6 @@ TEST_F(SpectrumAnalysis, WithTheFlagOffNothingIsCollectedAndHeldBytesWait) {
   SpectrumFeed(stream.data() + 3000, kSpectrumBlockBytes - 3000);
   EXPECT_EQ(display_.pictures(), 1);
   ExpectAnalysed(stream);
-}
-
-TEST_F(SpectrumAnalysis, SamplesAreSignedPairsAndOneChannelAudioIsReadAsPairs) {
-  Feed(StereoBlock([](int i) { return static_cast<int16_t>(i % 2 == 0 ? -32768 : i); },
-                   [](int i) { return static_cast<int16_t>(i % 2 == 0 ? 32767 : -i); }));
-  EXPECT_EQ(std::vector({LeftRealIn[0], RightRealIn[0], LeftRealIn[2047], RightRealIn[2047]}),
-            std::vector({-32768.0, 32767.0, 2047.0, -2047.0}));
-  // 40 periods over 4096 mono samples: read as pairs each half sees 40
-  // periods over 2048 samples, bin 40 (band 8); as 2048 mono samples it would
-  // be bin 20 (band 6).
-  std::vector<int16_t> mono(2 * kSpectrumPairs);
-  for (size_t n = 0; n < mono.size(); ++n) {
-    mono[n] = static_cast<int16_t>(
-        std::lround(32767.0 * std::sin(2.0 * std::numbers::pi * 40.0 * n / mono.size())));
-  }
-  Feed(PcmBytes(mono));
-  EXPECT_EQ(Height(8), 40);
-  EXPECT_EQ(Height(6), 0);
 }
 
 // Silence and a constant component give no bars. A full-scale sine that fits

@@ -63,19 +63,6 @@ void ExpectImage(const QImage& image, const std::function<QRgb(int, int)>& expec
   EXPECT_EQ(mismatches, 0);
 }
 
-TEST(LedPicture, BackgroundAndTheUnlitGridOf420Dots) {
-  TestApplication();
-  ExpectImage(MakeLedBackground(), BackgroundAt);
-  LedPicture picture(MakeLedBackground());
-  picture.DrawLedGrid();
-  ExpectImage(picture.image(), GridAt);
-  int dotPixels = 0;
-  for (int y = 0; y < 44; ++y) {
-    for (int x = 0; x < 129; ++x) dotPixels += picture.image().pixel(x, y) == Rgb(LedOffColor);
-  }
-  EXPECT_EQ(dotPixels, 420 * 4);
-}
-
 // Bars cover their columns from the bottom in 2-pixel colour segments;
 // requests outside the field are drawn at its edges or not at all.
 TEST(LedPicture, BarsCoverTheirColumnsFromTheBottom) {
