@@ -177,7 +177,6 @@ INSTANTIATE_TEST_SUITE_P(
                       OddFile{"CutShortInAFrame", kStereo, {}, 128, {}, 0, 0, 1000},
                       OddFile{"JoinedSameFormat", kStereo, kStereo, 128},
                       OddFile{"JoinedRateChange", kStereo, {48000, 2, 128}},
-                      OddFile{"JoinedStereoThenMono", kStereo, {44100, 1, 64}},
                       OddFile{"JoinedMonoThenMpeg2Stereo", {32000, 1, 64}, {22050, 2, 64}},
                       OddFile{"VbrWithoutInfoTag", kStereo, {}, 0, {.vbr = true, .infoTag = false}},
                       OddFile{"VbrWithTrailingZeros", kStereo, {}, 0, kVbr, 0, 0, -100000},

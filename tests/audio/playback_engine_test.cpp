@@ -126,9 +126,22 @@ TEST_F(PlaybackEngineTest, StopDrainsWithoutMovingThePositionAndAStartRestarts) 
 }
 
 // Ignored: a start without a file, with a format that cannot be played, or
-// at or after the end (a running playback then goes on).
-TEST_F(PlaybackEngineTest, StartsThatCannotPlayAreIgnored) {
+// at or after the end (a running playback then goes on). A device that
+// refuses to open shows its error once and leaves nothing open.
+TEST_F(PlaybackEngineTest, StartsThatCannotPlayAreIgnoredOrReported) {
   OpenWav(44100, 2, 3 * 44100);
+  device->refuseOpen = true;
+  Play(0, 2000);
+  ASSERT_EQ(host.dialogs.messages.size(), 1u);
+  EXPECT_EQ(host.dialogs.messages[0].text, "Can't open wave out device");
+  EXPECT_EQ(host.dialogs.messages[0].caption, "Error");
+  EXPECT_FALSE(engine->Playing());
+  EXPECT_EQ(OpenStreams(), 0);
+  engine->StopPlayback();
+  EXPECT_EQ(device->resets, 0);
+  device->refuseOpen = false;
+  device->opens = 0;
+  host.dialogs.messages.clear();
   engine->StartPlayback("", host.info, 0, 3000);
   AudioFileInfo threeChannels = host.info;
   threeChannels.Channels = 3;
@@ -158,19 +171,6 @@ TEST_F(PlaybackEngineTest, AStreamEndingEarlySnapsThePositionToTheEnd) {
   EXPECT_EQ(host.shownPositions, (std::vector<int32_t>{512, 1000, 1200}));
   EXPECT_TRUE(device->playedBytes == Pcm(0, 8004));
   EXPECT_EQ(OpenStreams(), 0);
-}
-
-TEST_F(PlaybackEngineTest, ARefusedDeviceShowsTheErrorOnceAndLeavesNothingOpen) {
-  OpenWav(44100, 2, 2 * 44100);
-  device->refuseOpen = true;
-  Play(0, 2000);
-  ASSERT_EQ(host.dialogs.messages.size(), 1u);
-  EXPECT_EQ(host.dialogs.messages[0].text, "Can't open wave out device");
-  EXPECT_EQ(host.dialogs.messages[0].caption, "Error");
-  EXPECT_FALSE(engine->Playing());
-  EXPECT_EQ(OpenStreams(), 0);
-  engine->StopPlayback();
-  EXPECT_EQ(device->resets, 0);
 }
 
 // Nothing queued (a start past the audio, a file gone since the probe): the
