@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iostream>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 #include "cli/stderr_dialogs.h"
@@ -33,8 +34,10 @@ void PrintHelp(std::ostream& out) {
          "  -o, --output OUT   the file to write (required)\n"
          "  --begin T          start of the piece (default 0)\n"
          "  --end T            end of the piece (default: the end of IN)\n"
-         "                     T is whole milliseconds (183456) or [[h:]m:]s[.mmm]\n"
-         "                     (3:03.456); both marks are clamped into the file\n"
+         "                     T is seconds (60, 60.5), m:ss[.mmm] (3:03.456),\n"
+         "                     h:mm:ss[.mmm] (1:02:03) or whole milliseconds with\n"
+         "                     the suffix ms (183456ms); both marks are clamped\n"
+         "                     into the file\n"
          "  --unmarked         export everything outside the piece instead: the part\n"
          "                     before --begin followed by the part after --end\n"
          "  --format mp3|wav   the output format (default: OUT's extension, .mp3 or\n"
@@ -49,7 +52,7 @@ void PrintHelp(std::ostream& out) {
          "examples:\n"
          "  snipola-cli cut talk.mp3 -o intro.mp3 --end 1:30\n"
          "  snipola-cli cut song.wav -o chorus.mp3 --begin 1:02.250 --end 1:47 --bitrate 192\n"
-         "  snipola-cli cut song.mp3 -o rest.wav --begin 60000 --end 90000 --unmarked\n"
+         "  snipola-cli cut song.mp3 -o rest.wav --begin 60 --end 90 --unmarked\n"
          "  snipola-cli cut song.mp3 -o piece.mp3 --begin 0:10 --end 40.5 --fade-in 2 --fade-out "
          "3\n"
          "\n"
@@ -204,7 +207,10 @@ std::optional<int32_t> FadeSeconds(const std::optional<std::string>& text) {
 }  // namespace
 
 std::optional<int64_t> ParseCliTimeMs(const std::string& text) {
-  if (text.find_first_of(":.") == std::string::npos) return DigitsValue(text);
+  constexpr std::string_view kMsSuffix = "ms";
+  if (text.size() > kMsSuffix.size() && text.ends_with(kMsSuffix)) {
+    return DigitsValue(text.substr(0, text.size() - kMsSuffix.size()));
+  }
   std::string clock = text;
   int64_t fractionMs = 0;
   const size_t dot = clock.find('.');

@@ -18,8 +18,10 @@
 
 #include "cli/cli_command.h"
 
-// A time argument: whole milliseconds ("183456") or [[h:]m:]s[.mmm]
-// ("3:03.456"). Minutes and seconds below a higher field stay under 60.
+// A time argument, read as other audio tools read one: a bare number is
+// seconds ("60", "60.5"), m:ss[.mmm] and h:mm:ss[.mmm] are clock times
+// ("3:03.456"), and whole milliseconds carry the suffix "ms" ("183456ms").
+// Minutes and seconds below a higher field stay under 60.
 std::optional<int64_t> ParseCliTimeMs(const std::string& text);
 
 // The command as the dispatcher runs it; shows a progress bar when the error
