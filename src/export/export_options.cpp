@@ -3,6 +3,8 @@
 
 #include <limits>
 
+#include "export/lame_encoder.h"
+
 std::string CannotCreateFileText(const std::string& path) { return "Cannot create file " + path; }
 std::string UnableToWriteText(const std::string& path) { return "Unable to write to " + path; }
 std::string NotValidIntegerText(const std::string& text) {
@@ -12,17 +14,26 @@ std::string NotValidIntegerText(const std::string& text) {
 std::vector<std::string> BitrateItems(const AudioFileInfo& info) {
   std::vector<std::string> items;
   if (info.FileType == AudioFileInfo::kTypeMp3) items.emplace_back(kAsOriginItem);
-  for (const char* kbps : {"32", "40", "56", "64", "80", "96", "112", "128", "160"}) {
-    items.emplace_back(kbps);
-  }
-  if (info.SampleRate == 44100) {
-    for (const char* kbps : {"192", "224", "256", "320"}) items.emplace_back(kbps);
+  std::vector<uint32_t> offered = {32, 40, 56, 64, 80, 96, 112, 128, 160};
+  if (info.SampleRate == 44100) offered.insert(offered.end(), {192, 224, 256, 320});
+  for (uint32_t kbps : offered) {
+    if (EncoderHonoursBitrate(info.SampleRate, info.Channels, kbps)) {
+      items.push_back(std::to_string(kbps));
+    }
   }
   return items;
 }
 
 int InitialBitrateIndex(const AudioFileInfo& info) {
-  return info.FileType == AudioFileInfo::kTypeMp3 ? 0 : 7;
+  if (info.FileType == AudioFileInfo::kTypeMp3) return 0;
+  // "128", or the highest bitrate below it that the source's rate carries.
+  const std::vector<std::string> items = BitrateItems(info);
+  int index = -1;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const auto kbps = FadeSecondsOf(items[i]);
+    if (kbps && *kbps <= 128) index = static_cast<int>(i);
+  }
+  return index;
 }
 
 uint32_t BitrateOfItem(const AudioFileInfo& info, int index, const std::string& itemText) {
