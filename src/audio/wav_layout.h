@@ -8,7 +8,10 @@
 // come in. It leaves the reader on the first sample byte. The data size is the
 // number of sample bytes the file really holds: a data chunk that claims more
 // than the file contains (a recording cut short) is clamped to the bytes that
-// are there. Both the probe and the PCM stream reader use it.
+// are there. A streamed file (RIFF size 0 or 0xFFFFFFFF) whose data size is
+// 0 or 0xFFFFFFFF holds samples to the end of the file; an RF64 or BW64 file
+// takes its data size from its "ds64" chunk. Both the probe and the PCM
+// stream reader use it.
 #include <cstdint>
 #include <string>
 
