@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/cut_signals.h"
 #include "cli/stderr_dialogs.h"
 #include "base/tick_count.h"
 #include "audio/mp3io.h"
@@ -57,7 +58,8 @@ void PrintHelp(std::ostream& out) {
          "3\n"
          "\n"
          "exit status: 0 done, 1 the export failed (the reason goes to standard error),\n"
-         "2 a usage error.\n";
+         "2 a usage error, 130/143/129 ended by SIGINT/SIGTERM/SIGHUP (OUT is left as\n"
+         "it was and no temporary file stays behind).\n";
 }
 
 int UsageError(std::ostream& err, const std::string& message) {
@@ -348,6 +350,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
 
   bool finished;
   {
+    const CutSignals signals;
     CliHost host(err, showProgress);
     StreamExportSource source;
     finished = RunExport(job, host, dialogs, source);

@@ -10,7 +10,8 @@
 // the default there, 128 otherwise). --fade-in/--fade-out take whole seconds.
 // A progress bar with elapsed and remaining time goes to the error stream when
 // it is a terminal. Exit codes: 0 done, 1 failure (one line with the dialog's
-// message), 2 usage error.
+// message), 2 usage error, 128 + the signal when SIGINT, SIGTERM or SIGHUP
+// ends it (the temporary file removed).
 #include <cstdint>
 #include <optional>
 #include <ostream>
