@@ -86,9 +86,15 @@ WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayo
   layout = WavLayout{};
   if (!reader.Open(path)) return WavOpenResult::kCannotOpen;
   RiffChunk riff;
-  const bool usable = reader.DescendRiff(MakeFourCC("WAVE"), riff) &&
-                      ReadFormat(reader, riff, layout) && FindData(reader, riff, layout);
-  if (!usable) {
+  if (!reader.DescendRiff(MakeFourCC("WAVE"), riff)) {
+    layout.problem = WavProblem::kNotWave;
+  } else if (!ReadFormat(reader, riff, layout)) {
+    layout.problem = layout.samplesPerSec == 0 && layout.channels == 0 ? WavProblem::kNoFormat
+                                                                       : WavProblem::kBadFormat;
+  } else if (!FindData(reader, riff, layout)) {
+    layout.problem = WavProblem::kNoData;
+  }
+  if (layout.problem != WavProblem::kNone) {
     reader.Close();
     return WavOpenResult::kMalformed;
   }

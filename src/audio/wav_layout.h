@@ -17,6 +17,9 @@
 
 #include "audio/riff_reader.h"
 
+// What made a WAV file unusable (kMalformed), for messages that say why.
+enum class WavProblem { kNone, kNotWave, kNoFormat, kBadFormat, kNoData };
+
 struct WavLayout {
   uint16_t formatTag = 0;
   uint16_t channels = 0;
@@ -24,6 +27,9 @@ struct WavLayout {
   uint16_t bitsPerSample = 0;
   int64_t dataOffsetBytes = 0;  // file offset of the first sample byte
   int64_t dataBytes = 0;        // sample bytes present in the file
+  // Set with kMalformed. With kBadFormat the fields above the offsets hold
+  // what the format chunk says.
+  WavProblem problem = WavProblem::kNone;
 };
 
 enum class WavOpenResult {

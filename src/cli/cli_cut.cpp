@@ -297,7 +297,11 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
 
   StderrDialogs dialogs(err);
   AudioFileInfo info;
-  if (!GetAudioFileInfo(parsed.in, info, dialogs)) return kCliFileError;
+  if (!ProbeForCli(parsed.in, info, err)) return kCliFileError;
+  if (const std::string problem = mp3 ? Mp3RateProblem(info) : ""; !problem.empty()) {
+    err << kEncoderStartError << '\n' << problem << '\n';
+    return kCliFileError;
+  }
 
   // The bitrate must be one the dialog offers for this source.
   const std::vector<std::string> items = BitrateItems(info);

@@ -24,6 +24,17 @@ std::vector<std::string> BitrateItems(const AudioFileInfo& info) {
   return items;
 }
 
+std::string Mp3RateProblem(const AudioFileInfo& info) {
+  for (const std::string& item : BitrateItems(info)) {
+    if (item != kAsOriginItem) return {};
+  }
+  const std::string rate = std::to_string(info.SampleRate) + " Hz";
+  if (info.SampleRate > 48000 || info.SampleRate < 8000) {
+    return rate + " cannot be encoded as MP3: MP3 holds 8000 to 48000 Hz";
+  }
+  return rate + " is not an MP3 sample rate: 8000 11025 12000 16000 22050 24000 32000 44100 48000";
+}
+
 int InitialBitrateIndex(const AudioFileInfo& info) {
   if (info.FileType == AudioFileInfo::kTypeMp3) return 0;
   // "128", or the highest bitrate below it that the source's rate carries.

@@ -29,6 +29,10 @@ std::string NotValidIntegerText(const std::string& text);   // "'%s' is not a va
 // 12000 Hz carry at most 64; a rate MP3 cannot hold carries none).
 std::vector<std::string> BitrateItems(const AudioFileInfo& info);
 
+// Why no bitrate can be offered for the source, in a few words ("96000 Hz
+// cannot be encoded as MP3: ..."); empty when some can.
+std::string Mp3RateProblem(const AudioFileInfo& info);
+
 // The item selected at first: "As Origin" for an MP3 source, else "128", or
 // the highest offered bitrate below it; -1 when nothing is offered.
 int InitialBitrateIndex(const AudioFileInfo& info);

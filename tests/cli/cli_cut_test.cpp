@@ -175,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CliCut, FailuresExitWithOneLineAndLeaveNoFile) {
   CliRun run = RunCut({dir.File("missing.wav"), "-o", dir.File("x.wav")});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Error while open wav file\n");
+  EXPECT_EQ(run.err, "Error while open wav file\nNo such file or directory\n");
   run = RunCut({wav, "-o", dir.File("./source.wav")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Can't overwrite the origin file\n");
