@@ -1,3 +1,4 @@
+// Reading and writing the install record's "Path" value; see install_record.h.
 #include "app/install_record.h"
 
 #include <QSettings>

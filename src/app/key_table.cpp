@@ -1,3 +1,4 @@
+// The key table's lookup from virtual-key code to command; see key_table.h.
 #include "app/key_table.h"
 
 #include <Qt>

@@ -1,3 +1,4 @@
+// The position and length label texts in milliseconds or hours:minutes:seconds; see label_text.h.
 #include "app/label_text.h"
 
 #include "base/time_text.h"

@@ -1,3 +1,4 @@
+// MainWindowModel's commands and the display state they leave; see main_window_model.h.
 #include "app/main_window_model.h"
 
 #include "app/key_table.h"
@@ -64,12 +65,12 @@ void MainWindowModel::ShowSelection() {
     // The bar keeps its left edge and only loses its width. Without a file
     // (marks taken from a position typed before opening one) the marks have
     // no place on the track: the pixel formulas would divide by the length.
-    display_.SelectionWidth = 0;
+    display_.selectionWidth = 0;
   } else {
     const auto bar =
         SelectionBarFor(MarkBegin, MarkEnd, LengthMs(), TrackMin, TrackMax, kTrackButtonWidth);
-    display_.SelectionLeft = bar.left;
-    display_.SelectionWidth = bar.width;
+    display_.selectionLeft = bar.left;
+    display_.selectionWidth = bar.width;
   }
   Changed();
 }

@@ -45,8 +45,8 @@ struct MainDisplay {
   bool ShowSpectrumanalyzer1Checked = false;
 
   int TrackButtonLeft = kTrackBarLeft;                        // imTrackButton.Left
-  int SelectionLeft = kTrackBarLeft + kTrackButtonWidth / 2;  // imSelection.Left
-  int SelectionWidth = 0;                                     // imSelection.Width
+  int selectionLeft = kTrackBarLeft + kTrackButtonWidth / 2;  // imSelection.Left
+  int selectionWidth = 0;                                     // imSelection.Width
 };
 
 class MainWindowModel {

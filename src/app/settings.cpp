@@ -1,3 +1,4 @@
+// Loading and saving the two display settings in set.ini; see settings.h.
 #include "app/settings.h"
 
 #include <unistd.h>

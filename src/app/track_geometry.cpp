@@ -1,3 +1,4 @@
+// The track bar's millisecond-to-pixel mappings; see track_geometry.h.
 #include "app/track_geometry.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Prompts, default texts, parsing and clamping of the four value entries; see value_entry.h.
 #include "app/value_entry.h"
 
 #include <limits>

@@ -51,10 +51,10 @@ bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
   }
   const Mp3FrameInfo frame = GetMp3FrameInfo();
   SB_ExitMP3();
-  info.SampleRate = frame.SampleRate;
-  info.Channels = frame.Channels;
-  info.Bitrate = frame.BitrateKbps;
-  info.LengthMs = frame.LengthMs;
+  info.SampleRate = frame.sampleRate;
+  info.Channels = frame.channels;
+  info.Bitrate = frame.bitrateKbps;
+  info.LengthMs = frame.lengthMs;
   return true;
 }
 
@@ -63,13 +63,13 @@ bool GetWavFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
   RiffReader reader;
   WavLayout layout;
   switch (OpenWavLayout(fileName, reader, layout)) {
-    case WavOpenResult::kCannotOpen:
+    case WavOpenResult::CannotOpen:
       ShowFileError(dialogs, kWavOpenErrorText);
       return false;
-    case WavOpenResult::kMalformed:
+    case WavOpenResult::Malformed:
       ShowFileError(dialogs, kFileErrorText);
       return false;
-    case WavOpenResult::kOk:
+    case WavOpenResult::Ok:
       break;
   }
   reader.Close();

@@ -41,7 +41,7 @@ int SB_decodeMP3(uint8_t* buffer, uint32_t* sizeBytes) {
   size_t producedBytes = 0;
   const auto status = Decoder().Decode(buffer, kAudioBlockBytes, producedBytes);
   *sizeBytes = static_cast<uint32_t>(producedBytes);
-  return status == Mpg123Decoder::DecodeStatus::kBlock ? 0 : 1;
+  return status == Mpg123Decoder::DecodeStatus::Block ? 0 : 1;
 }
 
 void SB_ExitMP3() { Decoder().Close(); }

@@ -30,14 +30,14 @@ void SB_ExitMP3();
 
 // The four values of SB_GetFrameInfo for the open stream, in one record.
 struct Mp3FrameInfo {
-  int32_t SampleRate = 0;
-  int32_t Channels = 0;
-  int32_t BitrateKbps = 0;
-  int32_t LengthMs = 0;
+  int32_t sampleRate = 0;
+  int32_t channels = 0;
+  int32_t bitrateKbps = 0;
+  int32_t lengthMs = 0;
 };
 
 inline Mp3FrameInfo GetMp3FrameInfo() {
   Mp3FrameInfo frame;
-  SB_GetFrameInfo(&frame.SampleRate, &frame.Channels, &frame.BitrateKbps, &frame.LengthMs);
+  SB_GetFrameInfo(&frame.sampleRate, &frame.channels, &frame.bitrateKbps, &frame.lengthMs);
   return frame;
 }

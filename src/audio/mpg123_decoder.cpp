@@ -187,7 +187,7 @@ bool Mpg123Decoder::SeekToFrame(int64_t frame) {
 Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capacityBytes,
                                                   size_t& producedBytes) {
   producedBytes = 0;
-  if (!IsOpen()) return DecodeStatus::kError;
+  if (!IsOpen()) return DecodeStatus::Error;
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   const size_t wantBytes = capacityBytes / frameBytes * frameBytes;
   // A read may legitimately give nothing (a frame the gapless trimming
@@ -206,22 +206,22 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capaci
       if (mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK ||
           rate != facts_.sampleRate || channels != facts_.channels) {
         atEnd_ = true;
-        return DecodeStatus::kError;
+        return DecodeStatus::Error;
       }
     } else if (result != MPG123_OK) {
       // MPG123_DONE may come with the last bytes; an error ends the stream
       // after what was decoded before it.
       atEnd_ = true;
-      if (result != MPG123_DONE && done == 0) return DecodeStatus::kError;
+      if (result != MPG123_DONE && done == 0) return DecodeStatus::Error;
     }
     // The library delivers whole sample frames; a torn one would shift every
     // later sample between the channels, so it is never passed on.
     producedBytes = done / frameBytes * frameBytes;
-    if (producedBytes > 0) return DecodeStatus::kBlock;
+    if (producedBytes > 0) return DecodeStatus::Block;
   }
   if (!atEnd_) {
     atEnd_ = true;
-    return DecodeStatus::kError;
+    return DecodeStatus::Error;
   }
-  return DecodeStatus::kEnd;
+  return DecodeStatus::End;
 }

@@ -36,7 +36,7 @@ struct Mp3StreamFacts {
 
 class Mpg123Decoder {
  public:
-  enum class DecodeStatus { kBlock, kEnd, kError };
+  enum class DecodeStatus { Block, End, Error };
 
   Mpg123Decoder();
   ~Mpg123Decoder();
@@ -56,7 +56,7 @@ class Mpg123Decoder {
   bool SeekToFrame(int64_t frame);
 
   // Decodes up to `capacityBytes` bytes of whole sample frames into `buffer`.
-  // kBlock with producedBytes > 0, or kEnd / kError with producedBytes 0.
+  // Block with producedBytes > 0, or End / Error with producedBytes 0.
   DecodeStatus Decode(uint8_t* buffer, size_t capacityBytes, size_t& producedBytes);
 
  private:

@@ -33,7 +33,7 @@ int64_t FrameBytes(const AudioFileInfo& info) { return static_cast<int64_t>(info
 bool OpenWavStream(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) {
   if (info.Channels < 1 || info.SampleRate < 1) return false;
   WavLayout layout;
-  if (OpenWavLayout(fileName, WavFile, layout) != WavOpenResult::kOk) return false;
+  if (OpenWavLayout(fileName, WavFile, layout) != WavOpenResult::Ok) return false;
   const int64_t frameBytes = FrameBytes(info);
   const int64_t wholeFrameBytes = layout.dataBytes / frameBytes * frameBytes;
   const int64_t startBytes = MsToFrames(startMs, info.SampleRate) * frameBytes;
@@ -55,7 +55,7 @@ bool OpenMp3Stream(const std::string& fileName, const AudioFileInfo& info, uint3
   // Blocks are read with the record's format: a file that changed since it
   // was probed would be read as noise, so it is refused.
   const Mp3FrameInfo frame = GetMp3FrameInfo();
-  if (frame.SampleRate != info.SampleRate || frame.Channels != info.Channels) {
+  if (frame.sampleRate != info.SampleRate || frame.channels != info.Channels) {
     SB_ExitMP3();
     return false;
   }

@@ -84,7 +84,7 @@ bool FindData(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
 
 WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayout& layout) {
   layout = WavLayout{};
-  if (!reader.Open(path)) return WavOpenResult::kCannotOpen;
+  if (!reader.Open(path)) return WavOpenResult::CannotOpen;
   RiffChunk riff;
   if (!reader.DescendRiff(MakeFourCC("WAVE"), riff)) {
     layout.problem = WavProblem::kNotWave;
@@ -96,7 +96,7 @@ WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayo
   }
   if (layout.problem != WavProblem::kNone) {
     reader.Close();
-    return WavOpenResult::kMalformed;
+    return WavOpenResult::Malformed;
   }
-  return WavOpenResult::kOk;
+  return WavOpenResult::Ok;
 }

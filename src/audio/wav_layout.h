@@ -33,9 +33,9 @@ struct WavLayout {
 };
 
 enum class WavOpenResult {
-  kOk,
-  kCannotOpen,  // the file cannot be opened for reading
-  kMalformed,   // no WAVE form, no "fmt " or "data" chunk, or an unusable format
+  Ok,
+  CannotOpen,  // the file cannot be opened for reading
+  Malformed,   // no WAVE form, no "fmt " or "data" chunk, or an unusable format
 };
 
 // Opens `path` into `reader` and fills `layout`. A format is unusable when its

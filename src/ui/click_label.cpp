@@ -1,3 +1,4 @@
+// ClickLabel's press-and-release click; see click_label.h.
 #include "ui/click_label.h"
 
 #include <QMouseEvent>

@@ -1,3 +1,4 @@
+// ImageControl's painting and mouse reports; see image_control.h.
 #include "ui/image_control.h"
 
 #include <QContextMenuEvent>

@@ -1,3 +1,4 @@
+// Registering the compiled-in resources; see resources.h.
 #include "ui/resources.h"
 
 #include <QtCore/qresource.h>

@@ -1,3 +1,4 @@
+// SkinGroupBox's painting of fill, etched frame and caption; see skin_group_box.h.
 #include "ui/skin_group_box.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// Loading the compiled-in skin pictures; see skin_pictures.h.
 #include "ui/skin_pictures.h"
 
 QPixmap MainSkinPicture() { return QPixmap(QStringLiteral(":/skin/main.png")); }

@@ -1,3 +1,4 @@
+// TTransparentButton's painting, hover faces and click; see transparent_button.h.
 #include "ui/transparent_button.h"
 
 #include <QPainter>

@@ -89,7 +89,7 @@ TEST_F(MainWindowModelTest, StartsWithTheDesignTextsAndTheTrackGeometry) {
   EXPECT_EQ(model.TrackMin, 16);
   EXPECT_EQ(model.TrackMax, 356);
   EXPECT_EQ(display.TrackButtonLeft, 16);
-  EXPECT_EQ(display.SelectionWidth, 0);
+  EXPECT_EQ(display.selectionWidth, 0);
 }
 
 TEST_F(MainWindowModelTest, DefaultSettingsSwitchToSecondsAndUntickTheAnalyzer) {
@@ -158,8 +158,8 @@ TEST_F(MainWindowModelTest, MarksPlaceTheSelectionBar) {
   model.tbMarkbeginClick();
   model.CurPos = 20000;
   model.tbMarkendClick();
-  EXPECT_EQ(display.SelectionLeft, 41);
-  EXPECT_EQ(display.SelectionWidth, 10);
+  EXPECT_EQ(display.selectionLeft, 41);
+  EXPECT_EQ(display.selectionWidth, 10);
   EXPECT_EQ(display.lbBeginPos, "Begin Pos : 10000 ms");
   EXPECT_EQ(display.lbEndPos, "End Pos : 20000 ms");
   EXPECT_EQ(display.lbLenExport, "Length : 10000 ms");
@@ -178,8 +178,8 @@ TEST_F(MainWindowModelTest, CrossedMarksShowZeroLengthAndKeepTheBarsLeftEdge) {
   EXPECT_EQ(display.lbBeginPos, "Begin Pos : 30000 ms");
   EXPECT_EQ(display.lbEndPos, "End Pos : 20000 ms");
   EXPECT_EQ(display.lbLenExport, "Length : 0 ms");
-  EXPECT_EQ(display.SelectionWidth, 0);
-  EXPECT_EQ(display.SelectionLeft, 41);
+  EXPECT_EQ(display.selectionWidth, 0);
+  EXPECT_EQ(display.selectionLeft, 41);
   SetSecondsMode(true);
   EXPECT_EQ(display.lbLenExport, "Length : 00:00:00");
 }
@@ -188,14 +188,14 @@ TEST_F(MainWindowModelTest, MarksWithoutAFileShowTheirLengthButNoBar) {
   model.CurPos = 5000;  // typed while no file is open
   model.tbMarkendClick();
   EXPECT_EQ(display.lbLenExport, "Length : 5000 ms");
-  EXPECT_EQ(display.SelectionWidth, 0);
+  EXPECT_EQ(display.selectionWidth, 0);
 }
 
 TEST_F(MainWindowModelTest, AProbeThatEmptiesItsRecordAndFailsLeavesThePreviousFileInEffect) {
   OpenFile(340000);
   model.CurPos = 20000;
   model.tbMarkendClick();
-  ASSERT_EQ(display.SelectionWidth, 20);
+  ASSERT_EQ(display.selectionWidth, 20);
   model.SetFileProbe([](const std::string&, AudioFileInfo& info, Dialogs& dialogs) {
     info = AudioFileInfo{};  // a failed probe may empty the record it is given
     dialogs.ShowMessage("Error while open mp3 file", "Error", MessageIcon::None);
@@ -208,7 +208,7 @@ TEST_F(MainWindowModelTest, AProbeThatEmptiesItsRecordAndFailsLeavesThePreviousF
   model.CurPos = 30000;
   model.tbMarkendClick();
   EXPECT_EQ(display.lbLenExport, "Length : 30000 ms");
-  EXPECT_EQ(display.SelectionWidth, 30);
+  EXPECT_EQ(display.selectionWidth, 30);
 }
 
 TEST_F(MainWindowModelTest, MarkAllSpansTheFile) {
@@ -218,8 +218,8 @@ TEST_F(MainWindowModelTest, MarkAllSpansTheFile) {
   EXPECT_EQ(model.MarkBegin, 0);
   EXPECT_EQ(model.MarkEnd, 183456);
   EXPECT_EQ(display.lbLenExport, "Length : 183456 ms");
-  EXPECT_EQ(display.SelectionLeft, 31);
-  EXPECT_EQ(display.SelectionWidth, 340);
+  EXPECT_EQ(display.selectionLeft, 31);
+  EXPECT_EQ(display.selectionWidth, 340);
   SetSecondsMode(true);
   EXPECT_EQ(display.lbLenExport, "Length : 00:03:03");
   EXPECT_EQ(display.lbEndPos, "End Pos : 00:03:03");
@@ -545,7 +545,7 @@ TEST_F(MainWindowModelTest, OpeningAFileFillsTheInfoLabelsAndResetsTheState) {
   EXPECT_EQ(display.lbEndPos, "End Pos : 0 ms");
   EXPECT_EQ(display.lbLenExport, "Length : 0 ms");
   EXPECT_EQ(display.TrackButtonLeft, 16);
-  EXPECT_EQ(display.SelectionWidth, 0);
+  EXPECT_EQ(display.selectionWidth, 0);
 }
 
 TEST_F(MainWindowModelTest, OpeningInSecondsModeShowsTheZeroClockForms) {

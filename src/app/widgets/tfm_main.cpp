@@ -1,3 +1,4 @@
+// TfmMain's controls, menu and handlers, forwarding every command to the model; see tfm_main.h.
 #include "app/widgets/tfm_main.h"
 
 #include <QAction>
@@ -207,7 +208,7 @@ void TfmMain::BuildControls() {
   imSelection = new ImageControl(this);
   imSelection->setObjectName("imSelection");
   imSelection->SetPicture(SelectionPicture(), true);
-  imSelection->setGeometry(d.SelectionLeft, kSelectionTop, d.SelectionWidth, kSelectionHeight);
+  imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
 
   imTrackButton = new ImageControl(this);
   imTrackButton->setObjectName("imTrackButton");
@@ -385,7 +386,7 @@ void TfmMain::DisplayChanged() {
     ShowSpectrumanalyzer1->setChecked(d.ShowSpectrumanalyzer1Checked);
   }
   imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
-  imSelection->setGeometry(d.SelectionLeft, kSelectionTop, d.SelectionWidth, kSelectionHeight);
+  imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
 }
 
 bool TfmMain::WindowVisible() const { return isVisible(); }
