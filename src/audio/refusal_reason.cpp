@@ -55,22 +55,22 @@ std::string EncodingName(uint16_t formatTag) {
 std::string WavProblemText(const std::string& fileName) {
   RiffReader reader;
   WavLayout layout;
-  if (OpenWavLayout(fileName, reader, layout) == WavOpenResult::kOk) {
+  if (OpenWavLayout(fileName, reader, layout) == WavOpenResult::Ok) {
     if (layout.bitsPerSample == 16) return {};
     return std::to_string(layout.bitsPerSample) + "-bit" + EncodingName(layout.formatTag) +
            " samples: " + kOnly16BitPcm;
   }
   switch (layout.problem) {
-    case WavProblem::kNotWave: return "no RIFF WAVE header";
-    case WavProblem::kNoFormat: return "no complete format chunk";
-    case WavProblem::kNoData: return "no data chunk";
-    case WavProblem::kBadFormat:
+    case WavProblem::NotWave: return "no RIFF WAVE header";
+    case WavProblem::NoFormat: return "no complete format chunk";
+    case WavProblem::NoData: return "no data chunk";
+    case WavProblem::BadFormat:
       if (layout.channels < 1 || layout.channels > 2) {
         return std::to_string(layout.channels) +
                " channels: only mono and stereo files can be read";
       }
       return "a sample rate of " + std::to_string(layout.samplesPerSec) + " Hz";
-    case WavProblem::kNone: break;
+    case WavProblem::None: break;
   }
   return {};
 }

@@ -87,14 +87,14 @@ WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayo
   if (!reader.Open(path)) return WavOpenResult::CannotOpen;
   RiffChunk riff;
   if (!reader.DescendRiff(MakeFourCC("WAVE"), riff)) {
-    layout.problem = WavProblem::kNotWave;
+    layout.problem = WavProblem::NotWave;
   } else if (!ReadFormat(reader, riff, layout)) {
-    layout.problem = layout.samplesPerSec == 0 && layout.channels == 0 ? WavProblem::kNoFormat
-                                                                       : WavProblem::kBadFormat;
+    layout.problem = layout.samplesPerSec == 0 && layout.channels == 0 ? WavProblem::NoFormat
+                                                                       : WavProblem::BadFormat;
   } else if (!FindData(reader, riff, layout)) {
-    layout.problem = WavProblem::kNoData;
+    layout.problem = WavProblem::NoData;
   }
-  if (layout.problem != WavProblem::kNone) {
+  if (layout.problem != WavProblem::None) {
     reader.Close();
     return WavOpenResult::Malformed;
   }

@@ -17,8 +17,8 @@
 
 #include "audio/riff_reader.h"
 
-// What made a WAV file unusable (kMalformed), for messages that say why.
-enum class WavProblem { kNone, kNotWave, kNoFormat, kBadFormat, kNoData };
+// What made a WAV file unusable (Malformed), for messages that say why.
+enum class WavProblem { None, NotWave, NoFormat, BadFormat, NoData };
 
 struct WavLayout {
   uint16_t formatTag = 0;
@@ -27,9 +27,9 @@ struct WavLayout {
   uint16_t bitsPerSample = 0;
   int64_t dataOffsetBytes = 0;  // file offset of the first sample byte
   int64_t dataBytes = 0;        // sample bytes present in the file
-  // Set with kMalformed. With kBadFormat the fields above the offsets hold
+  // Set with Malformed. With BadFormat the fields above the offsets hold
   // what the format chunk says.
-  WavProblem problem = WavProblem::kNone;
+  WavProblem problem = WavProblem::None;
 };
 
 enum class WavOpenResult {
