@@ -17,29 +17,6 @@ AudioFileInfo Source(int type, int rate, int bitrate = 192) {
   return info;
 }
 
-using Items = std::vector<std::string>;
-
-TEST(BitrateItems, Mp3At44100HasAllFourteen) {
-  const AudioFileInfo info = Source(AudioFileInfo::kTypeMp3, 44100);
-  EXPECT_EQ(BitrateItems(info), (Items{"As Origin", "32", "40", "56", "64", "80", "96", "112",
-                                       "128", "160", "192", "224", "256", "320"}));
-  EXPECT_EQ(InitialBitrateIndex(info), 0);
-}
-
-TEST(BitrateItems, Mp3At48000StopsAt160) {
-  const AudioFileInfo info = Source(AudioFileInfo::kTypeMp3, 48000);
-  EXPECT_EQ(BitrateItems(info),
-            (Items{"As Origin", "32", "40", "56", "64", "80", "96", "112", "128", "160"}));
-}
-
-TEST(BitrateItems, WavHasNoAsOriginAndStartsAt128) {
-  const AudioFileInfo info = Source(AudioFileInfo::kTypeWav, 44100);
-  const Items items = BitrateItems(info);
-  EXPECT_EQ(items.front(), "32");
-  EXPECT_EQ(items.size(), 13u);
-  EXPECT_EQ(items[InitialBitrateIndex(info)], "128");
-}
-
 TEST(BitrateOfItem, AsOriginIsTheSourceBitrate) {
   const AudioFileInfo mp3 = Source(AudioFileInfo::kTypeMp3, 44100, 192);
   EXPECT_EQ(BitrateOfItem(mp3, 0, "As Origin"), 192u);

@@ -55,14 +55,17 @@ INSTANTIATE_TEST_SUITE_P(
                       TagCase{11025, 2, 32}, TagCase{8000, 1, 64}, TagCase{44100, 2, 320}));
 
 struct ItemsCase {
-  int rate, channels;
-  const char* items;  // offered for a WAV source, the first selected one last
+  int type, rate, channels;
+  const char* items;  // offered, the one selected first last
 };
+
+constexpr int kWav = AudioFileInfo::kTypeWav;
+constexpr int kMp3 = AudioFileInfo::kTypeMp3;
 
 class OfferedBitrates : public ::testing::TestWithParam<ItemsCase> {};
 
 TEST_P(OfferedBitrates, AreOnlyWhatTheEncoderWrites) {
-  const AudioFileInfo info{AudioFileInfo::kTypeWav, GetParam().rate, GetParam().channels, 0, 1};
+  const AudioFileInfo info{GetParam().type, GetParam().rate, GetParam().channels, 192, 1};
   std::string items;
   for (const std::string& item : BitrateItems(info)) items += item + " ";
   const int initial = InitialBitrateIndex(info);
@@ -72,10 +75,13 @@ TEST_P(OfferedBitrates, AreOnlyWhatTheEncoderWrites) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rates, OfferedBitrates,
-    ::testing::Values(ItemsCase{8000, 1, "32 40 56 64 64"}, ItemsCase{12000, 2, "32 40 56 64 64"},
-                      ItemsCase{22050, 1, "32 40 56 64 80 96 112 128 160 128"},
-                      ItemsCase{48000, 2, "32 40 56 64 80 96 112 128 160 128"},
-                      ItemsCase{44100, 2, "32 40 56 64 80 96 112 128 160 192 224 256 320 128"},
-                      ItemsCase{96000, 2, "-"}, ItemsCase{44000, 1, "-"}));
+    ::testing::Values(
+        ItemsCase{kWav, 8000, 1, "32 40 56 64 64"}, ItemsCase{kWav, 12000, 2, "32 40 56 64 64"},
+        ItemsCase{kWav, 22050, 1, "32 40 56 64 80 96 112 128 160 128"},
+        ItemsCase{kWav, 44100, 2, "32 40 56 64 80 96 112 128 160 192 224 256 320 128"},
+        ItemsCase{kMp3, 44100, 2,
+                  "As Origin 32 40 56 64 80 96 112 128 160 192 224 256 320 As Origin"},
+        ItemsCase{kMp3, 48000, 2, "As Origin 32 40 56 64 80 96 112 128 160 As Origin"},
+        ItemsCase{kWav, 96000, 2, "-"}, ItemsCase{kWav, 44000, 1, "-"}));
 
 }  // namespace
