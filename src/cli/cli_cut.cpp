@@ -44,8 +44,10 @@ void PrintHelp(std::ostream& out) {
          "  --format mp3|wav   the output format (default: OUT's extension, .mp3 or\n"
          "                     .wav in any letter case)\n"
          "  --bitrate KBPS     MP3 bitrate: 32 40 56 64 80 96 112 128 160, and 192 224\n"
-         "                     256 320 for 44100 Hz sources; 'origin' keeps an MP3\n"
-         "                     source's bitrate (default: origin for MP3, else 128)\n"
+         "                     256 320 for 44100 Hz sources; 8000 to 12000 Hz sources\n"
+         "                     take 64 at most; 'origin' keeps an MP3 source's bitrate\n"
+         "                     (default: origin for MP3, else 128 or the highest\n"
+         "                     bitrate below it)\n"
          "  --fade-in S        fade in over the first S whole seconds of each piece\n"
          "  --fade-out S       fade out over the last S whole seconds (0: no fade)\n"
          "  -h, --help         show this help\n"
@@ -303,19 +305,18 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
     return kCliFileError;
   }
 
-  // The bitrate must be one the dialog offers for this source.
+  // The bitrate must be one the dialog offers for this source; without
+  // --bitrate it is the dialog's first choice.
   const std::vector<std::string> items = BitrateItems(info);
-  const bool mp3Source = info.FileType == AudioFileInfo::kTypeMp3;
-  std::string bitrateText =
-      parsed.bitrate ? Lower(*parsed.bitrate) : (mp3Source ? "origin" : "128");
-  int bitrateIndex = -1;
-  for (size_t i = 0; i < items.size(); ++i) {
+  const std::string bitrateText = parsed.bitrate ? Lower(*parsed.bitrate) : "";
+  int bitrateIndex = parsed.bitrate ? -1 : InitialBitrateIndex(info);
+  for (size_t i = 0; i < items.size() && parsed.bitrate; ++i) {
     const bool asOrigin = items[i] == kAsOriginItem;
     if ((asOrigin && bitrateText == "origin") || (!asOrigin && items[i] == bitrateText)) {
       bitrateIndex = static_cast<int>(i);
     }
   }
-  if (bitrateIndex < 0) {
+  if (bitrateIndex < 0 && (mp3 || parsed.bitrate)) {
     std::string accepted;
     for (const std::string& item : items) {
       accepted += (accepted.empty() ? "" : " ") + (item == kAsOriginItem ? "origin" : item);
@@ -344,7 +345,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   job.SourceFileName = parsed.in;
   job.OutFileName = outFileName;
   job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;
-  job.BitrateKbps = BitrateOfItem(info, bitrateIndex, items[bitrateIndex]);
+  job.BitrateKbps = bitrateIndex < 0 ? 0 : BitrateOfItem(info, bitrateIndex, items[bitrateIndex]);
   job.ExportUnmarked = parsed.unmarked;
   job.FadeIn = *fadeIn > 0;
   job.FadeInSeconds = *fadeIn;
