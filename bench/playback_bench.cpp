@@ -92,16 +92,17 @@ struct Rig {
 // Hands buffers back one at a time and times MMWomDone, restarting at 0
 // whenever the file has played out.
 void RunCompletionLoop(benchmark::State& state, Rig& rig) {
-  rig.host.curPos = 0;
-  rig.engine->tbPlayClick();
+  const auto play = [&rig] {
+    rig.engine->StartPlayback(rig.host.fileName, rig.host.info, 0, rig.host.info.LengthMs);
+  };
+  play();
   uint64_t handled = 0;
   uint64_t allocations = 0;
   for (auto _ : state) {
     WaveHeader* header = rig.device->TakeHead();
     if (header == nullptr) {
       state.PauseTiming();
-      rig.host.curPos = 0;
-      rig.engine->tbPlayClick();
+      play();
       header = rig.device->TakeHead();
       state.ResumeTiming();
     }
@@ -110,7 +111,7 @@ void RunCompletionLoop(benchmark::State& state, Rig& rig) {
     allocations += ThreadAllocations() - before;
     ++handled;
   }
-  rig.engine->tbStopClick();
+  rig.engine->StopPlayback();
   state.counters["allocs_per_block"] =
       benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(handled));
   state.counters["malloc_counted"] = CountsMalloc() ? 1 : 0;
@@ -182,12 +183,12 @@ void BM_StartLatencyMp3At59Minutes(benchmark::State& state) {
   }
   double prefillMsTotal = 0;
   for (auto _ : state) {
-    rig.host.curPos = 59 * 60 * 1000;
     const Clock::time_point pressed = Clock::now();
-    rig.engine->tbPlayClick();
+    rig.engine->StartPlayback(rig.host.fileName, rig.host.info, 59 * 60 * 1000,
+                              rig.host.info.LengthMs);
     const Clock::time_point firstWrite = rig.device->firstWrite;
     const Clock::time_point prefilled = Clock::now();
-    rig.engine->tbStopClick();
+    rig.engine->StopPlayback();
     state.SetIterationTime(std::chrono::duration<double>(firstWrite - pressed).count());
     prefillMsTotal += std::chrono::duration<double, std::milli>(prefilled - pressed).count();
   }

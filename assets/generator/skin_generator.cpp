@@ -1,24 +1,37 @@
 // Draws Snipola's skin pictures and writes them as PNG files: the main
 // window's background (400 x 210), the 14 button faces of ImageList1 as one
 // 280 x 20 strip, the track (370 x 15), the seek handle (30 x 15) and the
-// selection bar (8 x 2, stretched at run time). The PNGs are committed next to
-// this file and compiled into the program through snipola.qrc; run this tool
-// again after changing a drawing:
+// selection bar (8 x 2, stretched at run time). Those PNGs are committed next
+// to this file and compiled into the program through snipola.qrc; run this
+// tool again after changing a drawing:
 //
 //   cmake --build build --target snipola-skin-generator
 //   QT_QPA_PLATFORM=offscreen build/assets/snipola-skin-generator assets/skin
 //
+// The about box's picture (240 x 120) carries the program's version, which
+// the build passes in as SNIPOLA_VERSION from the project's version in
+// CMakeLists.txt; so that the two can never disagree, the build draws that
+// picture itself on every build that changes either (`--about FILE`), and it
+// is not committed.
+//
 // Everything is drawn from code (no hand-painted pixels), so colours and
 // shapes can be changed here and the pictures regenerated.
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
+
+#ifndef SNIPOLA_VERSION
+#error "SNIPOLA_VERSION must name the program's version"
+#endif
 
 namespace {
 
@@ -423,6 +436,90 @@ QImage DrawImageList() {
   return image;
 }
 
+// ---------------------------------------------------------------------------
+// About box (240 x 120)
+
+// The title strip, cross, frame and panel the about box shares with the
+// other dialogs: a 20-pixel strip with `title` at its left and a cross over
+// the close area (X 221..231).
+void DrawDialogFrame(QPainter& p, const QRect& rect, const QString& title) {
+  QLinearGradient panel(0, 20, 0, rect.height());
+  panel.setColorAt(0, kPanelTop);
+  panel.setColorAt(1, kPanelBottom);
+  p.fillRect(rect, panel);
+  QLinearGradient strip(0, 0, 0, 20);
+  strip.setColorAt(0, kStripTop);
+  strip.setColorAt(1, kStripBottom);
+  p.fillRect(QRect(0, 0, rect.width(), 20), strip);
+  Groove(p, 3, rect.width() - 4, 20);
+  Bevel(p, rect, kBevelLight, kBevelDark);
+  Bevel(p, rect.adjusted(1, 1, -1, -1), kBevelMid, QColor(40, 40, 40));
+  Bevel(p, rect.adjusted(2, 2, -2, -2), QColor(36, 36, 36), kBevelMid);
+
+  QFont font(QStringLiteral("Liberation Sans"));
+  font.setPixelSize(11);
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(QColor(0, 0, 0, 170));
+  p.drawText(QRect(9, 3, 120, 17), Qt::AlignLeft | Qt::AlignVCenter, title);
+  p.setPen(kSilver);
+  p.drawText(QRect(8, 2, 120, 17), Qt::AlignLeft | Qt::AlignVCenter, title);
+
+  const int cx = rect.width() - 14;  // centre of X 221..231 at width 240
+  const QRect plate(cx - 5, 4, 11, 11);
+  p.fillRect(plate.adjusted(1, 1, -1, -1), QColor(40, 40, 40));
+  Bevel(p, plate, kGrooveDark, kGrooveLight);
+  QPainterPath cross;
+  cross.moveTo(cx - 2.5, 6.5);
+  cross.lineTo(cx + 2.5, 11.5);
+  cross.moveTo(cx + 2.5, 6.5);
+  cross.lineTo(cx - 2.5, 11.5);
+  Glyph(p, Stroke(cross, 1.6), kSilver);
+}
+
+QImage DrawAboutSkin(const QString& version) {
+  QImage image = NewImage(240, 120);
+  QPainter p(&image);
+  DrawDialogFrame(p, image.rect(), QStringLiteral("About"));
+
+  // Logo and product name.
+  DrawLogo(p, 20, 25);
+  QFont name(QStringLiteral("Liberation Sans"));
+  name.setPixelSize(16);
+  name.setBold(true);
+  name.setLetterSpacing(QFont::AbsoluteSpacing, 1.0);
+  p.setFont(name);
+  p.setPen(QColor(0, 0, 0, 170));
+  p.drawText(41, 39, QStringLiteral("Snipola"));
+  p.setPen(kSilver);
+  p.drawText(40, 38, QStringLiteral("Snipola"));
+
+  // The rule.
+  Groove(p, 20, 219, 44);
+
+  QFont text(QStringLiteral("Liberation Sans"));
+  text.setPixelSize(11);
+  p.setFont(text);
+  p.setPen(kSilver);
+  p.drawText(21, 58, QStringLiteral("Version ") + version);
+  p.setPen(kBevelMid);
+  p.drawText(21, 99, QStringLiteral("Cuts MP3 and WAV files."));
+
+  // The web address, underlined, over the link area (X 21..139, Y 66..74).
+  QFont link(QStringLiteral("Liberation Sans"));
+  link.setPixelSize(10);
+  p.setFont(link);
+  p.setPen(kAccent);
+  const QString address = QStringLiteral("https://snipola.org/");
+  p.drawText(21, 72, address);
+  const int linkWidth = std::min(QFontMetrics(link).horizontalAdvance(address), 118);
+  p.drawLine(21, 74, 21 + linkWidth - 1, 74);
+
+  // A well under the Go button (193, 85, 20 x 20).
+  Well(p, QRect(192, 84, 22, 22));
+  return image;
+}
+
 bool Save(const QImage& image, const QDir& dir, const char* name) {
   const QString path = dir.filePath(QString::fromLatin1(name));
   if (!image.save(path, "PNG")) {
@@ -437,8 +534,16 @@ bool Save(const QImage& image, const QDir& dir, const char* name) {
 
 int main(int argc, char* argv[]) {
   QGuiApplication app(argc, argv);
+  if (argc == 3 && std::strcmp(argv[1], "--about") == 0) {
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    const QFileInfo target(path);
+    return Save(DrawAboutSkin(QStringLiteral(SNIPOLA_VERSION)), target.absoluteDir(),
+                qPrintable(target.fileName()))
+               ? 0
+               : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR\n       %s --about FILE\n", argv[0], argv[0]);
     return 2;
   }
   const QDir dir(QString::fromLocal8Bit(argv[1]));

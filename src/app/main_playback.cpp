@@ -1,5 +1,5 @@
-// MainPlayback: the engine's host calls answered from the main window's
-// editing state, and the window's playback hooks answered by the engine.
+// MainPlayback: the engine's reports passed to the main window's model and
+// the analysis, and the model's starts and stops passed to the engine.
 #include "app/main_playback.h"
 
 #include "app/main_window_model.h"
@@ -17,19 +17,7 @@ MainPlayback::MainPlayback(MainWindowModel& model, Dialogs& dialogs,
 
 MainPlayback::~MainPlayback() { model_.SetPlayback(nullptr); }
 
-std::string MainPlayback::FileName() const { return model_.FileName; }
-
-AudioFileInfo MainPlayback::FileInfo() const { return model_.FileInfo; }
-
-int32_t MainPlayback::CurPos() const { return model_.CurPos; }
-
-void MainPlayback::SetCurPos(int32_t positionMs) { model_.CurPos = positionMs; }
-
-int32_t MainPlayback::MarkBegin() const { return model_.MarkBegin; }
-
-int32_t MainPlayback::MarkEnd() const { return model_.MarkEnd; }
-
-void MainPlayback::ShowPosition() { model_.ShowPosition(); }
+void MainPlayback::PlayedTo(int32_t positionMs) { model_.PlayedTo(positionMs); }
 
 void MainPlayback::SpectrumFeed(const uint8_t* data, uint32_t sizeBytes) {
   // A returned buffer holds at most one 8192-byte block, well inside the

@@ -1,12 +1,12 @@
 #pragma once
 // MainPlayback: the playback engine plugged into the main window. It owns the
 // PlaybackEngine and stands on both sides of it: towards the window's
-// MainWindowModel it is the PlaybackHooks that the buttons, keys, jumps,
-// nudges, handle drop and file opening call; towards the engine it is the
-// PlaybackHost through which the engine reads the opened file and the marks,
-// moves CurPos and redraws the position. Every buffer the device hands back
-// goes on to the spectrum analysis; the analyzer window is cleared through
-// the callback the window gives.
+// MainWindowModel it is the PlaybackHooks through which the model's commands
+// start and stop the engine with the file, its description and both
+// positions; towards the engine it is the PlaybackHost that moves the model's
+// CurPos to the played position. Every buffer the device hands back goes on
+// to the spectrum analysis; the analyzer window is cleared through the
+// callback the window gives.
 //
 // It plugs itself into the model when made and unplugs when destroyed, so it
 // must not outlive the model. Everything runs on the user-interface thread.
@@ -35,21 +35,14 @@ class MainPlayback final : public PlaybackHooks, public PlaybackHost {
 
   // PlaybackHooks
   bool Playing() const override { return engine_.Playing(); }
-  void StartPlayback(uint32_t startMs) override { engine_.StartPlayback(startMs); }
+  void StartPlayback(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs,
+                     int32_t endMs) override {
+    engine_.StartPlayback(fileName, info, startMs, endMs);
+  }
   void StopPlayback() override { engine_.StopPlayback(); }
-  void tbPlayClick() override { engine_.tbPlayClick(); }
-  void tbPauseClick() override { engine_.tbPauseClick(); }
-  void tbStopClick() override { engine_.tbStopClick(); }
-  void tbPlayselectedClick() override { engine_.tbPlayselectedClick(); }
 
   // PlaybackHost
-  std::string FileName() const override;
-  AudioFileInfo FileInfo() const override;
-  int32_t CurPos() const override;
-  void SetCurPos(int32_t positionMs) override;
-  int32_t MarkBegin() const override;
-  int32_t MarkEnd() const override;
-  void ShowPosition() override;
+  void PlayedTo(int32_t positionMs) override;
   void SpectrumFeed(const uint8_t* data, uint32_t sizeBytes) override;
   void ClearDisplay() override;
   Dialogs& GetDialogs() override { return dialogs_; }

@@ -38,9 +38,9 @@ class MainWindowView {
   virtual void SetAnalyzerVisible(bool /*visible*/) {}
 };
 
-// The playback engine's side of the main window. The engine works on the
-// MainWindowModel it is given: it reads FileName, FileInfo and the marks, moves
-// CurPos and calls ShowPosition after each returned buffer.
+// The playback engine's side of the main window. The model decides every
+// start and stop and hands the engine what it plays; the engine reports the
+// played position back through its own host (MainPlayback).
 class PlaybackHooks {
  public:
   virtual ~PlaybackHooks() = default;
@@ -48,19 +48,14 @@ class PlaybackHooks {
   // The output device is open.
   virtual bool Playing() const { return false; }
 
-  // Plays from startMs to the engine's end position, stopping a running
-  // playback first; ignores a start at or beyond that end.
-  virtual void StartPlayback(uint32_t /*startMs*/) {}
+  // Plays fileName (described by info) from startMs to endMs, stopping a
+  // running playback first; ignores a start at or beyond endMs.
+  virtual void StartPlayback(const std::string& /*fileName*/, const AudioFileInfo& /*info*/,
+                             uint32_t /*startMs*/, int32_t /*endMs*/) {}
 
   // Stops a running playback, leaving CurPos where the last played buffer put
   // it. Does nothing when not playing.
   virtual void StopPlayback() {}
-
-  // The four play commands of the buttons, menu items and Enter key.
-  virtual void tbPlayClick() {}
-  virtual void tbPauseClick() {}
-  virtual void tbStopClick() {}
-  virtual void tbPlayselectedClick() {}
 };
 
 // Probes fileName into info; shows its own messages through dialogs and

@@ -153,6 +153,52 @@ void MainWindowModel::Nudge(int32_t deltaMs) {
 }
 
 // ---------------------------------------------------------------------------
+// Play commands
+
+void MainWindowModel::tbPlayClick() {
+  PlayEndMs = LengthMs();
+  // The display follows with the first returned buffer.
+  if (CurPos == LengthMs()) {
+    CurPos = 0;
+  }
+  StartPlayback(static_cast<uint32_t>(CurPos));
+}
+
+void MainWindowModel::tbPauseClick() {
+  if (Playing()) {
+    StopPlayback();
+  } else {
+    tbPlayClick();
+  }
+}
+
+void MainWindowModel::tbStopClick() {
+  if (!Playing()) {
+    return;
+  }
+  StopPlayback();
+  CurPos = 0;
+  ShowPosition();
+}
+
+void MainWindowModel::tbPlayselectedClick() {
+  if (MarkEnd <= MarkBegin) {
+    return;
+  }
+  PlayEndMs = MarkEnd;
+  if (CurPos >= MarkEnd || CurPos < MarkBegin) {
+    CurPos = MarkBegin;
+  }
+  ShowPosition();
+  StartPlayback(static_cast<uint32_t>(CurPos));
+}
+
+void MainWindowModel::PlayedTo(int32_t positionMs) {
+  CurPos = positionMs;
+  ShowPosition();
+}
+
+// ---------------------------------------------------------------------------
 // Files and export
 
 void MainWindowModel::tbOpenFileClick() {

@@ -9,8 +9,9 @@
 // Positions are whole milliseconds in signed 32 bits. The marked piece is
 // empty whenever MarkEnd <= MarkBegin; the marks are never swapped.
 //
-// Later parts plug in through main_window_hooks.h: the playback engine
-// (SetPlayback), the file probe (SetFileProbe) and the export dialog
+// The four play commands decide here where playback starts and ends; the
+// engine plugged in through main_window_hooks.h (SetPlayback) only plays. The
+// other hooks are the file probe (SetFileProbe) and the export dialog
 // (SetExportCommand). Everything runs on the user-interface thread.
 #include <cstdint>
 #include <optional>
@@ -79,10 +80,16 @@ class MainWindowModel {
   const MainDisplay& Display() const { return display_; }
   int32_t LengthMs() const { return FileInfo.LengthMs; }
 
-  // --- Playback as the engine reports it.
+  // --- Playback. PlayEndMs is where the next start plays to: the file's end
+  // after Play and Pause, the mark end after Play selected.
+  int32_t PlayEndMs = 0;
   bool Playing() const { return playback_->Playing(); }
-  void StartPlayback(uint32_t startMs) { playback_->StartPlayback(startMs); }
+  void StartPlayback(uint32_t startMs) {
+    playback_->StartPlayback(FileName, FileInfo, startMs, PlayEndMs);
+  }
   void StopPlayback() { playback_->StopPlayback(); }
+  // The engine's report: the played frames reached positionMs.
+  void PlayedTo(int32_t positionMs);
 
   // --- Start-up: the settings decide the check boxes, whose click actions run
   // on a change, and the menu check marks.
@@ -103,11 +110,13 @@ class MainWindowModel {
   void tbJumpmarkendClick();
   void Nudge(int32_t deltaMs);
 
-  // --- Play commands (the playback engine's).
-  void tbPlayClick() { playback_->tbPlayClick(); }
-  void tbPauseClick() { playback_->tbPauseClick(); }
-  void tbStopClick() { playback_->tbStopClick(); }
-  void tbPlayselectedClick() { playback_->tbPlayselectedClick(); }
+  // --- Play commands. Play and Pause play to the end of the file (Pause stops
+  // instead while playing), Stop rewinds to 0 after stopping a playback, Play
+  // selected plays the marked piece from CurPos inside it, else from its begin.
+  void tbPlayClick();
+  void tbPauseClick();
+  void tbStopClick();
+  void tbPlayselectedClick();
 
   // --- Files and export.
   void tbOpenFileClick();

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "base/clamp_to_length.h"
+
 enum class EntryField { CurrentPosition, MarkBegin, MarkEnd, MarkLength };
 
 inline constexpr const char* kInputCaption = "Input";
@@ -31,13 +33,3 @@ inline int64_t EnteredValueMs(int32_t number, bool useSecond) {
   return useSecond ? static_cast<int64_t>(number) * 1000 : number;
 }
 
-// valueMs clamped into 0..lengthMs (signed comparisons).
-inline int32_t ClampToLength(int64_t valueMs, int32_t lengthMs) {
-  if (valueMs < 0) {
-    return 0;
-  }
-  if (valueMs > lengthMs) {
-    return lengthMs;
-  }
-  return static_cast<int32_t>(valueMs);
-}

@@ -18,6 +18,7 @@
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
 #include "base/dialogs.h"
+#include "base/file_extension.h"
 
 namespace {
 
@@ -30,13 +31,9 @@ void ShowFileError(Dialogs& dialogs, const char* text) {
   dialogs.ShowMessage(text, kErrorCaption, MessageIcon::None);
 }
 
-// The part of the name from the last "." after the last "/", upper-cased;
-// empty when the file name itself has no ".".
+// The file name's extension upper-cased; empty when it has none.
 std::string UpperExtension(const std::string& fileName) {
-  const size_t nameStart = fileName.find_last_of('/');
-  const size_t dot = fileName.find_last_of('.');
-  if (dot == std::string::npos || (nameStart != std::string::npos && dot < nameStart)) return {};
-  std::string extension = fileName.substr(dot);
+  std::string extension = FileExtension(fileName);
   for (char& c : extension) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }

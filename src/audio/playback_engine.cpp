@@ -1,5 +1,5 @@
 // The playback engine: prefill, completion handling with refill and
-// retirement, the stop with its bounded drain, and the play commands.
+// retirement, and the stop with its bounded drain.
 #include "audio/playback_engine.h"
 
 #include <QCoreApplication>
@@ -46,48 +46,17 @@ bool PlaybackEngine::event(QEvent* event) {
   return QObject::event(event);
 }
 
-void PlaybackEngine::tbPlayClick() {
-  const int32_t lengthMs = host_.FileInfo().LengthMs;
-  playEndMs_ = lengthMs;
-  // The display follows with the first returned buffer.
-  if (host_.CurPos() == lengthMs) host_.SetCurPos(0);
-  StartPlayback(static_cast<uint32_t>(host_.CurPos()));
-}
-
-void PlaybackEngine::tbPauseClick() {
-  if (playing_) {
-    StopPlayback();
-  } else {
-    tbPlayClick();
-  }
-}
-
-void PlaybackEngine::tbStopClick() {
-  if (!playing_) return;
-  StopPlayback();
-  host_.SetCurPos(0);
-  host_.ShowPosition();
-}
-
-void PlaybackEngine::tbPlayselectedClick() {
-  const int32_t markBegin = host_.MarkBegin();
-  const int32_t markEnd = host_.MarkEnd();
-  if (markEnd <= markBegin) return;
-  playEndMs_ = markEnd;
-  const int32_t curPos = host_.CurPos();
-  if (curPos >= markEnd || curPos < markBegin) host_.SetCurPos(markBegin);
-  host_.ShowPosition();
-  StartPlayback(static_cast<uint32_t>(host_.CurPos()));
-}
-
-void PlaybackEngine::StartPlayback(uint32_t startMs) {
+void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileInfo& info,
+                                   uint32_t startMs, int32_t endMs) {
   Q_ASSERT(QThread::currentThread() == thread());
+  // The end is taken also when the start is refused: it is where a running
+  // playback that the refused start leaves going now ends.
+  playEndMs_ = endMs;
   if (draining_) return;
-  const std::string fileName = host_.FileName();
   if (fileName.empty() || static_cast<int64_t>(startMs) >= playEndMs_) return;
   if (playing_) StopPlayback();
 
-  info_ = host_.FileInfo();
+  info_ = info;
   // A description without a usable format cannot be played (and would divide
   // by zero below); it is treated like no file.
   if (info_.SampleRate <= 0 || info_.Channels < 1 || info_.Channels > 2) return;
@@ -192,9 +161,8 @@ void PlaybackEngine::MMWomDone(WaveOut* device, WaveHeader* header) {
   host_.SpectrumFeed(header->data, header->lengthBytes);
   samplesPlayed_ += header->lengthBytes / frameBytes_;
   if (!draining_) {
-    host_.SetCurPos(
+    host_.PlayedTo(
         static_cast<int32_t>(FramesToMs(static_cast<double>(samplesPlayed_), info_.SampleRate)));
-    host_.ShowPosition();
   }
 
   const bool wasFeeding = !stopFeeding_;
@@ -234,10 +202,7 @@ void PlaybackEngine::FinalRetirement() {
   CloseDevice();
   CloseAudioStream(info_);
   playing_ = false;
-  if (reachedSourceEnd_) {
-    host_.SetCurPos(playEndMs_);
-    host_.ShowPosition();
-  }
+  if (reachedSourceEnd_) host_.PlayedTo(playEndMs_);
   if (drainLoop_ != nullptr) drainLoop_->quit();
 }
 

@@ -1,20 +1,20 @@
 #pragma once
-// PlaybackEngine: plays the opened file from a start position to PlayEndMs
+// PlaybackEngine: plays a file from a start position to an end position
 // through a ring of 16 buffers of 8192 bytes queued on a WaveOut device.
 //
-// StartPlayback opens the PCM stream (mp3io) at the start position, opens the
-// device and queues up to 16 blocks. Every buffer the device hands back
-// arrives as an MM_WOM_DONE event at this object and goes through MMWomDone:
-// the analyzer sees it, SamplesPlayed grows by its frames, CurPos follows the
-// played frames, and the buffer is refilled with the next block or retired.
+// StartPlayback is handed the file, its description and both positions; it
+// opens the PCM stream (mp3io) at the start, opens the device and queues up to
+// 16 blocks. Every buffer the device hands back arrives as an MM_WOM_DONE
+// event at this object and goes through MMWomDone: the analyzer sees it,
+// SamplesPlayed grows by its frames, the host hears the position the played
+// frames reached, and the buffer is refilled with the next block or retired.
 // The last retirement closes the device and the stream. StopPlayback resets
-// the device and waits (bounded) for the buffers to come back. The engine
-// also carries the four play commands of the main window.
+// the device and waits (bounded) for the buffers to come back.
 //
-// The editing state (FileName, FileInfo, CurPos, the marks) and the displays
-// belong to the window and are reached through PlaybackHost. The engine owns
-// the device, the 16 buffers and their headers for its whole life: nothing is
-// allocated per block or per playback.
+// The play commands and the current position belong to the main window's
+// model, which decides where to start and end; the engine only reports back
+// through PlaybackHost. It owns the device, the 16 buffers and their headers
+// for its whole life: nothing is allocated per block or per playback.
 //
 // Threads: everything here runs on the UI thread, including MMWomDone, which
 // Qt delivers from the event queue. The device's own thread only posts the
@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "audio/audio_file_info.h"
 #include "audio/wave_out.h"
@@ -45,16 +46,12 @@ class PlaybackEngine final : public QObject {
   PlaybackEngine(const PlaybackEngine&) = delete;
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
-  // Commands of the main window (buttons, menu items, the Enter key).
-  void tbPlayClick();
-  void tbPauseClick();
-  void tbStopClick();
-  void tbPlayselectedClick();
-
-  // Plays from startMs to PlayEndMs. Ignored without a file, at or after
-  // PlayEndMs (a running playback then goes on), and while a stop is draining.
-  // A running playback is stopped first.
-  void StartPlayback(uint32_t startMs);
+  // Plays fileName, described by info, from startMs to endMs (which becomes
+  // PlayEndMs). Ignored while a stop is draining, without a file and at or
+  // after endMs (a running playback then goes on). A running playback is
+  // stopped first.
+  void StartPlayback(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs,
+                     int32_t endMs);
   // Resets the device, waits for the returned buffers (at most the drain
   // timeout), closes device and stream. Does nothing when not Playing.
   void StopPlayback();

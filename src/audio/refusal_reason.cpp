@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "audio/mp3_decoder.h"
+#include "base/file_extension.h"
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
 
@@ -19,10 +20,7 @@ namespace {
 constexpr const char* kOnly16BitPcm = "only 16-bit PCM WAV files can be read";
 
 std::string LowerExtension(const std::string& fileName) {
-  const size_t slash = fileName.find_last_of('/');
-  const size_t dot = fileName.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  std::string extension = fileName.substr(dot);
+  std::string extension = FileExtension(fileName);
   for (char& c : extension) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }

@@ -39,6 +39,10 @@ bool SdlWaveOut::Open(const WaveFormat& format, QObject* completionTarget) {
     return false;
   }
   if (!audioInitialised_) {
+    // SDL would otherwise take over SIGINT and SIGTERM (where nobody has yet)
+    // to post quit events that this program never reads, and the program
+    // could no longer be ended by them; the program handles them itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_AUDIO) != 0) return false;
     audioInitialised_ = true;
   }

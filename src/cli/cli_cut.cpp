@@ -12,6 +12,8 @@
 
 #include "cli/cut_signals.h"
 #include "cli/stderr_dialogs.h"
+#include "base/clamp_to_length.h"
+#include "base/file_extension.h"
 #include "base/tick_count.h"
 #include "audio/mp3io.h"
 #include "export/export_options.h"
@@ -284,12 +286,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
     mp3 = format == "mp3";
     outFileName = WithDefaultExtension(outFileName, mp3);
   } else {
-    const size_t slash = outFileName.find_last_of('/');
-    const size_t dot = outFileName.find_last_of('.');
-    const std::string extension =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash)
-            ? Lower(outFileName.substr(dot))
-            : "";
+    const std::string extension = Lower(FileExtension(outFileName));
     if (extension != ".mp3" && extension != ".wav") {
       return UsageError(err, "cannot tell the format of '" + outFileName +
                                  "': give it the extension .mp3 or .wav, or use --format");
@@ -326,10 +323,9 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   }
 
   // Marks clamped into the file as typed marks are.
-  const int64_t lengthMs = info.LengthMs;
-  const int32_t markBegin = static_cast<int32_t>(std::clamp<int64_t>(*beginMs, 0, lengthMs));
-  const int32_t markEnd =
-      static_cast<int32_t>(std::clamp<int64_t>(endMs ? *endMs : lengthMs, 0, lengthMs));
+  const int32_t lengthMs = info.LengthMs;
+  const int32_t markBegin = ClampToLength(*beginMs, lengthMs);
+  const int32_t markEnd = ClampToLength(endMs ? *endMs : lengthMs, lengthMs);
   if (markEnd <= markBegin) {
     return UsageError(err, "nothing to cut: the end (" + std::to_string(markEnd) +
                                " ms) is not after the begin (" + std::to_string(markBegin) +

@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "base/file_extension.h"
 #include "export/lame_encoder.h"
 
 std::string CannotCreateFileText(const std::string& path) { return "Cannot create file " + path; }
@@ -73,9 +74,6 @@ std::optional<int32_t> FadeSecondsOf(const std::string& text) {
 }
 
 std::string WithDefaultExtension(const std::string& fileName, bool mp3) {
-  const size_t slash = fileName.find_last_of('/');
-  const size_t dot = fileName.find_last_of('.');
-  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  if (hasExtension) return fileName;
+  if (!FileExtension(fileName).empty()) return fileName;
   return fileName + (mp3 ? ".mp3" : ".wav");
 }

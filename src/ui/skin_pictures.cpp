@@ -5,3 +5,4 @@ QPixmap MainSkinPicture() { return QPixmap(QStringLiteral(":/skin/main.png")); }
 QPixmap TrackBarPicture() { return QPixmap(QStringLiteral(":/skin/track_bar.png")); }
 QPixmap TrackButtonPicture() { return QPixmap(QStringLiteral(":/skin/track_button.png")); }
 QPixmap SelectionPicture() { return QPixmap(QStringLiteral(":/skin/selection.png")); }
+QPixmap AboutSkinPicture() { return QPixmap(QStringLiteral(":/skin/about.png")); }

@@ -1,58 +1,37 @@
+// The keyboard table: virtual-key codes to commands, the nudge menu's tags,
+// and Qt's keys to virtual-key codes.
 #include "app/key_table.h"
 
 #include <gtest/gtest.h>
 
 #include <Qt>
 
-struct KeyCase {
-  int virtualKey;
-  KeyAction action;
-};
-
-void PrintTo(const KeyCase& c, std::ostream* out) { *out << "key " << c.virtualKey; }
-
-class KeyTableTest : public ::testing::TestWithParam<KeyCase> {};
-
-TEST_P(KeyTableTest, MapsTheKeyToItsCommand) {
-  EXPECT_EQ(KeyActionForVirtualKey(GetParam().virtualKey), GetParam().action)
-      << "virtual key " << GetParam().virtualKey;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, KeyTableTest,
-    ::testing::Values(
-        KeyCase{13, {KeyCommand::Pause}}, KeyCase{37, {KeyCommand::Nudge, -5000}},
-        KeyCase{39, {KeyCommand::Nudge, 5000}}, KeyCase{38, {KeyCommand::JumpMarkBegin}},
-        KeyCase{40, {KeyCommand::JumpMarkEnd}}, KeyCase{66, {KeyCommand::MarkBegin}},
-        KeyCase{78, {KeyCommand::MarkEnd}}, KeyCase{65, {KeyCommand::MarkAll}},
-        KeyCase{83, {KeyCommand::Export}}, KeyCase{76, {KeyCommand::OpenFile}},
-        KeyCase{81, {KeyCommand::Nudge, -10000}}, KeyCase{87, {KeyCommand::Nudge, -1000}},
-        KeyCase{69, {KeyCommand::Nudge, -100}}, KeyCase{82, {KeyCommand::Nudge, -10}},
-        KeyCase{84, {KeyCommand::Nudge, -1}}, KeyCase{89, {KeyCommand::Nudge, 1}},
-        KeyCase{85, {KeyCommand::Nudge, 10}}, KeyCase{73, {KeyCommand::Nudge, 100}},
-        KeyCase{79, {KeyCommand::Nudge, 1000}}, KeyCase{80, {KeyCommand::Nudge, 10000}},
-        // Keys outside the table, including lower-case letter codes and
-        // keys with no command (play, stop, digits).
-        KeyCase{'b', {}}, KeyCase{'p', {}}, KeyCase{32, {}}, KeyCase{'1', {}}, KeyCase{0, {}},
-        KeyCase{13 + 0x10000, {}}));
-
-TEST(KeyTable, NudgeMenuTagsStandForQWERTYUIOP) {
-  const char expected[] = "QWERTYUIOP";
-  for (int tag = 0; tag < 10; ++tag) EXPECT_EQ(VirtualKeyForNudgeTag(tag), expected[tag]);
+TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
+  using K = KeyCommand;
+  // clang-format off
+  const std::pair<int, KeyAction> kKeys[] = {
+      {13, {K::Pause}}, {37, {K::Nudge, -5000}}, {39, {K::Nudge, 5000}}, {38, {K::JumpMarkBegin}},
+      {40, {K::JumpMarkEnd}}, {66, {K::MarkBegin}}, {78, {K::MarkEnd}}, {65, {K::MarkAll}},
+      {83, {K::Export}}, {76, {K::OpenFile}}, {'b', {}}, {32, {}}, {'1', {}}, {13 + 0x10000, {}}};
+  // clang-format on
+  for (const auto& [key, action] : kKeys) EXPECT_EQ(KeyActionForVirtualKey(key), action) << key;
+  // The nudge items' tags 0..9 stand for Q W E R T Y U I O P.
+  const char kNudgeKeys[] = "QWERTYUIOP";
+  const int32_t kNudgeMs[] = {-10000, -1000, -100, -10, -1, 1, 10, 100, 1000, 10000};
+  for (int tag = 0; tag < 10; ++tag) {
+    EXPECT_EQ(VirtualKeyForNudgeTag(tag), kNudgeKeys[tag]);
+    EXPECT_EQ(KeyActionForVirtualKey(kNudgeKeys[tag]), (KeyAction{K::Nudge, kNudgeMs[tag]}));
+  }
   EXPECT_EQ(VirtualKeyForNudgeTag(-1), 0);
   EXPECT_EQ(VirtualKeyForNudgeTag(10), 0);
-  EXPECT_EQ(KeyActionForVirtualKey(VirtualKeyForNudgeTag(1)).nudgeMs, -1000);
 }
 
 TEST(KeyTable, QtKeysMapToVirtualKeyCodes) {
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Return), 13);
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter), 13);
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Left), 37);
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Up), 38);
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Right), 39);
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Down), 40);
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_B), 'B');
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_P), 'P');
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_F1), 0);
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Shift), 0);
+  // clang-format off
+  const std::pair<int, int> kKeys[] = {
+      {Qt::Key_Return, 13}, {Qt::Key_Enter, 13}, {Qt::Key_Left, 37}, {Qt::Key_Up, 38},
+      {Qt::Key_Right, 39}, {Qt::Key_Down, 40}, {Qt::Key_B, 'B'}, {Qt::Key_P, 'P'},
+      {Qt::Key_F1, 0}, {Qt::Key_Shift, 0}};
+  // clang-format on
+  for (const auto& [qtKey, virtualKey] : kKeys) EXPECT_EQ(VirtualKeyFromQtKey(qtKey), virtualKey);
 }

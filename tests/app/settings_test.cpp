@@ -1,3 +1,6 @@
+// The two display settings in set.ini: the integer texts the reader accepts,
+// the reading rules (sections, names in any case, defaults), the writing that
+// keeps everything else, and where the file lives.
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
@@ -11,138 +14,66 @@
 
 namespace {
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
 std::string ReadText(const std::string& path) {
   const auto bytes = ReadFileBytes(path);
   return {bytes.begin(), bytes.end()};
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 }  // namespace
 
-struct IntegerCase {
-  const char* text;
-  std::optional<int32_t> value;
-};
-
-void PrintTo(const IntegerCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
-
-class ParseIniIntegerTest : public ::testing::TestWithParam<IntegerCase> {};
-
-TEST_P(ParseIniIntegerTest, ReadsDecimalAndHexadecimal) {
-  EXPECT_EQ(ParseIniInteger(GetParam().text), GetParam().value) << GetParam().text;
+TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
+  // clang-format off
+  const std::pair<const char*, std::optional<int32_t>> kTexts[] = {
+      {"-3", -3}, {"+12", 12}, {"0X1f", 31}, {"0xFFFFFFFF", -1}, {"2147483647", INT32_MAX},
+      {"-2147483648", INT32_MIN}, {"2147483648", {}}, {"0x100000000", {}}, {"", {}},
+      {"true", {}}, {"0x", {}}, {"1.0", {}}, {"0xG1", {}}, {"12 3", {}}};
+  // clang-format on
+  for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseIniInteger(text), value) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseIniIntegerTest,
-    ::testing::Values(IntegerCase{"1", 1}, IntegerCase{"0", 0}, IntegerCase{"-3", -3},
-                      IntegerCase{"+12", 12}, IntegerCase{"0x1F", 31}, IntegerCase{"0X1f", 31},
-                      IntegerCase{"0x0", 0}, IntegerCase{"0xFFFFFFFF", -1},
-                      IntegerCase{"2147483647", INT32_MAX}, IntegerCase{"-2147483648", INT32_MIN},
-                      IntegerCase{"2147483648", std::nullopt},
-                      IntegerCase{"0x100000000", std::nullopt}, IntegerCase{"", std::nullopt},
-                      IntegerCase{"yes", std::nullopt}, IntegerCase{"true", std::nullopt},
-                      IntegerCase{"0x", std::nullopt}, IntegerCase{"1.0", std::nullopt},
-                      IntegerCase{"0xG1", std::nullopt}, IntegerCase{"12 3", std::nullopt}));
-
-TEST(Settings, MissingFileGivesSecondsModeAndNoAnalyzer) {
+// What set.ini holds, and what is read from it.
+TEST(Settings, FileTextsAreReadByTheRules) {
+  const std::pair<const char*, DisplaySettings> kFiles[] = {
+      {"[Set]\nPresentWithSecond=0\nShowSpec=1\n", {false, true}},
+      {"; by hand\r\n[other]\nShowSpec=0\n[ set ]\r\n presentwithsecond = 0 \r\nSHOWSPEC = "
+       "0x10\r\n",
+       {false, true}},
+      {"[Set]\nPresentWithSecond=no\nShowSpec=on\n", {true, false}},  // no integer: default
+      {"PresentWithSecond=0\n[Other]\nShowSpec=1\n", {true, false}},  // outside [Set]
+      {"[Sex]\nShowSpec=1\n[Set]\nShowSpex=1\nPresentWithSecont=0\n", {true, false}},
+  };
   TempDir dir;
   EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, false}));
+  for (const auto& [text, settings] : kFiles) {
+    std::ofstream(dir.File("set.ini"), std::ios::binary | std::ios::trunc) << text;
+    EXPECT_EQ(LoadSettings(dir.File("set.ini")), settings) << text;
+  }
 }
 
-TEST(Settings, StoredValuesAreRead) {
-  TempDir dir;
-  WriteText(dir.File("set.ini"), "[Set]\nPresentWithSecond=0\nShowSpec=1\n");
-  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{false, true}));
-}
-
-TEST(Settings, NamesMatchInAnyCaseAndBlanksAreIgnored) {
-  TempDir dir;
-  WriteText(dir.File("set.ini"),
-            "; written by hand\r\n[other]\nShowSpec=0\n[ set ]\r\n presentwithsecond = 0 \r\n"
-            "SHOWSPEC = 0x10\r\n");
-  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{false, true}));
-}
-
-TEST(Settings, TextThatIsNoIntegerGivesTheDefault) {
-  TempDir dir;
-  WriteText(dir.File("set.ini"), "[Set]\nPresentWithSecond=no\nShowSpec=on\n");
-  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, false}));
-}
-
-TEST(Settings, KeysOutsideTheSetSectionAreNotRead) {
-  TempDir dir;
-  WriteText(dir.File("set.ini"), "PresentWithSecond=0\n[Other]\nShowSpec=1\n");
-  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, false}));
-}
-
-TEST(Settings, SaveWritesBothKeysAndReadsBack) {
+TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
   TempDir dir;
   ScriptedDialogs dialogs;
-  ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {false, true}, dialogs));
-  EXPECT_EQ(ReadText(dir.File("set.ini")), "[Set]\nPresentWithSecond=0\nShowSpec=1\n");
-  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{false, true}));
+  const std::pair<const char*, const char*> kSaves[] = {
+      {"; c\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n",
+       "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\n\n[Window]\nLeft=5\n"},
+      {"[Window]\nLeft=5", "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=0\n"}};
+  for (const auto& [before, after] : kSaves) {
+    std::ofstream(dir.File("set.ini"), std::ios::binary | std::ios::trunc) << before;
+    ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
+    EXPECT_EQ(ReadText(dir.File("set.ini")), after);
+  }
+  const std::string created = dir.File("config/Snipola/set.ini");
+  ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs));
+  EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\n");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST(Settings, SaveKeepsEverythingElseInTheFile) {
+TEST(Settings, AnUnwritableFileIsReportedWithItsFullPath) {
   TempDir dir;
   ScriptedDialogs dialogs;
-  WriteText(dir.File("set.ini"), "; comment\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n");
-  ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
-  EXPECT_EQ(ReadText(dir.File("set.ini")),
-            "; comment\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\n\n[Window]\nLeft=5\n");
-}
-
-TEST(Settings, SaveAppendsTheSectionWhenMissing) {
-  TempDir dir;
-  ScriptedDialogs dialogs;
-  WriteText(dir.File("set.ini"), "[Window]\nLeft=5");
-  ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, true}, dialogs));
-  EXPECT_EQ(ReadText(dir.File("set.ini")),
-            "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=1\n");
-}
-
-TEST(Settings, SaveCreatesTheConfigFolder) {
-  TempDir dir;
-  ScriptedDialogs dialogs;
-  const std::string path = dir.File("config/Snipola/set.ini");
-  ASSERT_TRUE(SaveSettings(path, {false, false}, dialogs));
-  EXPECT_EQ(LoadSettings(path), (DisplaySettings{false, false}));
-}
-
-TEST(Settings, UnwritableFileReportsTheFullPathAndChangesNothing) {
-  TempDir dir;
-  ScriptedDialogs dialogs;
-  // A regular file where the folder should be: no user, root included, can
+  // A regular file where the folder should be: nobody, root included, can
   // create set.ini below it.
-  WriteText(dir.File("blocker"), "not a folder");
+  std::ofstream(dir.File("blocker")) << "not a folder";
   const std::string path = dir.File("blocker") + "/set.ini";
   EXPECT_FALSE(SaveSettings(path, {false, true}, dialogs));
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -152,30 +83,13 @@ TEST(Settings, UnwritableFileReportsTheFullPathAndChangesNothing) {
   EXPECT_EQ(ReadText(dir.File("blocker")), "not a folder");
 }
 
-TEST(Settings, FileIsNextToAWritableExecutable) {
+TEST(Settings, TheFileLivesBesideAWritableProgramElseInTheUserConfigFolder) {
   TempDir dir;
-  ScopedEnv noOverride("SNIPOLA_CONFIG_DIR", nullptr);
+  unsetenv("SNIPOLA_CONFIG_DIR");
+  setenv("XDG_CONFIG_HOME", dir.File("home").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("set.ini"));
-}
-
-TEST(Settings, FileGoesToTheUserConfigFolderWhenTheExecutableFolderIsNotWritable) {
-  TempDir dir;
-  ScopedEnv noOverride("SNIPOLA_CONFIG_DIR", nullptr);
-  ScopedEnv configHome("XDG_CONFIG_HOME", dir.File("home-config").c_str());
-  EXPECT_EQ(SettingsFilePath(dir.File("no-such-folder")), dir.File("home-config/Snipola/set.ini"));
-}
-
-TEST(Settings, ConfigDirVariableOverridesBoth) {
-  TempDir dir;
-  ScopedEnv configDir("SNIPOLA_CONFIG_DIR", dir.File("override").c_str());
+  EXPECT_EQ(SettingsFilePath(dir.File("no-such-folder")), dir.File("home/Snipola/set.ini"));
+  setenv("SNIPOLA_CONFIG_DIR", dir.File("override").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("override/set.ini"));
-}
-
-TEST(IniFile, MissingSectionOrKeyReadsNothing) {
-  TempDir dir;
-  WriteText(dir.File("a.ini"), "[Set]\nShowSpec=1\n");
-  EXPECT_EQ(ReadIniValue(dir.File("a.ini"), "Set", "ShowSpec"), "1");
-  EXPECT_EQ(ReadIniValue(dir.File("a.ini"), "Set", "PresentWithSecond"), std::nullopt);
-  EXPECT_EQ(ReadIniValue(dir.File("a.ini"), "Other", "ShowSpec"), std::nullopt);
-  EXPECT_EQ(ReadIniValue(dir.File("missing.ini"), "Set", "ShowSpec"), std::nullopt);
+  unsetenv("SNIPOLA_CONFIG_DIR");
 }

@@ -1,14 +1,15 @@
 #pragma once
 // RecordingPlaybackHost: the window's side of the playback engine for tests
-// and benchmarks. It holds the editing state, answers the device error through
-// ScriptedDialogs, and records what the engine did to the displays. Its
-// ShowPosition clamps like the window's (nothing while no file is open) and
+// and benchmarks. It holds the file to hand the engine, answers the device
+// error through ScriptedDialogs, and records what the engine reported. Its
+// PlayedTo clamps like the window's (nothing while no file is open) and
 // records the shown position; the analyzer calls only count. `recordPositions`
 // can be switched off where a test counts allocations.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "audio/audio_file_info.h"
 #include "audio/playback_host.h"
 #include "support/scripted_dialogs.h"
 
@@ -17,8 +18,6 @@ class RecordingPlaybackHost : public PlaybackHost {
   std::string fileName;
   AudioFileInfo info;
   int32_t curPos = 0;
-  int32_t markBegin = 0;
-  int32_t markEnd = 0;
   ScriptedDialogs dialogs;
 
   bool recordPositions = true;
@@ -28,14 +27,8 @@ class RecordingPlaybackHost : public PlaybackHost {
   uint64_t fedBytes = 0;
   int clearDisplayCalls = 0;
 
-  std::string FileName() const override { return fileName; }
-  AudioFileInfo FileInfo() const override { return info; }
-  int32_t CurPos() const override { return curPos; }
-  void SetCurPos(int32_t positionMs) override { curPos = positionMs; }
-  int32_t MarkBegin() const override { return markBegin; }
-  int32_t MarkEnd() const override { return markEnd; }
-
-  void ShowPosition() override {
+  void PlayedTo(int32_t positionMs) override {
+    curPos = positionMs;
     ++showPositionCalls;
     if (info.LengthMs == 0) return;
     if (curPos < 0) curPos = 0;

@@ -2,19 +2,29 @@
 // the main window fmMain with the file probe and the SDL playback device
 // plugged in, the spectrum analyzer window fmLed docked above it, and the
 // event loop. Closing the main window ends the program; its destruction saves
-// the settings.
+// the settings. SIGTERM, SIGINT and SIGHUP end it the same way.
+#include <stdlib.h>
+
 #include <QApplication>
 #include <memory>
 
+#include "app/display_platform.h"
 #include "app/settings.h"
+#include "app/termination_signals.h"
 #include "app/widgets/tfm_main.h"
 #include "audio/mp3io.h"
 #include "audio/sdl_wave_out.h"
+#include "base/data_files.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/qt_dialogs.h"
 #include "ui/resources.h"
 
 int main(int argc, char* argv[]) {
+  // Before the application object, which picks the platform.
+  if (const char* platform = DisplayPlatformOverride(getenv("WAYLAND_DISPLAY"), getenv("DISPLAY"),
+                                                     getenv("QT_QPA_PLATFORM"))) {
+    setenv("QT_QPA_PLATFORM", platform, 1);
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(kApplicationTitle);
   QApplication::setApplicationDisplayName(kApplicationTitle);
@@ -26,6 +36,7 @@ int main(int argc, char* argv[]) {
   options.settingsPath = QString::fromStdString(
       SettingsFilePath(QCoreApplication::applicationDirPath().toStdString()));
   options.arguments = QCoreApplication::arguments().mid(1);
+  options.helpFile = QString::fromStdString(FindDataFile("manual/index.html").string());
 
   auto mainWindow = std::make_unique<TfmMain>(dialogs, options);
   fmMain = mainWindow.get();
@@ -38,8 +49,21 @@ int main(int argc, char* argv[]) {
   // Only the main window's closing ends the program.
   ledWindow->setAttribute(Qt::WA_QuitOnClose, false);
 
+  // A signal ends the program as Exit does (closing the main window stops
+  // playback). Leaving every running event loop also ends an open about box,
+  // export dialog or message box, whose window would otherwise keep the
+  // program running (an export that is running finishes first); a signal
+  // that came while a message box of the first show was up keeps the main
+  // loop from starting at all.
+  bool terminated = false;
+  const TerminationSignals terminationSignals([&mainWindow, &terminated](int) {
+    terminated = true;
+    mainWindow->Exit1Click();
+    QCoreApplication::exit(0);
+  });
+
   mainWindow->show();
-  const int result = QApplication::exec();
+  const int result = terminated ? 0 : QApplication::exec();
 
   // The main window goes first (it saves the settings and may still report a
   // failure to do so), then the analyzer it docks.

@@ -4,10 +4,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,7 +14,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QWindow>
+#include <iterator>
 
 #include "app/analyzer_dock.h"
 #include "app/caption_areas.h"
@@ -24,6 +22,7 @@
 #include "app/key_table.h"
 #include "app/main_playback.h"
 #include "app/settings.h"
+#include "app/widgets/tfm_about.h"
 #include "audio/wave_out.h"
 #include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
@@ -42,31 +41,47 @@ namespace {
 constexpr int kWindowWidth = 400;
 constexpr int kWindowHeight = 210;
 
-struct ButtonSpec {
-  const char* name;
+// A command reached by an image button and by its twin in the popup menu.
+struct CommandRow {
+  const char* button;  // the image button: name, place, hint, face of ImageList1
   int left;
   int top;
   int height;
   const char* hint;
   int imageIndex;
+  const char* menuItem;  // the popup menu item: name and caption
+  const char* caption;
+  const char* separatorBefore;  // name of the menu separator above the item, if any
   void (MainWindowModel::*command)();
 };
 
-// The image buttons: name, place, hint, face of ImageList1 and command.
-const ButtonSpec kButtons[] = {
-    {"tbOpenFile", 17, 56, 17, "Open File", 0, &MainWindowModel::tbOpenFileClick},
-    {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, &MainWindowModel::tbJumpBeginClick},
-    {"tbPlay", 89, 53, 20, "Play", 2, &MainWindowModel::tbPlayClick},
-    {"tbPause", 113, 53, 20, "Pause", 3, &MainWindowModel::tbPauseClick},
-    {"tbStop", 137, 53, 20, "Stop", 4, &MainWindowModel::tbStopClick},
-    {"tbJumpend", 161, 53, 20, "Go to end", 5, &MainWindowModel::tbJumpendClick},
-    {"tbMarkbegin", 201, 53, 20, "Mark as begin", 6, &MainWindowModel::tbMarkbeginClick},
-    {"tbMarkend", 225, 53, 20, "Mark as end", 7, &MainWindowModel::tbMarkendClick},
-    {"tbMarkall", 249, 53, 20, "Mark all", 8, &MainWindowModel::tbMarkallClick},
-    {"tbJumpmarkbegin", 273, 53, 20, "Go to mark begin", 1, &MainWindowModel::tbJumpmarkbeginClick},
-    {"tbPlayselected", 297, 53, 20, "Play mark", 2, &MainWindowModel::tbPlayselectedClick},
-    {"tbJumpmarkend", 321, 53, 20, "Go to mark end", 5, &MainWindowModel::tbJumpmarkendClick},
-    {"tbExport", 361, 53, 20, "Cut out", 9, &MainWindowModel::tbExportClick},
+// In the order of the buttons from left to right, which is also the order of
+// their items in the popup menu. The "Advanced" submenu goes before the last.
+const CommandRow kCommands[] = {
+    {"tbOpenFile", 17, 56, 17, "Open File", 0, "OpenFile1", "Open file ...", nullptr,
+     &MainWindowModel::tbOpenFileClick},
+    {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, "Jumptobegin1", "Jump to begin", "N1",
+     &MainWindowModel::tbJumpBeginClick},
+    {"tbPlay", 89, 53, 20, "Play", 2, "Play1", "Play", nullptr, &MainWindowModel::tbPlayClick},
+    {"tbPause", 113, 53, 20, "Pause", 3, "Pause1", "Pause", nullptr,
+     &MainWindowModel::tbPauseClick},
+    {"tbStop", 137, 53, 20, "Stop", 4, "Stop1", "Stop", nullptr, &MainWindowModel::tbStopClick},
+    {"tbJumpend", 161, 53, 20, "Go to end", 5, "JumptoEnd1", "Jump to end", nullptr,
+     &MainWindowModel::tbJumpendClick},
+    {"tbMarkbegin", 201, 53, 20, "Mark as begin", 6, "Markasbegin1", "Mark as begin", "N2",
+     &MainWindowModel::tbMarkbeginClick},
+    {"tbMarkend", 225, 53, 20, "Mark as end", 7, "Markasend1", "Mark as end", nullptr,
+     &MainWindowModel::tbMarkendClick},
+    {"tbMarkall", 249, 53, 20, "Mark all", 8, "MarkAll1", "Select all", nullptr,
+     &MainWindowModel::tbMarkallClick},
+    {"tbJumpmarkbegin", 273, 53, 20, "Go to mark begin", 1, "Jumptomarkbegin1",
+     "Jump to mark begin", nullptr, &MainWindowModel::tbJumpmarkbeginClick},
+    {"tbPlayselected", 297, 53, 20, "Play mark", 2, "Playmarked1", "Play selected", nullptr,
+     &MainWindowModel::tbPlayselectedClick},
+    {"tbJumpmarkend", 321, 53, 20, "Go to mark end", 5, "Jumptomarkend1", "Jump to mark end",
+     nullptr, &MainWindowModel::tbJumpmarkendClick},
+    {"tbExport", 361, 53, 20, "Cut out", 9, "Exportselected1", "Export selected ...", "N3",
+     &MainWindowModel::tbExportClick},
 };
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
@@ -90,15 +105,13 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
       dialogs_(dialogs),
       options_(std::move(options)),
       model_(dialogs),
+      skin_(this),
+      aboutCommand_([this] { RunAboutBox(this, shellOpen_); }),
       shellOpen_(&ShellOpen),
       exportDialog_(&RunExportDialog) {
   setObjectName("fmMain");
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
-  // Arial 8 point at 96 dpi: 11 pixels, not scaled for the screen.
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  setFont(font);
   setFocusPolicy(Qt::StrongFocus);
   BuildControls();
   model_.SetView(this);
@@ -142,21 +155,12 @@ void TfmMain::BuildControls() {
   connect(Image1, &ImageControl::ContextMenu, this,
           [this](QPoint global) { popupMenu1_->popup(global); });
 
-  QPalette silver = palette();
-  silver.setColor(QPalette::WindowText, SkinGroupBox::kText);
-  silver.setColor(QPalette::Text, SkinGroupBox::kText);
-  silver.setColor(QPalette::Base, QColor(34, 34, 34));
-  silver.setColor(QPalette::Window, SkinGroupBox::kFill);
-  silver.setColor(QPalette::Button, QColor(70, 70, 70));
-
   GroupBox1 = new SkinGroupBox(" Origin File Info ", this);
   GroupBox1->setObjectName("GroupBox1");
   GroupBox1->setGeometry(16, 76, 177, 121);
-  GroupBox1->setPalette(silver);
   GroupBox2 = new SkinGroupBox(" Export Piece Info ", this);
   GroupBox2->setObjectName("GroupBox2");
   GroupBox2->setGeometry(208, 76, 177, 121);
-  GroupBox2->setPalette(silver);
 
   const MainDisplay& d = model_.Display();
   lbFileName = MakeLabel<QLabel>(GroupBox1, "lbFileName", {16, 19, 137, 14}, "");
@@ -191,7 +195,6 @@ void TfmMain::BuildControls() {
     if (checkStyle) {
       box->setStyle(checkStyle);
     }
-    box->setPalette(silver);
   }
   cbUseSecond->setChecked(d.cbUseSecondChecked);
   cbShowSpec->setChecked(d.cbShowSpecChecked);
@@ -231,11 +234,11 @@ void TfmMain::BuildControls() {
 }
 
 void TfmMain::BuildButtons() {
-  for (const ButtonSpec& spec : kButtons) {
-    auto* button = new TTransparentButton(this, spec.imageIndex, spec.hint);
-    button->setObjectName(spec.name);
-    button->setGeometry(spec.left, spec.top, 20, spec.height);
-    const auto command = spec.command;
+  for (const CommandRow& row : kCommands) {
+    auto* button = new TTransparentButton(this, row.imageIndex, row.hint);
+    button->setObjectName(row.button);
+    button->setGeometry(row.left, row.top, 20, row.height);
+    const auto command = row.command;
     connect(button, &QAbstractButton::clicked, this, [this, command] { (model_.*command)(); });
   }
 }
@@ -254,23 +257,16 @@ void TfmMain::BuildPopupMenu() {
   };
   MainWindowModel& m = model_;
   QMenu* menu = popupMenu1_;
-  add(menu, "OpenFile1", "Open file ...", [&m] { m.tbOpenFileClick(); });
-  separator(menu, "N1");
-  add(menu, "Jumptobegin1", "Jump to begin", [&m] { m.tbJumpBeginClick(); });
-  add(menu, "Play1", "Play", [&m] { m.tbPlayClick(); });
-  add(menu, "Pause1", "Pause", [&m] { m.tbPauseClick(); });
-  add(menu, "Stop1", "Stop", [&m] { m.tbStopClick(); });
-  add(menu, "JumptoEnd1", "Jump to end", [&m] { m.tbJumpendClick(); });
-  separator(menu, "N2");
-  add(menu, "Markasbegin1", "Mark as begin", [&m] { m.tbMarkbeginClick(); });
-  add(menu, "Markasend1", "Mark as end", [&m] { m.tbMarkendClick(); });
-  add(menu, "MarkAll1", "Select all", [&m] { m.tbMarkallClick(); });
-  add(menu, "Jumptomarkbegin1", "Jump to mark begin", [&m] { m.tbJumpmarkbeginClick(); });
-  add(menu, "Playmarked1", "Play selected", [&m] { m.tbPlayselectedClick(); });
-  add(menu, "Jumptomarkend1", "Jump to mark end", [&m] { m.tbJumpmarkendClick(); });
-  BuildAdvancedMenu();
-  separator(menu, "N3");
-  add(menu, "Exportselected1", "Export selected ...", [&m] { m.tbExportClick(); });
+  for (const CommandRow& row : kCommands) {
+    if (&row == &kCommands[std::size(kCommands) - 1]) {
+      BuildAdvancedMenu();
+    }
+    if (row.separatorBefore) {
+      separator(menu, row.separatorBefore);
+    }
+    const auto command = row.command;
+    add(menu, row.menuItem, row.caption, [&m, command] { (m.*command)(); });
+  }
   separator(menu, "N4");
   Representwithsecond1 = add(menu, "Representwithsecond1", "Represent with second",
                              [&m] { m.Representwithsecond1Click(); });
@@ -478,10 +474,14 @@ void TfmMain::changeEvent(QEvent* event) {
     return;
   }
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-  // Coming back from the taskbar brings the analyzer back as it was.
-  if ((change->oldState() & Qt::WindowMinimized) && !isMinimized() && fmLed) {
-    fmLed->setVisible(model_.ShowSpec);
+  const bool wasMinimized = change->oldState() & Qt::WindowMinimized;
+  if (!fmLed || wasMinimized == isMinimized()) {
+    return;
   }
+  // However the window was minimised (Minimize, the taskbar, a window
+  // manager's key), the analyzer goes with it; coming back brings it back as
+  // the setting says.
+  fmLed->setVisible(!isMinimized() && model_.ShowSpec);
 }
 
 void TfmMain::keyPressEvent(QKeyEvent* event) {
@@ -541,7 +541,10 @@ void TfmMain::About1Click() {
 }
 
 void TfmMain::Help1Click() {
-  shellOpen_(QFileInfo(options_.executablePath).absoluteDir().filePath("help.chm"));
+  // Without a manual there is nothing to open, and nothing to say about it.
+  if (!options_.helpFile.isEmpty()) {
+    shellOpen_(options_.helpFile);
+  }
 }
 
 void TfmMain::Minimize1Click() {
@@ -557,34 +560,15 @@ void TfmMain::Exit1Click() { close(); }
 // The skin: dragging by the title strip and the caption glyphs
 
 void TfmMain::Image1MouseDown(QPoint local, QPoint global) {
-  if (local.y() >= kTitleStripHeight) {
-    return;
-  }
-  drag_.Press(global, pos());
-  systemMoveTried_ = false;
-  systemMoving_ = false;
+  // Every press in the strip drags, the caption glyphs included: they act
+  // on the release.
+  if (local.y() < kTitleStripHeight) skin_.Press(global);
 }
 
-void TfmMain::Image1MouseMove(QPoint global) {
-  if (!drag_.DraggingWindow || systemMoving_) {
-    return;
-  }
-  // The window manager moves the window best (and on Wayland it is the only
-  // way); it is asked on the first move rather than at the press so that a
-  // click on a caption glyph still reaches us as a release.
-  if (!systemMoveTried_) {
-    systemMoveTried_ = true;
-    if (windowHandle() && windowHandle()->startSystemMove()) {
-      systemMoving_ = true;
-      return;
-    }
-  }
-  move(drag_.TargetFor(global));
-}
+void TfmMain::Image1MouseMove(QPoint global) { skin_.Move(global); }
 
 void TfmMain::Image1MouseUp(QPoint local) {
-  drag_.Release();
-  systemMoving_ = false;
+  skin_.Release();
   switch (MainCaptionAreaAt(local.x(), local.y(), width())) {
     case CaptionArea::About:
       About1Click();

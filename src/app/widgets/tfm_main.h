@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "app/main_window_model.h"
-#include "ui/window_drag.h"
+#include "ui/skinned_window.h"
 
 class ClickLabel;
 class ImageControl;
@@ -37,6 +37,7 @@ class TfmMain : public QWidget, public MainWindowView {
     QString executablePath;  // full path of the running program
     QString settingsPath;    // full path of set.ini
     QStringList arguments;   // command-line arguments after the program name
+    QString helpFile;        // the HTML manual Help opens; empty when none was found
   };
 
   TfmMain(Dialogs& dialogs, Options options, QWidget* parent = nullptr);
@@ -60,7 +61,7 @@ class TfmMain : public QWidget, public MainWindowView {
                          Dialogs& dialogs, const std::function<void()>& stopPlayback)>;
   void SetExportDialogRunner(ExportDialogRunner runner) { exportDialog_ = std::move(runner); }
 
-  // The about box opens through this command once it exists.
+  // How the about box is run: RunAboutBox unless a test puts its own in.
   void SetAboutCommand(std::function<void()> command) { aboutCommand_ = std::move(command); }
   // How files are handed to the desktop (tests record instead of launching).
   void SetShellOpen(std::function<void(const QString&)> open) { shellOpen_ = std::move(open); }
@@ -108,9 +109,7 @@ class TfmMain : public QWidget, public MainWindowView {
   Dialogs& dialogs_;
   Options options_;
   MainWindowModel model_;
-  WindowDrag drag_;
-  bool systemMoveTried_ = false;
-  bool systemMoving_ = false;
+  SkinnedWindow skin_;
   bool shownOnce_ = false;
   bool closed_ = false;
   std::function<void()> aboutCommand_;

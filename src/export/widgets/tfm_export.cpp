@@ -22,34 +22,16 @@
 
 namespace {
 
-constexpr int kTitleStripHeight = 20;
 constexpr int kGoImage = 10;
 constexpr int kCancelImage = 12;
-
-// White text on the dark grey of the skin.
-void PaintOnSkin(QWidget* widget) {
-  QPalette palette = widget->palette();
-  const QColor panel(50, 50, 50);
-  for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) {
-    palette.setColor(role, panel);
-  }
-  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-    palette.setColor(role, Qt::white);
-    palette.setColor(QPalette::Disabled, role, QColor(150, 150, 150));
-  }
-  widget->setPalette(palette);
-  widget->setAutoFillBackground(true);
-}
 
 }  // namespace
 
 Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       dialogs_(dialogs),
-      source_(source ? source : &streamSource_) {
-  QFont font("Arial");
-  font.setPixelSize(11);
-  setFont(font);
+      source_(source ? source : &streamSource_),
+      skin_(this, Qt::white) {
   setFixedSize(kExportSkinWidth, kExportSkinHeight);
 
   Image1 = new QLabel(this);
@@ -62,7 +44,6 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   rbmp3->setObjectName("rbmp3");
   rbmp3->setGeometry(20, 28, 101, 17);
   rbmp3->setToolTip("Export as MP3");
-  PaintOnSkin(rbmp3);
 
   cbBitrate = new QComboBox(this);
   cbBitrate->setObjectName("cbBitrate");
@@ -74,12 +55,10 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   rbwav->setObjectName("rbwav");
   rbwav->setGeometry(20, 47, 101, 17);
   rbwav->setToolTip("Export as WAV");
-  PaintOnSkin(rbwav);
 
   GroupBox1 = new QGroupBox("Option", this);
   GroupBox1->setObjectName("GroupBox1");
   GroupBox1->setGeometry(16, 72, 209, 81);
-  PaintOnSkin(GroupBox1);
 
   cbExportUnmarked = new QCheckBox("Export unmarked", GroupBox1);
   cbExportUnmarked->setObjectName("cbExportUnmarked");
@@ -93,7 +72,6 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   Edit1 = new QLineEdit("1", GroupBox1);
   Edit1->setObjectName("Edit1");
   Edit1->setGeometry(103, 33, 25, 22);
-  PaintOnSkin(Edit1);
 
   Label1 = new QLabel("seconds", GroupBox1);
   Label1->setObjectName("Label1");
@@ -106,7 +84,6 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   Edit2 = new QLineEdit("1", GroupBox1);
   Edit2->setObjectName("Edit2");
   Edit2->setGeometry(103, 55, 25, 22);
-  PaintOnSkin(Edit2);
 
   Label2 = new QLabel("seconds", GroupBox1);
   Label2->setObjectName("Label2");
@@ -133,8 +110,6 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   lbTime = new QLabel(this);
   lbTime->setObjectName("lbTime");
   lbTime->setGeometry(16, 174, 209, 14);
-  PaintOnSkin(lbTime);
-  lbTime->setAutoFillBackground(false);
   // The time text overlaps the lower half of Go and Cancel (it takes their
   // place while exporting); it must not swallow clicks meant for them.
   lbTime->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -191,21 +166,17 @@ void Tfmexport::closeEvent(QCloseEvent* event) {
 }
 
 void Tfmexport::Image1MouseDown(int x, int y, const QPoint& globalPos) {
-  if (y < kTitleStripHeight && x > width() - 20 && x < width() - 8) {
+  if (y >= SkinnedWindow::kTitleStripHeight) return;
+  if (x > width() - 20 && x < width() - 8) {
     if (!Exporting) close();
     return;
   }
-  if (y < kTitleStripHeight) {
-    drag_.Press(globalPos, pos());
-  }
+  skin_.Press(globalPos);
 }
 
-void Tfmexport::Image1MouseMove(const QPoint& globalPos) {
-  if (!drag_.DraggingWindow) return;
-  move(drag_.TargetFor(globalPos));
-}
+void Tfmexport::Image1MouseMove(const QPoint& globalPos) { skin_.Move(globalPos); }
 
-void Tfmexport::Image1MouseUp() { drag_.Release(); }
+void Tfmexport::Image1MouseUp() { skin_.Release(); }
 
 bool Tfmexport::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image1) {

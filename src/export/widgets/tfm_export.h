@@ -17,7 +17,7 @@
 
 #include "audio/audio_file_info.h"
 #include "export/export_pipeline.h"
-#include "ui/window_drag.h"
+#include "ui/skinned_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -95,5 +95,5 @@ class Tfmexport : public QDialog, private ExportHost {
   Dialogs& dialogs_;
   ExportSource* source_;
   StreamExportSource streamSource_;
-  WindowDrag drag_;
+  SkinnedWindow skin_;
 };
