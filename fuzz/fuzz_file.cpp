@@ -16,8 +16,7 @@ std::string WriteFuzzFile(const uint8_t* data, size_t size, const std::string& e
     }
     return std::filesystem::temp_directory_path().string();
   }();
-  const std::string path =
-      folder + "/snipola-fuzz-" + std::to_string(::getpid()) + extension;
+  const std::string path = folder + "/snipola-fuzz-" + std::to_string(::getpid()) + extension;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) std::abort();
   const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;

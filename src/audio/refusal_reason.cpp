@@ -11,9 +11,9 @@
 #include <cstring>
 
 #include "audio/mp3_decoder.h"
-#include "base/file_extension.h"
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
+#include "base/file_extension.h"
 
 namespace {
 
@@ -40,13 +40,20 @@ std::string OpenProblem(const std::string& fileName) {
 // "µ-law" for the format tags whose samples are no plain integers.
 std::string EncodingName(uint16_t formatTag) {
   switch (formatTag) {
-    case 3: return " float";
-    case 6: return " A-law";
-    case 7: return " \u00b5-law";
-    case 2: return " ADPCM";
-    case 0x11: return " IMA ADPCM";
-    case 0x55: return " MP3";
-    default: return "";
+    case 3:
+      return " float";
+    case 6:
+      return " A-law";
+    case 7:
+      return " \u00b5-law";
+    case 2:
+      return " ADPCM";
+    case 0x11:
+      return " IMA ADPCM";
+    case 0x55:
+      return " MP3";
+    default:
+      return "";
   }
 }
 
@@ -59,16 +66,20 @@ std::string WavProblemText(const std::string& fileName) {
            " samples: " + kOnly16BitPcm;
   }
   switch (layout.problem) {
-    case WavProblem::NotWave: return "no RIFF WAVE header";
-    case WavProblem::NoFormat: return "no complete format chunk";
-    case WavProblem::NoData: return "no data chunk";
+    case WavProblem::NotWave:
+      return "no RIFF WAVE header";
+    case WavProblem::NoFormat:
+      return "no complete format chunk";
+    case WavProblem::NoData:
+      return "no data chunk";
     case WavProblem::BadFormat:
       if (layout.channels < 1 || layout.channels > 2) {
         return std::to_string(layout.channels) +
                " channels: only mono and stereo files can be read";
       }
       return "a sample rate of " + std::to_string(layout.samplesPerSec) + " Hz";
-    case WavProblem::None: break;
+    case WavProblem::None:
+      break;
   }
   return {};
 }

@@ -69,8 +69,7 @@ bool FindData(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
   int64_t claimedBytes = data.sizeBytes;
   if (data.sizeBytes == kUnknownChunkBytes && ds64Bytes) {
     claimedBytes = static_cast<int64_t>(std::min<uint64_t>(*ds64Bytes, INT64_MAX));
-  } else if (data.sizeBytes == 0 &&
-             (riff.sizeBytes == 0 || riff.sizeBytes == kUnknownChunkBytes)) {
+  } else if (data.sizeBytes == 0 && (riff.sizeBytes == 0 || riff.sizeBytes == kUnknownChunkBytes)) {
     // A streamed file whose writer left both sizes at 0: its samples run to
     // the end of the file.
     claimedBytes = presentBytes;

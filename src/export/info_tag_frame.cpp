@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr size_t kXingBytes = 4 + 4 + 4 + 4 + 100 + 4;  // "Info", flags, frames, bytes, TOC, quality
+constexpr size_t kXingBytes =
+    4 + 4 + 4 + 4 + 100 + 4;  // "Info", flags, frames, bytes, TOC, quality
 constexpr size_t kLameExtensionBytes = 36;
 constexpr char kEncoderName[] = "LAME3.100";
 
@@ -17,10 +18,10 @@ constexpr char kEncoderName[] = "LAME3.100";
 constexpr uint32_t kMpeg1Kbps[15] = {0,   32,  40,  48,  56,  64,  80, 96,
                                      112, 128, 160, 192, 224, 256, 320};
 constexpr uint32_t kMpeg2Kbps[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-constexpr int kRates[4][3] = {{11025, 12000, 8000},   // MPEG-2.5
-                              {0, 0, 0},              // reserved
-                              {22050, 24000, 16000},  // MPEG-2
-                              {44100, 48000, 32000}}; // MPEG-1
+constexpr int kRates[4][3] = {{11025, 12000, 8000},    // MPEG-2.5
+                              {0, 0, 0},               // reserved
+                              {22050, 24000, 16000},   // MPEG-2
+                              {44100, 48000, 32000}};  // MPEG-1
 
 size_t SideInfoBytes(bool mpeg1, bool mono) { return mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17); }
 
@@ -53,7 +54,8 @@ bool ReadHeader(const uint8_t header[4], HeaderFields& fields) {
 int TagBitrateIndex(const HeaderFields& fields) {
   const uint32_t* table = fields.mpeg1 ? kMpeg1Kbps : kMpeg2Kbps;
   for (int index = 1; index < 15; ++index) {
-    if (FrameBytes(fields.mpeg1, table[index], fields.rate) >= NeededBytes(fields.mpeg1, fields.mono)) {
+    if (FrameBytes(fields.mpeg1, table[index], fields.rate) >=
+        NeededBytes(fields.mpeg1, fields.mono)) {
       return index;
     }
   }

@@ -27,8 +27,8 @@ struct InfoTagFacts {
   int padding = 0;           // samples after the audio in the last frame
   uint32_t bitrateKbps = 0;  // of the audio frames
   int lowpassHz = 0;
-  int quality = 0;           // the Xing quality indicator, 0..100
-  uint16_t musicCrc = 0;     // CRC-16 of the audio frames' bytes
+  int quality = 0;        // the Xing quality indicator, 0..100
+  uint16_t musicCrc = 0;  // CRC-16 of the audio frames' bytes
 };
 
 // The byte count of the tag frame for a stream whose first audio frame starts

@@ -10,9 +10,9 @@
 
 #include <lame/lame.h>
 
-#include <cstdio>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>

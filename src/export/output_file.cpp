@@ -276,8 +276,8 @@ bool OutputFile::Commit() {
     for (int attempt = 0; attempt < 100 && linked.empty(); ++attempt) {
       const std::string candidate = TemporaryName(fs::path(targetPath_));
       liveSlot_ = Publish(candidate);
-      if (::linkat(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, candidate.c_str(),
-                   AT_SYMLINK_FOLLOW) == 0) {
+      if (::linkat(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
+          0) {
         linked = candidate;
         break;
       }

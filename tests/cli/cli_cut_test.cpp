@@ -97,10 +97,9 @@ TEST_F(CliCut, MarksAreClampedIntoTheFile) {
 }
 
 TEST_F(CliCut, UnmarkedExportsTheRestAroundThePiece) {
-  ASSERT_EQ(
-      RunCut({wav, "-o", dir.File("rest.wav"), "--begin", "1", "--end", "2.5", "--unmarked"})
-          .exitCode,
-      0);
+  ASSERT_EQ(RunCut({wav, "-o", dir.File("rest.wav"), "--begin", "1", "--end", "2.5", "--unmarked"})
+                .exitCode,
+            0);
   EXPECT_EQ(WavFrames(dir.File("rest.wav"), 2), 44100u + 22050u);
 }
 

@@ -41,20 +41,32 @@ constexpr const char* kOnly16 = " samples: only 16-bit PCM WAV files can be read
 INSTANTIATE_TEST_SUITE_P(
     Files, CliReason,
     ::testing::Values(
-        ReasonCase{"a.wav", {Format(1, 1, 8000, 8), kData}, "info",
+        ReasonCase{"a.wav",
+                   {Format(1, 1, 8000, 8), kData},
+                   "info",
                    std::string("File Error !\n8-bit") + kOnly16},
-        ReasonCase{"a.wav", {Format(7, 1, 8000, 8), kData}, "cut",
+        ReasonCase{"a.wav",
+                   {Format(7, 1, 8000, 8), kData},
+                   "cut",
                    std::string("File Error !\n8-bit \u00b5-law") + kOnly16},
-        ReasonCase{"a.wav", {Format(1, 6, 48000, 16), kData}, "info",
+        ReasonCase{"a.wav",
+                   {Format(1, 6, 48000, 16), kData},
+                   "info",
                    "File Error !\n6 channels: only mono and stereo files can be read\n"},
         ReasonCase{"a.wav", {Format(1, 2, 44100, 16)}, "info", "File Error !\nno data chunk\n"},
         ReasonCase{"a.wav", {}, "info", "Error while open wav file\nNo such file or directory\n"},
-        ReasonCase{"a.mp3", {Format(1, 2, 44100, 16), kData}, "info",
+        ReasonCase{"a.mp3",
+                   {Format(1, 2, 44100, 16), kData},
+                   "info",
                    "Error while open mp3 file\nno MPEG audio frames found\n"},
-        ReasonCase{"a.wav", {Format(1, 2, 96000, 16), kData}, "cut",
+        ReasonCase{"a.wav",
+                   {Format(1, 2, 96000, 16), kData},
+                   "cut",
                    "Can't start the MP3 encoder\n96000 Hz cannot be encoded as MP3: MP3 holds "
                    "8000 to 48000 Hz\n"},
-        ReasonCase{"a.wav", {Format(1, 1, 44000, 16), kData}, "cut",
+        ReasonCase{"a.wav",
+                   {Format(1, 1, 44000, 16), kData},
+                   "cut",
                    "Can't start the MP3 encoder\n44000 Hz is not an MP3 sample rate: 8000 11025 "
                    "12000 16000 22050 24000 32000 44100 48000\n"}));
 

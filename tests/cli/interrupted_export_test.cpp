@@ -27,12 +27,15 @@ class KilledExport : public ::testing::TestWithParam<bool> {};  // unnamed files
 TEST_P(KilledExport, LeavesNothingByTheNextExport) {
   TempDir dir;
   AllowUnnamedTemporaryFiles(GetParam());
-  RunInChild([&] {
-    OutputFile file;
-    const std::vector<uint8_t> block(1 << 20, 7);
-    if (file.Create(dir.File("song.mp3")) && file.Write(block.data(), block.size())) ::raise(SIGKILL);
-    return 1;
-  }, false);
+  RunInChild(
+      [&] {
+        OutputFile file;
+        const std::vector<uint8_t> block(1 << 20, 7);
+        if (file.Create(dir.File("song.mp3")) && file.Write(block.data(), block.size()))
+          ::raise(SIGKILL);
+        return 1;
+      },
+      false);
   EXPECT_EQ(Entries(dir), GetParam() ? 0 : 1);
   const std::string live = dir.File(".a.mp3.snipola-" + std::to_string(::getppid()) + "-0.part");
   WriteBytesToFile(live, {1});

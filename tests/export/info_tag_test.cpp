@@ -43,16 +43,18 @@ TEST_P(InfoTag, DecodesToExactlyTheMarkedSamples) {
                    reinterpret_cast<int16_t*>(data + bytes));
   }
   CloseAudioStream(info);
-  EXPECT_EQ(decoded.size() / channels, TotalFrames(PlanExportPieces(job.FileInfo, 100, 850, false)));
+  EXPECT_EQ(decoded.size() / channels,
+            TotalFrames(PlanExportPieces(job.FileInfo, 100, 850, false)));
   EXPECT_EQ(BestLagFrames(decoded, pcm, channels, rate / 10, rate / 20, 1500), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bitrates, InfoTag,
-    ::testing::Values(TagCase{44100, 2, 32}, TagCase{44100, 2, 40}, TagCase{44100, 1, 56},
-                      TagCase{48000, 2, 56}, TagCase{48000, 1, 32}, TagCase{32000, 1, 40},
-                      TagCase{22050, 2, 32}, TagCase{16000, 1, 32}, TagCase{24000, 2, 160},
-                      TagCase{11025, 2, 32}, TagCase{8000, 1, 64}, TagCase{44100, 2, 320}));
+INSTANTIATE_TEST_SUITE_P(Bitrates, InfoTag,
+                         ::testing::Values(TagCase{44100, 2, 32}, TagCase{44100, 2, 40},
+                                           TagCase{44100, 1, 56}, TagCase{48000, 2, 56},
+                                           TagCase{48000, 1, 32}, TagCase{32000, 1, 40},
+                                           TagCase{22050, 2, 32}, TagCase{16000, 1, 32},
+                                           TagCase{24000, 2, 160}, TagCase{11025, 2, 32},
+                                           TagCase{8000, 1, 64}, TagCase{44100, 2, 320}));
 
 struct ItemsCase {
   int type, rate, channels;
