@@ -74,12 +74,11 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
   return lines;
 }
 
-// A line without its line end.
+// A line without its line end ("\n" or "\r\n"; a lone "\r" ends no line).
 std::string Body(const std::string& line) {
-  size_t size = line.size();
-  if (size > 0 && line[size - 1] == '\n') --size;
-  if (size > 0 && line[size - 1] == '\r') --size;
-  return line.substr(0, size);
+  if (line.empty() || line.back() != '\n') return line;
+  const size_t endBytes = line.size() > 1 && line[line.size() - 2] == '\r' ? 2 : 1;
+  return line.substr(0, line.size() - endBytes);
 }
 
 // The line end of `line`, or `fallback` when it has none.

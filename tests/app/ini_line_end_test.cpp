@@ -27,6 +27,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(std::pair{"[Set]\r\nLeft=1\r\nTop=2\r\n", "[Set]\r\nLeft=7\r\nTop=2\r\n"},
                       std::pair{"[Set]\r\r\nTop=2\r\n", "[Set]\r\r\nTop=2\r\nLeft=7\r\n"},
                       std::pair{"[A]\nk=v", "[A]\nk=v\n\n[Set]\nLeft=7\n"},
+                      std::pair{"=1[Set\r", "=1[Set\r\n\n[Set]\nLeft=7\n"},
                       std::pair{"", "[Set]\nLeft=7\n"}));
 
 }  // namespace
