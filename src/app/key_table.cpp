@@ -25,6 +25,8 @@ KeyAction KeyActionForVirtualKey(int virtualKey) {
       return {KeyCommand::Export};
     case 'L':
       return {KeyCommand::OpenFile};
+    case 'V':
+      return {KeyCommand::ToggleWave};
     case 'Q':
       return {KeyCommand::Nudge, -10000};
     case 'W':

@@ -17,6 +17,7 @@ enum class KeyCommand {
   MarkAll,        // A
   Export,         // S
   OpenFile,       // L
+  ToggleWave,     // V: show or hide the waveform window
 };
 
 struct KeyAction {

@@ -36,6 +36,9 @@ class MainWindowView {
   virtual bool AnalyzerExists() const { return false; }
 
   virtual void SetAnalyzerVisible(bool /*visible*/) {}
+
+  // Shows or hides the waveform window docked under the main window.
+  virtual void SetWaveVisible(bool /*visible*/) {}
 };
 
 // The playback engine's side of the main window. The model decides every

@@ -34,6 +34,8 @@ void MainWindowModel::ApplySettings(const DisplaySettings& settings) {
   SetShowSpecChecked(ShowSpec);
   display_.Representwithsecond1Checked = UseSecond;
   display_.ShowSpectrumanalyzer1Checked = ShowSpec;
+  ShowWave = settings.ShowWave;
+  display_.ShowWaveform1Checked = ShowWave;
   // The analysis keeps its own copy of the switch: a hidden analyzer costs no
   // analysis from the first played buffer on.
   SetShowAnalyzerFlag(ShowSpec);
@@ -141,6 +143,23 @@ void MainWindowModel::tbJumpmarkendClick() {
   ShowPosition();
 }
 
+void MainWindowModel::ShowWaveform1Click() {
+  ShowWave = !ShowWave;
+  display_.ShowWaveform1Checked = ShowWave;
+  if (view_) {
+    view_->SetWaveVisible(ShowWave);
+  }
+  Changed();
+}
+
+void MainWindowModel::SeekFromOverview(int32_t positionMs) {
+  CurPos = ClampToLength(positionMs, LengthMs());
+  ShowPosition();
+  if (Playing()) {
+    StartPlayback(static_cast<uint32_t>(CurPos));
+  }
+}
+
 void MainWindowModel::Nudge(int32_t deltaMs) {
   // 64 bits: a position typed near the 32-bit limit plus a nudge must clamp,
   // not wrap.
@@ -244,6 +263,7 @@ bool MainWindowModel::LoadFile(const std::string& fileName) {
   }
   FileName = fileName;
   FileInfo = probed;
+  ++FileSerial;
   display_.lbFileName = FileNameText(FileName);
   display_.lbFileType =
       FileInfo.FileType == AudioFileInfo::kTypeMp3 ? "File Type : MP3" : "File Type : WAV";
@@ -306,6 +326,9 @@ void MainWindowModel::WMKeyDown(int virtualKey) {
       break;
     case KeyCommand::OpenFile:
       tbOpenFileClick();
+      break;
+    case KeyCommand::ToggleWave:
+      ShowWaveform1Click();
       break;
   }
 }

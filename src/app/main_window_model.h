@@ -44,6 +44,7 @@ struct MainDisplay {
   bool cbShowSpecChecked = true;
   bool Representwithsecond1Checked = false;
   bool ShowSpectrumanalyzer1Checked = false;
+  bool ShowWaveform1Checked = false;
 
   int TrackButtonLeft = kTrackBarLeft;                        // imTrackButton.Left
   int selectionLeft = kTrackBarLeft + kTrackButtonWidth / 2;  // imSelection.Left
@@ -69,6 +70,10 @@ class MainWindowModel {
   int32_t MarkEnd = 0;
   bool UseSecond = false;
   bool ShowSpec = false;
+  bool ShowWave = false;
+  // Counts the files opened, so a window that follows the opened file sees
+  // a new file even when the same path is opened again.
+  uint32_t FileSerial = 0;
 
   // --- Track bar (pixels); TrackMin/TrackMax fixed at creation.
   const int TrackMin;
@@ -146,6 +151,12 @@ class MainWindowModel {
   void SetShowSpecChecked(bool checked);
   void cbShowSpecClick();
   void ShowSpectrumanalyzer1Click();
+  // "Show waveform" and the key V: flips the waveform window.
+  void ShowWaveform1Click();
+
+  // A click on the waveform's overview: the position moves there as when the
+  // seek handle is dropped, and a running playback restarts from it.
+  void SeekFromOverview(int32_t positionMs);
 
   // --- Value entry through the input box.
   void lbCurPosClick();

@@ -89,6 +89,7 @@ DisplaySettings LoadSettings(const std::string& iniPath) {
   DisplaySettings settings;
   settings.UseSecond = ReadFlag(iniPath, kPresentWithSecondKey, defaults.UseSecond);
   settings.ShowSpec = ReadFlag(iniPath, kShowSpecKey, defaults.ShowSpec);
+  settings.ShowWave = ReadFlag(iniPath, kShowWaveKey, defaults.ShowWave);
   return settings;
 }
 
@@ -98,7 +99,8 @@ bool SaveSettings(const std::string& iniPath, const DisplaySettings& settings, D
   std::filesystem::create_directories(std::filesystem::path(iniPath).parent_path(), ignored);
   const bool written = WriteIniValues(iniPath, kSettingsSection,
                                       {{kPresentWithSecondKey, settings.UseSecond ? "1" : "0"},
-                                       {kShowSpecKey, settings.ShowSpec ? "1" : "0"}});
+                                       {kShowSpecKey, settings.ShowSpec ? "1" : "0"},
+                                       {kShowWaveKey, settings.ShowWave ? "1" : "0"}});
   if (!written) {
     ShowApplicationError(dialogs, "Unable to write to " + iniPath);
   }

@@ -1,7 +1,8 @@
 #pragma once
-// The two display settings of the main window and their file set.ini:
-// section "Set", keys "PresentWithSecond" (seconds display, default on) and
-// "ShowSpec" (analyzer window shown, default off), stored as "1"/"0". A value
+// The display settings of the main window and their file set.ini: section
+// "Set", keys "PresentWithSecond" (seconds display, default on), "ShowSpec"
+// (analyzer window shown, default off) and "ShowWave" (waveform window shown,
+// default off), stored as "1"/"0". A value
 // is read as an integer, decimal or hexadecimal with a "0x" prefix; any
 // non-zero integer means true, and text that is no integer gives the default.
 //
@@ -17,6 +18,7 @@ class Dialogs;
 struct DisplaySettings {
   bool UseSecond = true;
   bool ShowSpec = false;
+  bool ShowWave = false;
 
   bool operator==(const DisplaySettings&) const = default;
 };
@@ -25,6 +27,7 @@ inline constexpr const char* kSettingsFileName = "set.ini";
 inline constexpr const char* kSettingsSection = "Set";
 inline constexpr const char* kPresentWithSecondKey = "PresentWithSecond";
 inline constexpr const char* kShowSpecKey = "ShowSpec";
+inline constexpr const char* kShowWaveKey = "ShowWave";
 
 // "42", "-7", "0x1F" (any letter case); nullopt for anything else or for a
 // number outside 32 bits (hexadecimal takes any 32-bit pattern).
@@ -37,7 +40,7 @@ std::string SettingsFilePath(const std::string& executableDir);
 // unreadable. Never shows a message.
 DisplaySettings LoadSettings(const std::string& iniPath);
 
-// Writes both keys. On failure shows "Unable to write to <path>" (caption the
+// Writes the three keys. On failure shows "Unable to write to <path>" (caption the
 // application title, error icon) and returns false; the file is left as it
 // was.
 bool SaveSettings(const std::string& iniPath, const DisplaySettings& settings, Dialogs& dialogs);

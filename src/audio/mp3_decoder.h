@@ -8,7 +8,7 @@
 //                               audio samples; other values: failure. A
 //                               stream still open is closed first.
 //   SB_GetFrameInfo(...)        sample rate (Hz), channels, bitrate (kbit/s,
-//                               the average for VBR files) and the exact
+//                               the average for all but CBR files) and the exact
 //                               length (ms) of the open file; 0 when a file
 //                               is open, otherwise the four values are 0.
 //   SB_decodeMP3(buffer, size)  0: a block was decoded into the 8192-byte
@@ -18,6 +18,11 @@
 //                               rate and channels). Other values: end of
 //                               stream or failure, also when no file is open.
 //   SB_ExitMP3()                closes the stream; harmless when none is open.
+//
+// Positions and the length are those of a full decode from the first sample,
+// also for damaged files (decoding goes on after the damage) and for files
+// joined from parts of other formats (decoded in the first part's rate and
+// channels); see mpg123_decoder.h.
 //
 // UI thread only.
 #include <cstdint>

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "base/rounding.h"
 #include "audio/buffered_file.h"
@@ -22,33 +24,23 @@ void InitLibraryOnce() {
   std::call_once(once, [] { mpg123_init(); });
 }
 
-// Bytes of ID3v1 and APEv2 tags at the end of the file, which are no audio.
-int64_t TrailingTagBytes(const std::string& path, int64_t fileBytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return 0;
-  const auto readAt = [&](int64_t offset, uint8_t* out, size_t count) {
-    return offset >= 0 && fseeko(file, offset, SEEK_SET) == 0 &&
-           std::fread(out, 1, count, file) == count;
-  };
-  int64_t tagBytes = 0;
-  std::array<uint8_t, 32> bytes{};
-  if (readAt(fileBytes - 128, bytes.data(), 3) && std::memcmp(bytes.data(), "TAG", 3) == 0) {
-    tagBytes = 128;
-  }
-  if (readAt(fileBytes - tagBytes - 32, bytes.data(), 32) &&
-      std::memcmp(bytes.data(), "APETAGEX", 8) == 0) {
-    const auto field = [&](int at) {
-      return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-             static_cast<uint32_t>(bytes[at + 2]) << 16 |
-             static_cast<uint32_t>(bytes[at + 3]) << 24;
-    };
-    const uint32_t itemsAndFooter = field(12);
-    const bool hasHeader = (field(20) & 0x80000000u) != 0;
-    tagBytes += int64_t{itemsAndFooter} + (hasHeader ? 32 : 0);
-  }
-  std::fclose(file);
-  return std::min(tagBytes, fileBytes);
-}
+// Decoded samples nobody asked for (counting, discarding) go here, in pieces
+// of this size.
+constexpr size_t kScratchBytes = 64 * 1024;
+
+// Frames the library decodes and drops before the target of a seek. A
+// layer III frame may take its data from up to 511 bytes before its header
+// (the bit reservoir): at low bitrates that reaches back six frames, and one
+// more is needed for the overlap of the transform.
+constexpr long kSeekLeadFrames = 8;
+
+// Checkpoints of a full decode: one at least every this many sample frames,
+// marked by the next this many bytes of samples (64 stereo frames).
+constexpr int64_t kCheckpointEveryFrames = 64 * 1024;
+constexpr size_t kCheckpointBytes = 256;
+// What a seek decodes from a little before a checkpoint to find it again:
+// four frames of 1152 samples at up to six times their own rate.
+constexpr int64_t kLandingWindowFrames = 4 * 1152 * 6;
 
 mpg123_ssize_t ReadCallback(void* file, void* out, size_t bytes) {
   return static_cast<BufferedFile*>(file)->Read(out, bytes);
@@ -58,25 +50,118 @@ off_t SeekCallback(void* file, off_t offset, int whence) {
   return static_cast<BufferedFile*>(file)->Seek(offset, whence);
 }
 
+// Where the audio of a file ends: before ID3v1 and APEv2 tags at its end and
+// before the zero bytes some tools leave after the last frame.
+int64_t AudioEndBytes(const std::string& path, int64_t fileBytes) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return fileBytes;
+  const auto readAt = [&](int64_t offset, uint8_t* out, size_t count) {
+    return offset >= 0 && fseeko(file, offset, SEEK_SET) == 0 &&
+           std::fread(out, 1, count, file) == count;
+  };
+  int64_t end = fileBytes;
+  std::array<uint8_t, 4096> bytes{};
+  if (readAt(end - 128, bytes.data(), 3) && std::memcmp(bytes.data(), "TAG", 3) == 0) end -= 128;
+  if (readAt(end - 32, bytes.data(), 32) && std::memcmp(bytes.data(), "APETAGEX", 8) == 0) {
+    const auto field = [&](int at) {
+      return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+             static_cast<uint32_t>(bytes[at + 2]) << 16 |
+             static_cast<uint32_t>(bytes[at + 3]) << 24;
+    };
+    const bool hasHeader = (field(20) & 0x80000000u) != 0;
+    end -= int64_t{field(12)} + (hasHeader ? 32 : 0);
+  }
+  for (bool zeros = true; zeros && end > 0;) {
+    const int64_t count = std::min<int64_t>(end, bytes.size());
+    if (!readAt(end - count, bytes.data(), static_cast<size_t>(count))) break;
+    for (int64_t i = count - 1; zeros && i >= 0; --i) {
+      zeros = bytes[static_cast<size_t>(i)] == 0;
+      end -= zeros ? 1 : 0;
+    }
+  }
+  std::fclose(file);
+  return std::max<int64_t>(end, 0);
+}
+
+// The frames' own bitrate when the frame index shows a constant-bitrate file
+// (equally spaced frames, padding bytes aside), else 0. Free-format frames
+// report 0 as their bitrate.
+int32_t ConstantBitrateKbps(const off_t* offsets, size_t fill, off_t step, int samplesPerFrame,
+                            long rate, int frameKbps) {
+  if (frameKbps <= 0 || fill < 2 || step <= 0 || samplesPerFrame <= 0) return 0;
+  const double seconds = static_cast<double>(fill - 1) * static_cast<double>(step) *
+                         samplesPerFrame / static_cast<double>(rate);
+  const double kbps = static_cast<double>(offsets[fill - 1] - offsets[0]) * 8.0 / seconds / 1000.0;
+  return std::abs(kbps - frameKbps) <= frameKbps * 0.005 ? frameKbps : 0;
+}
+
 }  // namespace
 
 Mpg123Decoder::Mpg123Decoder() = default;
 
 Mpg123Decoder::~Mpg123Decoder() { Close(); }
 
-void Mpg123Decoder::Close() {
+void Mpg123Decoder::CloseHandle() {
   if (handle_ != nullptr) {
     mpg123_close(handle_);
     mpg123_delete(handle_);
   }
   handle_ = nullptr;
+}
+
+void Mpg123Decoder::Close() {
+  CloseHandle();
   file_.reset();
   facts_ = {};
+  positionsTrusted_ = true;
   atEnd_ = false;
 }
 
-bool Mpg123Decoder::Open(const std::string& path) {
+bool Mpg123Decoder::OpenHandle() {
+  CloseHandle();
+  atEnd_ = false;
+  if (file_->Seek(0, SEEK_SET) != 0) return false;
+  int error = MPG123_OK;
+  handle_ = mpg123_new(nullptr, &error);
+  if (handle_ == nullptr) return false;
+  // Positions must be real samples: gapless on; never the flags that skip
+  // the Info tag or guess positions. Damage is searched past to the end of
+  // the file (a resync limit below 0) instead of ending the stream.
+  bool ready =
+      mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0) == MPG123_OK &&
+      mpg123_param(handle_, MPG123_REMOVE_FLAGS,
+                   MPG123_IGNORE_INFOFRAME | MPG123_FUZZY | MPG123_IGNORE_STREAMLENGTH |
+                       MPG123_NO_RESYNC | MPG123_NO_FRANKENSTEIN,
+                   0) == MPG123_OK &&
+      mpg123_param(handle_, MPG123_RESYNC_LIMIT, -1, 0) == MPG123_OK &&
+      mpg123_param(handle_, MPG123_PREFRAMES, kSeekLeadFrames, 0) == MPG123_OK &&
+      (rateShift_ == 0 || mpg123_param(handle_, MPG123_DOWN_SAMPLE, rateShift_, 0) == MPG123_OK) &&
+      mpg123_format_none(handle_) == MPG123_OK;
+  if (facts_.sampleRate > 0) {
+    // The format is known: the whole file comes out in it.
+    ready = ready && mpg123_format(handle_, facts_.sampleRate,
+                                   facts_.channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                                   MPG123_ENC_SIGNED_16) == MPG123_OK;
+  } else {
+    const long* rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; ready && i < rateCount; ++i) {
+      ready = mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) ==
+              MPG123_OK;
+    }
+  }
+  // The library reads through our buffered file; we keep owning it (no
+  // cleanup callback), so it is closed exactly once, in Close().
+  return ready &&
+         mpg123_replace_reader_handle(handle_, &ReadCallback, &SeekCallback, nullptr) ==
+             MPG123_OK &&
+         mpg123_open_handle(handle_, file_.get()) == MPG123_OK;
+}
+
+bool Mpg123Decoder::Open(const std::string& path, int rateShift) {
   Close();
+  rateShift_ = rateShift;
   InitLibraryOnce();
   struct stat status {};
   file_ = BufferedFile::Open(path, status);
@@ -84,36 +169,8 @@ bool Mpg123Decoder::Open(const std::string& path) {
   const FileIdentity file{
       path, static_cast<int64_t>(status.st_size),
       static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-      static_cast<uint64_t>(status.st_ino)};
-
-  int error = MPG123_OK;
-  handle_ = mpg123_new(nullptr, &error);
-  if (handle_ == nullptr) {
-    Close();
-    return false;
-  }
-  // Positions must be real samples: gapless on; never the flags that skip
-  // the Info tag or guess positions.
-  bool ready =
-      mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0) == MPG123_OK &&
-      mpg123_param(handle_, MPG123_REMOVE_FLAGS,
-                   MPG123_IGNORE_INFOFRAME | MPG123_FUZZY | MPG123_IGNORE_STREAMLENGTH,
-                   0) == MPG123_OK &&
-      mpg123_format_none(handle_) == MPG123_OK;
-  const long* rates = nullptr;
-  size_t rateCount = 0;
-  mpg123_rates(&rates, &rateCount);
-  for (size_t i = 0; ready && i < rateCount; ++i) {
-    ready = mpg123_format(handle_, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16) ==
-            MPG123_OK;
-  }
-  // The library reads through our buffered file; we keep owning it (no
-  // cleanup callback), so it is closed exactly once, in Close().
-  ready =
-      ready &&
-      mpg123_replace_reader_handle(handle_, &ReadCallback, &SeekCallback, nullptr) == MPG123_OK &&
-      mpg123_open_handle(handle_, file_.get()) == MPG123_OK && ReadFacts(file);
-  if (!ready) {
+      static_cast<uint64_t>(status.st_ino), rateShift};
+  if (!OpenHandle() || !ReadFacts(file)) {
     Close();
     return false;
   }
@@ -128,19 +185,31 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
       (channels != 1 && channels != 2) || encoding != MPG123_ENC_SIGNED_16) {
     return false;
   }
+  // From here on every frame, whatever its own format, is decoded into the
+  // first frame's rate and channel count.
+  if (mpg123_format_none(handle_) != MPG123_OK ||
+      mpg123_format(handle_, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                    MPG123_ENC_SIGNED_16) != MPG123_OK) {
+    return false;
+  }
   if (lastScan_ && lastScan_->file == file) {
     // The file has not changed since its scan: hand its index back instead
     // of reading every frame header again.
-    if (mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
-                         lastScan_->indexOffsets.size()) != MPG123_OK) {
-      return false;
-    }
     facts_ = lastScan_->facts;
-    return true;
+    positionsTrusted_ = lastScan_->positionsTrusted;
+    if (!positionsTrusted_) return OpenHandle();
+    return mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
+                            lastScan_->indexOffsets.size()) == MPG123_OK;
   }
   lastScan_.reset();
+  // The length an Info tag announces, before the scan counts the frames.
+  const off_t announcedFrames = mpg123_length(handle_);
+  long encoderDelay = -1;
+  mpg123_getstate(handle_, MPG123_ENC_DELAY, &encoderDelay, nullptr);
   if (mpg123_scan(handle_) != MPG123_OK) return false;
   const off_t lengthFrames = mpg123_length(handle_);
+  long stitched = 0;
+  mpg123_getstate(handle_, MPG123_FRANKENSTEIN, &stitched, nullptr);
   mpg123_frameinfo2 frame{};
   off_t* offsets = nullptr;
   off_t step = 0;
@@ -151,26 +220,117 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
   }
   facts_.sampleRate = static_cast<int32_t>(rate);
   facts_.channels = channels;
-  facts_.lengthFrames = lengthFrames;
-  facts_.lengthMs = static_cast<int32_t>(
-      std::min<int64_t>(FramesToMs(static_cast<double>(lengthFrames), rate), INT32_MAX));
-  facts_.bitrateKbps = frame.bitrate;
-  if (frame.vbr != MPG123_CBR && lengthFrames > 0 && fill > 0) {
-    // The bitrate of the current frame says little about a VBR file: report
-    // its average, the audio bytes over the playing time.
-    const int64_t audioBytes = file.sizeBytes - static_cast<int64_t>(offsets[0]) -
-                               TrailingTagBytes(file.path, file.sizeBytes);
-    const double seconds = static_cast<double>(lengthFrames) / static_cast<double>(rate);
-    facts_.bitrateKbps = static_cast<int32_t>(RoundHalfEven(
-        static_cast<double>(std::max<int64_t>(audioBytes, 0)) * 8.0 / seconds / 1000.0));
-  }
+  facts_.bitrateKbps =
+      ConstantBitrateKbps(offsets, fill, step, mpg123_spf(handle_), rate, frame.bitrate);
+  const int64_t audioBytes =
+      fill > 0 ? AudioEndBytes(file.path, file.sizeBytes) - static_cast<int64_t>(offsets[0]) : 0;
+  // A scan that finds other frames than a gapless Info tag announced turns
+  // gapless trimming off for the rest of that handle only: the scan's length
+  // and every later decode disagree.
+  positionsTrusted_ = stitched == 0 && (encoderDelay < 0 || announcedFrames == lengthFrames);
   auto scan = std::make_unique<ScanResult>();
   scan->file = file;
   scan->indexOffsets.assign(offsets, offsets + fill);
   scan->indexStep = step;
+  int64_t frames = lengthFrames;
+  if (!positionsTrusted_) {
+    frames = CountDecodedFrames(scan->checkpoints);
+    if (frames < 0 || !OpenHandle()) return false;
+  }
+  facts_.lengthFrames = frames;
+  if (facts_.bitrateKbps == 0 && frames > 0) {
+    // Any other file: its audio frames' bytes (no tags, no Info frame, no
+    // zeros after the end) over the time they play.
+    facts_.bitrateKbps = static_cast<int32_t>(RoundHalfEven(
+        static_cast<double>(std::max<int64_t>(audioBytes, 0)) * 8.0 * rate / frames / 1000.0));
+  }
+  facts_.lengthMs = static_cast<int32_t>(
+      std::min<int64_t>(FramesToMs(static_cast<double>(frames), rate), INT32_MAX));
   scan->facts = facts_;
+  scan->positionsTrusted = positionsTrusted_;
   lastScan_ = std::move(scan);
   return true;
+}
+
+int64_t Mpg123Decoder::CountDecodedFrames(std::vector<Checkpoint>& checkpoints) {
+  if (!OpenHandle()) return -1;
+  scratch_.resize(kScratchBytes);
+  const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
+  int64_t frames = 0;
+  int64_t nextCheckpoint = kCheckpointEveryFrames;
+  std::optional<Checkpoint> pending;
+  // A jump lands where the full decode was only in a stream that the library
+  // reads as it read it from the start: one format (the library sets its
+  // decoder up afresh for the first frame and for every change) and no frame
+  // dropped or added by damage (its own count of samples keeps its distance
+  // to ours). Otherwise a jump may pass damage differently, and every later
+  // sample with it.
+  bool regular = true;
+  std::optional<off_t> countGap;
+  size_t producedBytes = 0;
+  while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::Block) {
+    if (pending && producedBytes >= kCheckpointBytes) {
+      pending->firstBytes.assign(scratch_.begin(), scratch_.begin() + kCheckpointBytes);
+      checkpoints.push_back(std::move(*pending));
+    }
+    pending.reset();
+    frames += static_cast<int64_t>(producedBytes / frameBytes);
+    long freshDecoder = 0;
+    mpg123_getstate(handle_, MPG123_FRESH_DECODER, &freshDecoder, nullptr);
+    const off_t gap = mpg123_tell(handle_) - static_cast<off_t>(frames);
+    regular = regular && (!countGap || (freshDecoder == 0 && gap == *countGap));
+    countGap = gap;
+    if (frames >= nextCheckpoint) {
+      pending = Checkpoint{frames, mpg123_tellframe(handle_), {}};
+      nextCheckpoint = frames + kCheckpointEveryFrames;
+    }
+  }
+  if (!regular) checkpoints.clear();
+  return frames;
+}
+
+bool Mpg123Decoder::LandAfterCheckpoint(const Checkpoint& point, int64_t& frame) {
+  const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
+  // The samples after the checkpoint come from its frame or the next; the
+  // library needs a frame or two before them to decode them as before.
+  if (mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
+                       lastScan_->indexOffsets.size()) != MPG123_OK ||
+      mpg123_seek_frame(handle_, std::max<off_t>(point.mpegFrame - 2, 0), SEEK_SET) < 0) {
+    return false;
+  }
+  scratch_.resize(static_cast<size_t>(kLandingWindowFrames) * frameBytes);
+  size_t filledBytes = 0;
+  while (filledBytes < scratch_.size()) {
+    size_t producedBytes = 0;
+    if (Decode(scratch_.data() + filledBytes, scratch_.size() - filledBytes, producedBytes) !=
+        DecodeStatus::Block) {
+      return false;
+    }
+    filledBytes += producedBytes;
+  }
+  int64_t foundAt = -1;
+  for (size_t at = 0; at + kCheckpointBytes <= filledBytes; at += frameBytes) {
+    if (std::memcmp(scratch_.data() + at, point.firstBytes.data(), kCheckpointBytes) != 0) continue;
+    if (foundAt >= 0) return false;  // not a unique mark
+    foundAt = static_cast<int64_t>(at / frameBytes);
+  }
+  if (foundAt < 0) return false;
+  frame = point.frame - foundAt + kLandingWindowFrames;
+  return true;
+}
+
+void Mpg123Decoder::DiscardFrames(int64_t frames) {
+  scratch_.resize(kScratchBytes);
+  const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
+  while (frames > 0) {
+    // Never more than the frames still to drop, so the stream stops exactly
+    // at the target.
+    const size_t wantBytes =
+        static_cast<size_t>(std::min<int64_t>(frames, scratch_.size() / frameBytes)) * frameBytes;
+    size_t producedBytes = 0;
+    if (Decode(scratch_.data(), wantBytes, producedBytes) != DecodeStatus::Block) return;
+    frames -= static_cast<int64_t>(producedBytes / frameBytes);
+  }
 }
 
 bool Mpg123Decoder::SeekToFrame(int64_t frame) {
@@ -180,6 +340,23 @@ bool Mpg123Decoder::SeekToFrame(int64_t frame) {
     return true;
   }
   atEnd_ = false;
+  if (!positionsTrusted_) {
+    // The decode from the first sample is the measure of positions here:
+    // go on from the last checkpoint a whole landing window before the
+    // target, or else from the first sample.
+    const std::vector<Checkpoint>& points = lastScan_->checkpoints;
+    const auto after = std::upper_bound(
+        points.begin(), points.end(), frame - kLandingWindowFrames,
+        [](int64_t target, const Checkpoint& point) { return target < point.frame; });
+    int64_t reached = 0;
+    if (!OpenHandle()) return false;
+    if (after == points.begin() || !LandAfterCheckpoint(*std::prev(after), reached)) {
+      if (!OpenHandle()) return false;
+      reached = 0;
+    }
+    DiscardFrames(frame - reached);
+    return true;
+  }
   return mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET) == static_cast<off_t>(frame) &&
          mpg123_tell(handle_) == static_cast<off_t>(frame);
 }
@@ -191,15 +368,15 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capaci
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   const size_t wantBytes = capacityBytes / frameBytes * frameBytes;
   // A read may legitimately give nothing (a frame the gapless trimming
-  // removed whole); a library that keeps giving nothing must not hang us.
+  // removed whole, a damaged frame skipped); a library that keeps giving
+  // nothing must not hang us.
   constexpr int kMaxEmptyReads = 1000;
   for (int emptyReads = 0; !atEnd_ && emptyReads < kMaxEmptyReads; ++emptyReads) {
     size_t done = 0;
     const int result = mpg123_read(handle_, buffer, wantBytes, &done);
     if (result == MPG123_NEW_FORMAT) {
-      // A stream may announce its format again; a real change (a file glued
-      // from parts of different formats) would break every consumer's
-      // arithmetic, so the stream ends there.
+      // Output is forced to one format, so a stream may announce only that
+      // one again; anything else would break every consumer's arithmetic.
       long rate = 0;
       int channels = 0;
       int encoding = 0;
@@ -208,12 +385,13 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::Decode(uint8_t* buffer, size_t capaci
         atEnd_ = true;
         return DecodeStatus::Error;
       }
-    } else if (result != MPG123_OK) {
-      // MPG123_DONE may come with the last bytes; an error ends the stream
-      // after what was decoded before it.
+    } else if (result == MPG123_DONE) {
+      // The last bytes may come with the end.
       atEnd_ = true;
-      if (result != MPG123_DONE && done == 0) return DecodeStatus::Error;
     }
+    // Any other failure concerns one frame, which the library has skipped:
+    // the next read goes on after it, and endless failures end in the bound
+    // below.
     // The library delivers whole sample frames; a torn one would shift every
     // later sample between the channels, so it is never passed on.
     producedBytes = done / frameBytes * frameBytes;

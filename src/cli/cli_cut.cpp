@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: snipola-cli cut IN -o OUT [--begin T] [--end T] [--unmarked]\n"
     "                          [--format mp3|wav] [--bitrate KBPS|origin]\n"
-    "                          [--fade-in S] [--fade-out S]\n";
+    "                          [--fade-in S] [--fade-out S] [--lossless]\n";
 
 void PrintHelp(std::ostream& out) {
   out << kUsage
@@ -52,6 +52,8 @@ void PrintHelp(std::ostream& out) {
          "                     bitrate below it)\n"
          "  --fade-in S        fade in over the first S whole seconds of each piece\n"
          "  --fade-out S       fade out over the last S whole seconds (0: no fade)\n"
+         "  --lossless         copy the MP3 source's frames instead of re-encoding: no\n"
+         "                     quality lost, the cut exact to the sample, no fades\n"
          "  -h, --help         show this help\n"
          "\n"
          "examples:\n"
@@ -138,6 +140,7 @@ struct CutArguments {
   std::optional<std::string> bitrate;
   std::optional<std::string> fadeIn;
   std::optional<std::string> fadeOut;
+  bool lossless = false;
   bool help = false;
 };
 
@@ -190,6 +193,8 @@ std::optional<std::string> ParseArguments(const CliArgs& args, CutArguments& par
       problem = value(parsed.fadeIn);
     } else if (word == "--fade-out") {
       problem = value(parsed.fadeOut);
+    } else if (word == "--lossless" && !inlineValue) {
+      parsed.lossless = true;
     } else if (word.size() > 1 && word[0] == '-') {
       return "unknown option " + args[i];
     } else {
@@ -202,6 +207,17 @@ std::optional<std::string> ParseArguments(const CliArgs& args, CutArguments& par
   if (positional.size() > 1) return "only one IN file can be cut (got '" + positional[1] + "')";
   parsed.in = positional[0];
   if (parsed.out.empty()) return "-o OUT is missing";
+  return std::nullopt;
+}
+
+// Why --lossless cannot go with the other options given, if it cannot.
+std::optional<std::string> LosslessConflict(const CutArguments& parsed, bool mp3Output) {
+  if (parsed.fadeIn || parsed.fadeOut) {
+    return "--lossless copies the frames as they are and cannot fade (--fade-in, --fade-out)";
+  }
+  if (parsed.unmarked) return "--lossless cannot be combined with --unmarked";
+  if (parsed.bitrate) return "--lossless keeps the source's own frames and takes no --bitrate";
+  if (!mp3Output) return "--lossless writes MP3: OUT must be an MP3 file";
   return std::nullopt;
 }
 
@@ -294,9 +310,16 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
     mp3 = extension == ".mp3";
   }
 
+  if (parsed.lossless) {
+    if (const auto problem = LosslessConflict(parsed, mp3)) return UsageError(err, *problem);
+  }
+
   StderrDialogs dialogs(err);
   AudioFileInfo info;
   if (!ProbeForCli(parsed.in, info, err)) return kCliFileError;
+  if (parsed.lossless && info.FileType != AudioFileInfo::kTypeMp3) {
+    return UsageError(err, "--lossless needs an MP3 source; '" + parsed.in + "' is not one");
+  }
   if (const std::string problem = mp3 ? Mp3RateProblem(info) : ""; !problem.empty()) {
     err << kEncoderStartError << '\n' << problem << '\n';
     return kCliFileError;
@@ -342,6 +365,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   job.OutFileName = outFileName;
   job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;
   job.BitrateKbps = bitrateIndex < 0 ? 0 : BitrateOfItem(info, bitrateIndex, items[bitrateIndex]);
+  job.Lossless = parsed.lossless;
   job.ExportUnmarked = parsed.unmarked;
   job.FadeIn = *fadeIn > 0;
   job.FadeInSeconds = *fadeIn;

@@ -77,3 +77,13 @@ std::string WithDefaultExtension(const std::string& fileName, bool mp3) {
   if (!FileExtension(fileName).empty()) return fileName;
   return fileName + (mp3 ? ".mp3" : ".wav");
 }
+
+std::vector<std::string> DialogBitrateItems(const AudioFileInfo& info) {
+  std::vector<std::string> items = BitrateItems(info);
+  if (info.FileType == AudioFileInfo::kTypeMp3) items.insert(items.begin() + 1, kLosslessItem);
+  return items;
+}
+
+bool IsLosslessItem(const AudioFileInfo& info, int index) {
+  return info.FileType == AudioFileInfo::kTypeMp3 && index == 1;
+}

@@ -10,6 +10,7 @@
 #include "audio/audio_file_info.h"
 
 inline constexpr const char* kAsOriginItem = "As Origin";
+inline constexpr const char* kLosslessItem = "Lossless";
 inline constexpr const char* kMp3Filter = "Mp3 File(*.mp3)|*.mp3";
 inline constexpr const char* kWavFilter = "Wav File(*.wav)|*.wav";
 
@@ -52,3 +53,10 @@ std::optional<int32_t> FadeSecondsOf(const std::string& text);
 // `fileName` with ".mp3" or ".wav" appended when its last path component holds
 // no ".". An extension the user typed stays, whatever it is.
 std::string WithDefaultExtension(const std::string& fileName, bool mp3);
+
+// The export dialog's list: BitrateItems, with "Lossless" (copy the source's
+// frames, see lossless_export.h) after "As Origin" for an MP3 source.
+std::vector<std::string> DialogBitrateItems(const AudioFileInfo& info);
+
+// True when item `index` of the dialog's list is "Lossless".
+bool IsLosslessItem(const AudioFileInfo& info, int index);

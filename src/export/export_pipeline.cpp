@@ -11,6 +11,7 @@
 #include "export/export_pieces.h"
 #include "export/fades.h"
 #include "export/lame_encoder.h"
+#include "export/lossless_export.h"
 #include "export/mp3_chunker.h"
 #include "export/output_file.h"
 #include "export/wav_writer.h"
@@ -22,6 +23,17 @@ namespace {
 using BlockSink = std::function<bool(const uint8_t* data, uint32_t bytes)>;
 
 enum class PiecesResult { Done, SourceFailed, SinkFailed };
+
+// Whether a piece whose source ended after `framesRead` frames got to the end
+// of the file. The file's length is whole milliseconds, rounded, so the last
+// frames of a piece planned up to that length may lie up to half a
+// millisecond past the real end; a mark beyond the length plans more still.
+// Anything that ends earlier is audio the export would silently lose.
+bool ReachedFileEnd(const AudioFileInfo& info, const ExportPiece& piece, uint64_t framesRead) {
+  const uint64_t slackFrames = FramesOfMs(1, info.SampleRate);
+  return FramesOfMs(piece.startMs, info.SampleRate) + framesRead + slackFrames >=
+         FramesOfMs(info.LengthMs, info.SampleRate);
+}
 
 // Reads, cuts, fades and hands on every block of every piece.
 PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& source,
@@ -70,6 +82,9 @@ PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& sou
       if (emptyBlocksInARow >= kMaxEmptyBlocksInARow) break;
     }
     source.Close();
+    if (remaining > 0 && !ReachedFileEnd(job.FileInfo, piece, doneInPiece)) {
+      return PiecesResult::SourceFailed;
+    }
   }
   return PiecesResult::Done;
 }
@@ -133,6 +148,7 @@ bool CheckExportTarget(const std::string& outFileName, const std::string& source
 }
 
 bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
+  if (job.Route == ExportRoute::Mp3 && job.Lossless) return ExportLossless(job, host, dialogs);
   return job.Route == ExportRoute::Mp3 ? ExportMP3(job, host, dialogs, source)
                                        : ExportWAV(job, host, dialogs, source);
 }

@@ -16,9 +16,10 @@
 // "Can't start the MP3 encoder", "Cannot create file %s" (the target),
 // "Unable to write to %s" (the target; also an encoder that fails during the
 // export), "Cannot read file %s" (a source that cannot be opened for a piece
-// that has frames), "Can't Access file %s" (the finished file cannot replace
-// the target). A read that ends early ends its piece, and the export goes on
-// with a shorter file.
+// that has frames, or one that ends before the file's length, so that the
+// export would hold fewer frames than planned), "Can't Access file %s" (the
+// finished file cannot replace the target). A piece planned past the file's
+// end (a mark beyond its length) ends where the file does.
 //
 // Runs on the UI thread; the host's message pump may run the dialog's handlers
 // in between blocks, which the dialog guards with its Exporting flag.
@@ -41,6 +42,7 @@ struct ExportJob {
   std::string OutFileName;
   ExportRoute Route = ExportRoute::Mp3;
   uint32_t BitrateKbps = 128;  // MP3 only
+  bool Lossless = false;       // MP3 only: copy the source's frames (lossless_export.h)
   bool ExportUnmarked = false;
   bool FadeIn = false;
   int32_t FadeInSeconds = 0;

@@ -55,8 +55,9 @@ TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
   ScriptedDialogs dialogs;
   const std::pair<const char*, const char*> kSaves[] = {
       {"; c\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n",
-       "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\n\n[Window]\nLeft=5\n"},
-      {"[Window]\nLeft=5", "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=0\n"}};
+       "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\nLeft=5\n"},
+      {"[Window]\nLeft=5",
+       "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=0\nShowWave=0\n"}};
   for (const auto& [before, after] : kSaves) {
     std::ofstream(dir.File("set.ini"), std::ios::binary | std::ios::trunc) << before;
     ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
@@ -64,7 +65,7 @@ TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
   }
   const std::string created = dir.File("config/Snipola/set.ini");
   ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs));
-  EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\n");
+  EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\n");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 

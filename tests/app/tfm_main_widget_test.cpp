@@ -151,7 +151,8 @@ TEST_F(TfmMainTest, PopupMenuHoldsEveryCommandInOrder) {
   EXPECT_EQ(captions.join('|').toStdString(),
             "Open file ...|-|Jump to begin|Play|Pause|Stop|Jump to end|-|Mark as begin|"
             "Mark as end|Select all|Jump to mark begin|Play selected|Jump to mark end|Advanced|"
-            "-|Export selected ...|-|Represent with second|Show spectrum analyzer|-|About ...|"
+            "-|Export selected ...|-|Represent with second|Show spectrum analyzer|Show waveform|-|"
+            "About ...|"
             "Help ...|-|Minimize|Exit");
 }
 

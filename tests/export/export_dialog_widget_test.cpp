@@ -150,11 +150,12 @@ TEST_F(ExportDialog, ControlsSitAtTheirPlacesWithTheirTexts) {
 
 TEST_F(ExportDialog, BitrateListFollowsTheSource) {
   auto mp3 = Open(Source(AudioFileInfo::kTypeMp3, 44100));
-  EXPECT_EQ(mp3->cbBitrate->count(), 14);
+  EXPECT_EQ(mp3->cbBitrate->count(), 15);
   EXPECT_EQ(mp3->cbBitrate->currentText(), "As Origin");
   auto mp348 = Open(Source(AudioFileInfo::kTypeMp3, 48000));
   EXPECT_EQ(Items(mp348->cbBitrate),
-            QStringList({"As Origin", "32", "40", "56", "64", "80", "96", "112", "128", "160"}));
+            QStringList({"As Origin", "Lossless", "32", "40", "56", "64", "80", "96", "112", "128",
+                         "160"}));
   auto wav = Open(Source(AudioFileInfo::kTypeWav, 44100));
   EXPECT_EQ(wav->cbBitrate->count(), 13);
   EXPECT_EQ(wav->cbBitrate->currentText(), "128");
@@ -173,7 +174,7 @@ TEST_F(ExportDialog, WindowSystemReshowingTheDialogKeepsTheUsersChoices) {
   static_cast<QObject*>(d.get())->event(&reshown);
   EXPECT_TRUE(d->rbwav->isChecked());
   EXPECT_EQ(d->cbBitrate->currentIndex(), 5);
-  EXPECT_EQ(d->cbBitrate->count(), 14);
+  EXPECT_EQ(d->cbBitrate->count(), 15);
 }
 
 TEST_F(ExportDialog, ExportUnmarkedClickedTwiceLeavesBothFadesUnchecked) {

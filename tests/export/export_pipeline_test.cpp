@@ -152,15 +152,26 @@ TEST_F(ExportPipeline, TimeTextFollowsTheClockInTheRoutesWords) {
   EXPECT_EQ(host.timeTexts.back(), "Used 00:00:15, Left 00:00:00");
 }
 
-TEST_F(ExportPipeline, EndlessEmptyBlocksEndThePiece) {
-  MemoryExportSource source({}, 2, 44100);
-  source.endlessEmptyBlocks = true;
-  const std::string out = dir.File("empty.wav");
-  ASSERT_TRUE(
-      ExportWAV(Job(Info(AudioFileInfo::kTypeWav, 44100, 2, 5000), 0, 5000, out, ExportRoute::Wav),
-                host, dialogs, source));
-  EXPECT_EQ(source.reads, kMaxEmptyBlocksInARow);
-  EXPECT_EQ(ReadFileBytes(out).size(), kWavHeaderBytes);
+TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
+  // 8000 Hz mono of 1000 ms: {source frames (0: endless empty blocks), mark
+  // end, exported}. The length's rounding allows 4 frames short.
+  for (auto [frames, endMs, exported] : {std::tuple{8000, 1000, true},
+                                         {7996, 1000, true},
+                                         {8000, 1500, true},
+                                         {7000, 1000, false},
+                                         {0, 1000, false}}) {
+    MemoryExportSource source(std::vector<int16_t>(frames, 3), 1, 8000);
+    source.endlessEmptyBlocks = frames == 0;
+    dialogs.messages.clear();
+    EXPECT_EQ(ExportWAV(Job(Info(AudioFileInfo::kTypeWav, 8000, 1, 1000), 0, endMs,
+                            dir.File("s.wav"), ExportRoute::Wav),
+                        host, dialogs, source),
+              exported)
+        << frames;
+    EXPECT_EQ(dialogs.LastMessageText(), exported ? "" : "Cannot read file memory.wav.");
+    EXPECT_EQ(FilesIn(dir.path()), exported ? 1u : 0u);
+    fs::remove(dir.File("s.wav"));
+  }
 }
 
 TEST_F(ExportPipeline, UnmarkedFromTheStartOpensAndClosesAnEmptyFirstPiece) {

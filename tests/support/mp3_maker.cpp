@@ -4,6 +4,8 @@
 
 #include <lame/lame.h>
 
+#include "audio/mpg123_decoder.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -104,6 +106,7 @@ LamePtr MakeEncoder(int sampleRate, int channels, const Mp3MakerOptions& options
   } else {
     lame_set_VBR(flags, vbr_off);
     lame_set_brate(flags, options.bitrateKbps);
+    lame_set_free_format(flags, options.freeFormat ? 1 : 0);
   }
   lame_set_bWriteVbrTag(flags, options.infoTag ? 1 : 0);
   lame_set_write_id3tag_automatic(flags, 0);
@@ -161,6 +164,19 @@ bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, 
     if (!Put(file.get(), mp3.data(), tagBytes)) return false;
   }
   return std::fclose(file.release()) == 0;
+}
+
+std::vector<int16_t> DecodeMp3File(const std::string& path) {
+  Mpg123Decoder decoder;
+  std::vector<int16_t> pcm;
+  uint8_t block[8192];
+  size_t bytes = 0;
+  while (decoder.IsOpen() || decoder.Open(path)) {
+    if (decoder.Decode(block, sizeof block, bytes) != Mpg123Decoder::DecodeStatus::Block) break;
+    pcm.insert(pcm.end(), reinterpret_cast<int16_t*>(block),
+               reinterpret_cast<int16_t*>(block) + bytes / 2);
+  }
+  return pcm;
 }
 
 bool WriteMp3File(const std::string& path, const std::vector<int16_t>& samples, int sampleRate,

@@ -15,6 +15,7 @@ struct Mp3MakerOptions {
   int vbrQuality = 4;     // LAME's V setting, 0 (best) to 9
   int quality = 7;        // LAME's algorithm quality, 0 (slow) to 9 (fast)
   bool infoTag = true;    // write the LAME Info tag into the first frame
+  bool freeFormat = false;  // free-format frames (bitrate index 0) at bitrateKbps
   size_t id3v2Bytes = 0;  // an ID3v2.3 tag of this total size before the audio (0: none)
   bool id3v1 = false;     // a 128-byte ID3v1 tag at the end
   bool apeTag = false;    // an APEv2 tag at the end (before an ID3v1 tag)
@@ -33,3 +34,6 @@ using PcmSource = std::function<void(uint64_t firstFrame, uint32_t frameCount, i
 // hour-long files need no hour of PCM in memory.
 bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, int channels,
                       const Mp3MakerOptions& options, const PcmSource& source);
+
+// A whole MP3 file decoded gaplessly (interleaved) by the program's own libmpg123 decoder.
+std::vector<int16_t> DecodeMp3File(const std::string& path);

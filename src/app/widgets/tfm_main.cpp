@@ -33,6 +33,8 @@
 #include "ui/skin_group_box.h"
 #include "ui/skin_pictures.h"
 #include "ui/transparent_button.h"
+#include "waveform/waveform_model.h"
+#include "waveform/widgets/tfm_wave.h"
 
 TfmMain* fmMain = nullptr;
 
@@ -113,6 +115,7 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
   setFocusPolicy(Qt::StrongFocus);
+  BuildWave();
   BuildControls();
   model_.SetView(this);
   model_.SetExportCommand([this] { tbExportClick(); });
@@ -121,6 +124,11 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
 
 TfmMain::~TfmMain() {
   FormDestroy();
+  // The waveform window draws from its model; the model's destructor stops
+  // the overview workers.
+  delete fmWave_;
+  fmWave_ = nullptr;
+  waveModel_.reset();
   // The engine goes before the model it works on.
   playback_.reset();
   model_.SetView(nullptr);
@@ -274,6 +282,8 @@ void TfmMain::BuildPopupMenu() {
                               [&m] { m.ShowSpectrumanalyzer1Click(); });
   Representwithsecond1->setCheckable(true);
   ShowSpectrumanalyzer1->setCheckable(true);
+  ShowWaveform1 = add(menu, "ShowWaveform1", "Show waveform", [&m] { m.ShowWaveform1Click(); });
+  ShowWaveform1->setCheckable(true);
   separator(menu, "N5");
   add(menu, "About1", "About ...", [this] { About1Click(); });
   add(menu, "Help1", "Help ...", [this] { Help1Click(); });
@@ -381,6 +391,10 @@ void TfmMain::DisplayChanged() {
   if (ShowSpectrumanalyzer1) {
     ShowSpectrumanalyzer1->setChecked(d.ShowSpectrumanalyzer1Checked);
   }
+  if (ShowWaveform1) {
+    ShowWaveform1->setChecked(d.ShowWaveform1Checked);
+  }
+  FollowModelInWave();
   imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
   imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
 }
@@ -390,6 +404,26 @@ bool TfmMain::WindowVisible() const { return isVisible(); }
 void TfmMain::FocusGroupBox1() { GroupBox1->setFocus(Qt::OtherFocusReason); }
 
 bool TfmMain::AnalyzerExists() const { return fmLed != nullptr; }
+
+void TfmMain::BuildWave() {
+  waveModel_ = std::make_unique<WaveformModel>(TfmWave::kStripWidth, TfmWave::kStripWidth);
+  fmWave_ = new TfmWave(*waveModel_, this);
+  fmWave_->SetOverviewClick([this](int32_t positionMs) { model_.SeekFromOverview(positionMs); });
+}
+
+void TfmMain::FollowModelInWave() {
+  if (model_.FileSerial != waveFileSerial_) {
+    waveFileSerial_ = model_.FileSerial;
+    waveModel_->OpenFile(model_.FileName, model_.FileInfo);
+  }
+  waveModel_->SetPosition(model_.CurPos);
+  waveModel_->SetMarks(model_.MarkBegin, model_.MarkEnd);
+}
+
+void TfmMain::SetWaveVisible(bool visible) {
+  WMMove();
+  fmWave_->setVisible(visible);
+}
 
 void TfmMain::SetAnalyzerVisible(bool visible) {
   if (fmLed) {
@@ -421,6 +455,7 @@ void TfmMain::FormShow() {
   if (fmLed) {
     fmLed->setVisible(model_.ShowSpec);
   }
+  fmWave_->setVisible(model_.ShowWave);
   std::vector<std::string> arguments;
   for (const QString& argument : options_.arguments) {
     arguments.push_back(argument.toStdString());
@@ -448,7 +483,8 @@ void TfmMain::FormClose() { model_.tbStopClick(); }
 
 void TfmMain::FormDestroy() {
   setAcceptDrops(false);
-  SaveSettings(options_.settingsPath.toStdString(), {model_.UseSecond, model_.ShowSpec}, dialogs_);
+  SaveSettings(options_.settingsPath.toStdString(),
+               {model_.UseSecond, model_.ShowSpec, model_.ShowWave}, dialogs_);
 }
 
 // ---------------------------------------------------------------------------
@@ -460,6 +496,8 @@ void TfmMain::moveEvent(QMoveEvent* event) {
 }
 
 void TfmMain::WMMove() {
+  // The waveform window hangs under the main window, left edges aligned.
+  fmWave_->move(x(), y() + height());
   if (!fmLed) {
     return;
   }
@@ -475,13 +513,16 @@ void TfmMain::changeEvent(QEvent* event) {
   }
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
   const bool wasMinimized = change->oldState() & Qt::WindowMinimized;
-  if (!fmLed || wasMinimized == isMinimized()) {
+  if (wasMinimized == isMinimized()) {
     return;
   }
   // However the window was minimised (Minimize, the taskbar, a window
-  // manager's key), the analyzer goes with it; coming back brings it back as
-  // the setting says.
-  fmLed->setVisible(!isMinimized() && model_.ShowSpec);
+  // manager's key), the analyzer and the waveform go with it; coming back
+  // brings them back as the settings say.
+  fmWave_->setVisible(!isMinimized() && model_.ShowWave);
+  if (fmLed) {
+    fmLed->setVisible(!isMinimized() && model_.ShowSpec);
+  }
 }
 
 void TfmMain::keyPressEvent(QKeyEvent* event) {
@@ -551,6 +592,7 @@ void TfmMain::Minimize1Click() {
   if (fmLed) {
     fmLed->hide();
   }
+  fmWave_->hide();
   showMinimized();
 }
 

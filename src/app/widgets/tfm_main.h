@@ -5,7 +5,8 @@
 // handle and selection bar, and the popup menu PopupMenu1. It renders the
 // MainWindowModel it owns and forwards every command to it; the skin's title
 // strip drags the window and carries the caption glyphs (about, help,
-// minimize, close). The analyzer window fmLed stays docked above it.
+// minimize, close). The analyzer window fmLed stays docked above it, the
+// waveform window (Wave()) docked below it.
 //
 // Lifecycle: the constructor runs FormCreate (install record, settings, check
 // boxes), the first show runs FormShow (analyzer visibility, command-line
@@ -28,7 +29,9 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class TTransparentButton;
+class TfmWave;
 class WaveOut;
+class WaveformModel;
 
 class TfmMain : public QWidget, public MainWindowView {
   Q_OBJECT
@@ -45,6 +48,9 @@ class TfmMain : public QWidget, public MainWindowView {
 
   MainWindowModel& Model() { return model_; }
   QMenu* PopupMenu1() const { return popupMenu1_; }
+  // The waveform window and what it shows; both live as long as this window.
+  TfmWave* Wave() const { return fmWave_; }
+  WaveformModel& WaveModel() { return *waveModel_; }
 
   // Plays through `device` from now on (the SDL device in the program, a
   // scripted one in tests): the window owns the playback engine and plugs it
@@ -78,6 +84,7 @@ class TfmMain : public QWidget, public MainWindowView {
   void FocusGroupBox1() override;
   bool AnalyzerExists() const override;
   void SetAnalyzerVisible(bool visible) override;
+  void SetWaveVisible(bool visible) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -100,6 +107,8 @@ class TfmMain : public QWidget, public MainWindowView {
   void FormDestroy();
   void tbExportClick();
   void WMMove();
+  void BuildWave();
+  void FollowModelInWave();
   void CentreOnDesktop();
 
   void Image1MouseDown(QPoint local, QPoint global);
@@ -116,6 +125,9 @@ class TfmMain : public QWidget, public MainWindowView {
   std::function<void(const QString&)> shellOpen_;
   std::unique_ptr<MainPlayback> playback_;
   ExportDialogRunner exportDialog_;
+  std::unique_ptr<WaveformModel> waveModel_;
+  TfmWave* fmWave_ = nullptr;  // a separate window, deleted before waveModel_
+  uint32_t waveFileSerial_ = 0;
 
   // Controls, owned by the window through Qt's parent ownership.
   ImageControl* Image1 = nullptr;
@@ -139,6 +151,7 @@ class TfmMain : public QWidget, public MainWindowView {
   QMenu* popupMenu1_ = nullptr;
   QAction* Representwithsecond1 = nullptr;
   QAction* ShowSpectrumanalyzer1 = nullptr;
+  QAction* ShowWaveform1 = nullptr;
 };
 
 // The program's main window; null before it is created and after it is gone.

@@ -117,6 +117,8 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   connect(cbExportUnmarked, &QCheckBox::clicked, this, [this] { cbExportUnmarkedClick(); });
   connect(tbok, &QAbstractButton::clicked, this, [this] { tbokClick(); });
   connect(tbcancel, &QAbstractButton::clicked, this, [this] { tbcancelClick(); });
+  connect(cbBitrate, &QComboBox::currentIndexChanged, this, [this] { ShowLosslessOptions(); });
+  connect(rbmp3, &QRadioButton::toggled, this, [this] { ShowLosslessOptions(); });
 
   // FormCreate.
   lbTime->setText(QString());
@@ -137,11 +139,28 @@ void Tfmexport::FormShow() {
   progressbar->setValue(0);
   progressbar->hide();
   cbBitrate->clear();
-  for (const std::string& item : BitrateItems(FileInfo)) {
+  for (const std::string& item : DialogBitrateItems(FileInfo)) {
     cbBitrate->addItem(QString::fromStdString(item));
   }
   cbBitrate->setCurrentIndex(InitialBitrateIndex(FileInfo));
   rbmp3->setChecked(true);
+  ShowLosslessOptions();
+}
+
+bool Tfmexport::LosslessChosen() const {
+  return rbmp3->isChecked() && IsLosslessItem(FileInfo, cbBitrate->currentIndex());
+}
+
+void Tfmexport::ShowLosslessOptions() {
+  // A lossless export copies the marked piece as it is: no fades, no
+  // unmarked part.
+  const bool lossless = LosslessChosen();
+  for (QCheckBox* box : {cbExportUnmarked, cbfadein, cbfadeout}) {
+    if (lossless) box->setChecked(false);
+    box->setEnabled(!lossless);
+  }
+  Edit1->setEnabled(!lossless);
+  Edit2->setEnabled(!lossless);
 }
 
 void Tfmexport::cbExportUnmarkedClick() {
@@ -246,6 +265,7 @@ void Tfmexport::tbokClick() {
   job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;
   job.BitrateKbps =
       BitrateOfItem(FileInfo, cbBitrate->currentIndex(), cbBitrate->currentText().toStdString());
+  job.Lossless = mp3 && LosslessChosen();
   job.ExportUnmarked = cbExportUnmarked->isChecked();
   job.FadeIn = cbfadein->isChecked();
   job.FadeInSeconds = FadeInSeconds;

@@ -7,6 +7,10 @@
 // failed one shows its message and leaves the dialog in its export look, from
 // which the close cross leads back to the main window.
 //
+// With an MP3 source the bitrate list offers "Lossless" after "As Origin"
+// (lossless_export.h); while it is chosen the fade and "Export unmarked"
+// boxes are unchecked and disabled.
+//
 // The dialog renders state and forwards commands: the rules (bitrate list,
 // fade box checks, extension, target checks) live in export_options.h and
 // export_pipeline.h. Everything runs on the UI thread; while an export runs,
@@ -86,6 +90,11 @@ class Tfmexport : public QDialog, private ExportHost {
 
  private:
   void ShowExportLook();
+  // "Lossless" is chosen: MP3 with that bitrate item.
+  bool LosslessChosen() const;
+  // Disables (and unchecks) fades and "Export unmarked" while "Lossless" is
+  // chosen, enables them otherwise.
+  void ShowLosslessOptions();
 
   // ExportHost.
   void SetProgress(int percent) override;

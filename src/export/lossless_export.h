@@ -1,0 +1,32 @@
+#pragma once
+// ExportLossless: the pipeline's route for a lossless MP3 export (the
+// "Lossless" bitrate item, `snipola-cli cut --lossless`): the marked piece
+// copied frame by frame by CutLosslessly, with the progress bar, the time
+// text and the message pump of the other routes, and the same
+// temporary-file-then-rename output.
+//
+// The marks map to samples exactly as for a re-encoding export: the piece
+// starts at sample MarkBegin / 1000 x SampleRate and holds the frames of
+// MarkEnd - MarkBegin, each rounded half to even. A lossless export copies
+// frames as they are, so it has one piece and no fades; a job that asks for
+// either, or whose source is no MP3 file, is refused with kLosslessOptionsText
+// or kLosslessNeedsMp3Text. A source that cannot be cut shows why (free format,
+// not layer III, damaged frames, nothing inside the marks). Every failure
+// shows one message and leaves nothing behind.
+#include "export/export_pipeline.h"
+
+inline constexpr const char* kLosslessNeedsMp3Text = "Lossless export needs an MP3 source";
+inline constexpr const char* kLosslessOptionsText =
+    "Lossless export copies the marked piece as it is: it cannot fade or export the unmarked "
+    "part";
+inline constexpr const char* kLosslessFreeFormatText =
+    "Lossless export is not possible for a free-format MP3; choose a bitrate instead";
+inline constexpr const char* kLosslessNotLayer3Text =
+    "Lossless export needs MPEG layer III audio; choose a bitrate instead";
+inline constexpr const char* kLosslessDamagedText =
+    "Lossless export is not possible: the MP3 frames are damaged inside the marked piece; choose "
+    "a bitrate instead";
+inline constexpr const char* kLosslessEmptyText =
+    "Nothing to export: the marked piece lies beyond the end of the audio";
+
+bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs);

@@ -1,0 +1,45 @@
+#pragma once
+// PeakSource: a private reader of one audio file for the waveform window.
+//
+// Each overview worker owns its own source, opened on its own thread, and
+// the detail strip has one on the user-interface thread; none of them
+// touches the program's single PCM stream (mp3io.h), which playback and
+// export keep using at the same time. An MP3 is decoded at a reduced rate
+// (a quarter where the library can, otherwise a half or the full rate): the
+// overview needs the shape of the sound, not every sample, and reduced-rate
+// synthesis is the cheapest decode the library offers. A WAV is read in big
+// blocks straight from its data chunk.
+//
+// Frames are counted at the source's own (possibly reduced) rate; TotalFrames
+// is the length in those frames. A source is used by one thread at a time.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "audio/audio_file_info.h"
+
+class PeakSource {
+ public:
+  virtual ~PeakSource() = default;
+
+  virtual int64_t TotalFrames() const = 0;
+  virtual int Channels() const = 0;
+  virtual int32_t SampleRate() const = 0;  // of the frames read, reduced or not
+
+  // Moves so that the next frame read is `frame`; false when the source
+  // cannot get there (a damaged file), in which case nothing more is read.
+  virtual bool Seek(int64_t frame) = 0;
+
+  // Reads up to `maxFrames` interleaved frames into `out`; the count read,
+  // 0 at the end of what can be read (also after a decoding error).
+  virtual int64_t Read(int16_t* out, int64_t maxFrames) = 0;
+};
+
+enum class PeakRate {
+  Reduced,  // the overview's: an MP3 at a quarter of its rate where possible
+  Full,     // every sample, at the file's own rate
+};
+
+// Opens `path` as info's FileType says; null when it cannot be read at all.
+std::unique_ptr<PeakSource> OpenPeakSource(const std::string& path, const AudioFileInfo& info,
+                                           PeakRate rate = PeakRate::Reduced);

@@ -1,0 +1,93 @@
+// The pipeline's lossless route: marks map to samples as for every export, the probe reads the
+// piece's length back, and what it cannot do is refused with its message and nothing left behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "audio/mp3io.h"
+#include "base/application_error.h"
+#include "base/rounding.h"
+#include "export/export_options.h"
+#include "export/lossless_export.h"
+#include "export/mp3_frame_reader.h"
+#include "support/export_fakes.h"
+#include "support/mp3_maker.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_files.h"
+
+namespace {
+
+class LosslessExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    job = ExportJob{};
+    ASSERT_TRUE(WriteMp3File(source, MakeTestSignal(88200, 2, 44100), 44100, 2));
+    ASSERT_TRUE(GetAudioFileInfo(source, job.FileInfo, dialogs));
+    job.SourceFileName = source;
+    job.OutFileName = dir.File("cut.mp3");
+    job.Lossless = true;
+    job.MarkBegin = 250;
+    job.MarkEnd = job.FileInfo.LengthMs;
+  }
+  bool Export() { return RunExport(job, host, dialogs, stream); }
+
+  TempDir dir;
+  std::string source = dir.File("source.mp3");
+  ScriptedDialogs dialogs;
+  RecordingHost host;
+  StreamExportSource stream;
+  ExportJob job;
+};
+
+TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFile) {
+  ASSERT_TRUE(Export()) << dialogs.LastMessageText();
+  const auto whole = DecodeMp3File(source);
+  EXPECT_EQ(DecodeMp3File(job.OutFileName),
+            std::vector<int16_t>(whole.begin() + MsToFrames(250, 44100) * 2, whole.end()));
+  AudioFileInfo info;
+  ASSERT_TRUE(GetAudioFileInfo(job.OutFileName, info, dialogs));
+  EXPECT_EQ(info.LengthMs, job.FileInfo.LengthMs - 250);
+  EXPECT_EQ(host.progress.back(), 100);
+}
+
+TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
+  Mp3FrameReader reader;  // to a frame about a second in
+  for (int i = reader.Open(source) == Mp3FrameReader::Status::Frame ? 0 : 40; i < 40; ++i)
+    reader.Next();
+  const uint64_t middleFrame = reader.FrameOffset();
+  const auto patch = [&](uint64_t at, const std::string& bytes) {
+    std::fstream(source, std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(at)
+        .write(bytes.data(), bytes.size());
+  };
+  const struct {
+    std::function<void()> arrange;
+    std::string message;
+  } cases[] = {
+      {[&] { job.FadeIn = true, job.FadeInSeconds = 1; }, kLosslessOptionsText},
+      {[&] { job.FileInfo.FileType = AudioFileInfo::kTypeWav; }, kLosslessNeedsMp3Text},
+      {[&] { patch(middleFrame, std::string(4, '\0')); }, kLosslessDamagedText},
+      {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
+      {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},
+      {[] {}, UnableToWriteText(dir.File("cut.mp3"))},  // a full disk, below
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    SetUp();
+    c.arrange();
+    std::optional<FileSizeLimit> limit(std::in_place,
+                                       &c == std::end(cases) - 1 ? 4096 : RLIM_INFINITY);
+    EXPECT_FALSE(Export());
+    limit.reset();
+    EXPECT_EQ(dialogs.LastMessageText(), ApplicationErrorText(c.message));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      EXPECT_EQ(entry.path().filename(), "source.mp3");
+    }
+  }
+}
+
+}  // namespace
