@@ -7,6 +7,8 @@ SNIPOLA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
+  # scripts/check-install and cpack: validators, man, shlibdeps, file types
+  desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 
 snipola_install_packages() {

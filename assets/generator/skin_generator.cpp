@@ -8,9 +8,9 @@
 //   cmake --build build --target snipola-skin-generator
 //   QT_QPA_PLATFORM=offscreen build/assets/snipola-skin-generator assets/skin
 //
-// The about box's picture (240 x 120) carries the program's version, which
-// the build passes in as SNIPOLA_VERSION from the project's version in
-// CMakeLists.txt; so that the two can never disagree, the build draws that
+// The about box's picture (240 x 120) carries the program's version and web
+// address, which the build passes in as SNIPOLA_VERSION and SNIPOLA_HOMEPAGE
+// from project() in CMakeLists.txt; so that the two can never disagree, the build draws that
 // picture itself on every build that changes either (`--about FILE`), and it
 // is not committed.
 //
@@ -29,8 +29,8 @@
 #include <cstring>
 #include <functional>
 
-#ifndef SNIPOLA_VERSION
-#error "SNIPOLA_VERSION must name the program's version"
+#if !defined(SNIPOLA_VERSION) || !defined(SNIPOLA_HOMEPAGE)
+#error "SNIPOLA_VERSION and SNIPOLA_HOMEPAGE must name the program's version and web page"
 #endif
 
 namespace {
@@ -510,7 +510,7 @@ QImage DrawAboutSkin(const QString& version) {
   link.setPixelSize(10);
   p.setFont(link);
   p.setPen(kAccent);
-  const QString address = QStringLiteral("https://snipola.org/");
+  const QString address = QStringLiteral(SNIPOLA_HOMEPAGE);
   p.drawText(21, 72, address);
   const int linkWidth = std::min(QFontMetrics(link).horizontalAdvance(address), 118);
   p.drawLine(21, 74, 21 + linkWidth - 1, 74);

@@ -5,12 +5,14 @@
 // the program's web page and shows the hand pointer. All bounds are
 // exclusive: close X 221..231 (Y < 20), link X 21..139 and Y 66..74.
 #include "app/caption_areas.h"
+#include "base/version.h"
 
 inline constexpr int kAboutWidth = 240;
 inline constexpr int kAboutHeight = 120;
 
-// The program's own web page, drawn into the about box's picture.
-inline constexpr char kAboutWebAddress[] = "https://snipola.org/";
+// The program's own web page (project() in CMakeLists.txt), drawn into the
+// about box's picture.
+inline constexpr const char* kAboutWebAddress = kSnipolaHomepage;
 
 enum class AboutArea { None, Close, TitleStrip, Link };
 

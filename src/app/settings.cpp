@@ -76,7 +76,12 @@ std::string SettingsFilePath(const std::string& executableDir) {
   if (overrideDir && *overrideDir) {
     return JoinPath(overrideDir, kSettingsFileName);
   }
-  if (!executableDir.empty() && ::access(executableDir.c_str(), W_OK) == 0) {
+  // An installed program (share/snipola/ beside its bin folder) never writes
+  // into its bin folder, even when run by a user who may (root in /usr/bin).
+  std::error_code error;
+  const bool installed = std::filesystem::is_directory(
+      std::filesystem::path(executableDir) / ".." / "share" / "snipola", error);
+  if (!executableDir.empty() && !installed && ::access(executableDir.c_str(), W_OK) == 0) {
     return JoinPath(executableDir, kSettingsFileName);
   }
   const QString configHome =

@@ -7,8 +7,9 @@
 // non-zero integer means true, and text that is no integer gives the default.
 //
 // Where the file lives: next to the executable when that folder is writable
-// (a build tree, a portable copy), otherwise $XDG_CONFIG_HOME/Snipola/; the
-// environment variable SNIPOLA_CONFIG_DIR overrides both.
+// (a build tree, a portable copy) and is not the bin folder of an installed
+// tree (one with share/snipola/ beside it), otherwise $XDG_CONFIG_HOME/Snipola/;
+// the environment variable SNIPOLA_CONFIG_DIR overrides both.
 #include <cstdint>
 #include <optional>
 #include <string>

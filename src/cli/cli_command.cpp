@@ -7,6 +7,7 @@
 
 #include "audio/mp3io.h"
 #include "audio/refusal_reason.h"
+#include "base/version.h"
 #include "cli/cli_cut.h"
 #include "cli/cli_info.h"
 #include "cli/stderr_dialogs.h"
@@ -28,7 +29,7 @@ constexpr CliCommand kCommands[] = {
 
 void PrintHelp(std::ostream& out) {
   out << "usage: snipola-cli COMMAND [ARGUMENTS]\n"
-         "       snipola-cli --help\n"
+         "       snipola-cli --help | --version\n"
          "\n"
          "Inspects and cuts MP3 and WAV files.\n"
          "\n"
@@ -66,6 +67,10 @@ int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err) {
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     PrintHelp(out);
+    return kCliOk;
+  }
+  if (args[0] == "--version") {
+    out << "snipola-cli " << kSnipolaVersion << '\n';
     return kCliOk;
   }
   for (const CliCommand& command : kCommands) {

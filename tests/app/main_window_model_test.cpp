@@ -205,7 +205,7 @@ TEST_F(MainWindowModelTest, NudgesClampToTheFileWithoutWrapping) {
   OpenFile(30000);
   for (int i = 0; i < 4; ++i) {
     model.WMKeyDown('P');
-    positions += " " + std::to_string(model.CurPos);
+    positions += ' ' + std::to_string(model.CurPos);
   }
   model.CurPos = 500;
   model.WMKeyDown(VirtualKeyForNudgeTag(1));  // W: -1000
@@ -378,7 +378,8 @@ class EntryCommandTest : public MainWindowModelTest,
                         std::to_string(model.MarkEnd);
     for (const std::string* label :
          {&display.lbCurPos, &display.lbBeginPos, &display.lbEndPos, &display.lbLenExport}) {
-      state += (label == &display.lbCurPos ? " " : "|") + label->substr(label->find(" : ") + 3);
+      state += std::string(label == &display.lbCurPos ? " " : "|") +
+               label->substr(label->find(" : ") + 3);
     }
     return state;
   }

@@ -12,15 +12,6 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
-namespace {
-
-std::string ReadText(const std::string& path) {
-  const auto bytes = ReadFileBytes(path);
-  return {bytes.begin(), bytes.end()};
-}
-
-}  // namespace
-
 TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
   // clang-format off
   const std::pair<const char*, std::optional<int32_t>> kTexts[] = {

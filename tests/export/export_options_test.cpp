@@ -5,58 +5,50 @@
 #include <gtest/gtest.h>
 
 #include "base/application_error.h"
+#include "support/test_files.h"
 
 namespace {
 
-AudioFileInfo Source(int type, int rate, int bitrate = 192) {
-  AudioFileInfo info;
-  info.FileType = type;
-  info.SampleRate = rate;
-  info.Channels = 2;
-  info.Bitrate = bitrate;
-  return info;
-}
+using Items = std::vector<std::string>;
 
-TEST(BitrateOfItem, AsOriginIsTheSourceBitrate) {
-  const AudioFileInfo mp3 = Source(AudioFileInfo::kTypeMp3, 44100, 192);
+TEST(ExportOptions, BitrateListFollowsTheSource) {
+  const AudioFileInfo mp3 = MakeInfo(AudioFileInfo::kTypeMp3, 44100, 2, 0, 192);
+  EXPECT_EQ(BitrateItems(mp3), (Items{"As Origin", "32", "40", "56", "64", "80", "96", "112",
+                                      "128", "160", "192", "224", "256", "320"}));
+  EXPECT_EQ(InitialBitrateIndex(mp3), 0);
   EXPECT_EQ(BitrateOfItem(mp3, 0, "As Origin"), 192u);
   EXPECT_EQ(BitrateOfItem(mp3, 8, "128"), 128u);
-  EXPECT_EQ(BitrateOfItem(Source(AudioFileInfo::kTypeWav, 44100), 0, "32"), 32u);
+  EXPECT_EQ(BitrateItems(MakeInfo(AudioFileInfo::kTypeMp3, 48000, 2)),
+            (Items{"As Origin", "32", "40", "56", "64", "80", "96", "112", "128", "160"}));
+  const AudioFileInfo wav = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 0, 1411);
+  const Items items = BitrateItems(wav);
+  EXPECT_EQ(items.front(), "32");
+  EXPECT_EQ(items.size(), 13u);
+  EXPECT_EQ(items[InitialBitrateIndex(wav)], "128");
+  EXPECT_EQ(BitrateOfItem(wav, 0, "32"), 32u);
 }
 
-struct FadeCase {
-  std::string name;
-  std::string text;
-  bool digitsOnly;
-  std::optional<int32_t> seconds;
-};
-
-class FadeBox : public ::testing::TestWithParam<FadeCase> {};
-
-TEST_P(FadeBox, ChecksAndConverts) {
-  EXPECT_EQ(FadeTextIsDigitsOnly(GetParam().text), GetParam().digitsOnly);
-  EXPECT_EQ(FadeSecondsOf(GetParam().text), GetParam().seconds);
+TEST(ExportOptions, FadeBoxesTakeDigitsThatFitAnInt32) {
+  const struct {
+    const char* text;
+    bool digitsOnly;
+    std::optional<int32_t> seconds;
+  } rows[] = {{"007", true, 7},         {"0", true, 0},        {"-1", false, {}},
+              {"1.5", false, {}},       {" 1", false, {}},     {"", true, {}},
+              {"2147483647", true, 2147483647}, {"2147483648", true, {}},
+              {"99999999999999999999", true, {}}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(FadeTextIsDigitsOnly(row.text), row.digitsOnly) << row.text;
+    EXPECT_EQ(FadeSecondsOf(row.text), row.seconds) << row.text;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FadeBox,
-    ::testing::Values(FadeCase{"LeadingZeros", "007", true, 7}, FadeCase{"Zero", "0", true, 0},
-                      FadeCase{"Negative", "-1", false, {}}, FadeCase{"Fraction", "1.5", false, {}},
-                      FadeCase{"LeadingBlank", " 1", false, {}}, FadeCase{"Empty", "", true, {}},
-                      FadeCase{"Int32Max", "2147483647", true, 2147483647},
-                      FadeCase{"AboveInt32", "2147483648", true, {}},
-                      FadeCase{"FarAboveInt64", "99999999999999999999", true, {}}),
-    [](const auto& info) { return info.param.name; });
-
-TEST(WithDefaultExtension, AppendsOnlyWhenTheNameHasNone) {
+TEST(ExportOptions, ExtensionIsAddedOnlyWhenTheNameHasNoneAndMessagesEndWithAFullStop) {
   EXPECT_EQ(WithDefaultExtension("/music/piece", true), "/music/piece.mp3");
   EXPECT_EQ(WithDefaultExtension("/music/piece", false), "/music/piece.wav");
   EXPECT_EQ(WithDefaultExtension("/music/piece.wav", true), "/music/piece.wav");
   EXPECT_EQ(WithDefaultExtension("/music.d/piece", true), "/music.d/piece.mp3");
   EXPECT_EQ(WithDefaultExtension("piece.", false), "piece.");
-}
-
-TEST(ExportMessages, TextsAndTheApplicationBoxFullStop) {
   EXPECT_EQ(NotValidIntegerText(""), "'' is not a valid integer value");
   EXPECT_EQ(ApplicationErrorText(NotValidIntegerText("")), "'' is not a valid integer value.");
   EXPECT_EQ(ApplicationErrorText(CannotCreateFileText("/a/b.mp3")), "Cannot create file /a/b.mp3.");

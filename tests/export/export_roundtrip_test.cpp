@@ -33,17 +33,10 @@ class ExportRoundTrip : public ::testing::Test {
 
   bool Export(const std::string& source, const AudioFileInfo& info, int32_t begin, int32_t end,
               bool unmarked, ExportRoute route, const std::string& out) {
-    ExportJob job;
-    job.FileInfo = info;
-    job.MarkBegin = begin;
-    job.MarkEnd = end;
-    job.SourceFileName = source;
-    job.OutFileName = out;
-    job.Route = route;
-    job.BitrateKbps = 192;
-    job.ExportUnmarked = unmarked;
     StreamExportSource reader;
-    return RunExport(job, host, dialogs, reader);
+    return RunExport({.FileInfo = info, .MarkBegin = begin, .MarkEnd = end, .SourceFileName = source,
+                      .OutFileName = out, .Route = route, .BitrateKbps = 192, .ExportUnmarked = unmarked},
+                     host, dialogs, reader);
   }
 
   TempDir dir;
@@ -68,12 +61,10 @@ TEST_F(ExportRoundTrip, Mp3FromAWavHasTheMarkedFramesInPlace) {
 }
 
 TEST_F(ExportRoundTrip, Mp3FromAnMp3HasTheMarkedFramesInPlace) {
-  const auto signal = MakeTestSignal(48000 * 4, 2, 48000);
-  const std::string source = dir.File("source.mp3");
-  ASSERT_TRUE(WriteMp3File(source, signal, 48000, 2, {.bitrateKbps = 160}));
+  const std::string source = CachedMp3(48000, 2, 48000 * 4, {.bitrateKbps = 160}).path;
   AudioFileInfo info;
   const auto sourcePcm = Decode(source, info);
-  ASSERT_EQ(sourcePcm.size(), signal.size());
+  ASSERT_EQ(sourcePcm.size(), 48000u * 4 * 2);
   ASSERT_TRUE(Export(source, info, 500, 2500, false, ExportRoute::Mp3, dir.File("cut.mp3")));
   AudioFileInfo outInfo;
   const auto decoded = Decode(dir.File("cut.mp3"), outInfo);
@@ -101,9 +92,7 @@ TEST_F(ExportRoundTrip, UnmarkedMp3JoinsBothPiecesInPlace) {
 }
 
 TEST_F(ExportRoundTrip, WavFromAnMp3HoldsTheDecodedSamplesExactly) {
-  const auto signal = MakeTestSignal(44100 * 3, 2, 44100);
-  const std::string source = dir.File("source.mp3");
-  ASSERT_TRUE(WriteMp3File(source, signal, 44100, 2));
+  const std::string source = CachedMp3(44100, 2, 44100 * 3).path;
   AudioFileInfo info;
   const auto sourcePcm = Decode(source, info);
   ASSERT_TRUE(Export(source, info, 700, 2100, false, ExportRoute::Wav, dir.File("cut.wav")));

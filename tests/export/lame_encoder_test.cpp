@@ -61,44 +61,36 @@ FrameHeader HeaderAt(const std::vector<uint8_t>& mp3, size_t at) {
           (mp3[at + 3] >> 3) & 1, (mp3[at + 3] >> 2) & 1};
 }
 
-TEST(LameEncoder, StereoStreamIsPlainStereoMpeg1AtTheChosenBitrate) {
-  const Encoded e = Encode(44100, 2, 128, 44100);
-  EXPECT_EQ(e.samplesPerChunk, 2304u);
-  EXPECT_EQ(e.outputBufferBytes, 1152u * 5 / 4 + 7200 + 512);
-  const size_t second = 417;  // 144 x 128000 / 44100 without padding
-  for (size_t at : {size_t{0}, second}) {
-    const FrameHeader h = HeaderAt(e.mp3, at);
-    EXPECT_EQ(h.versionBits, 3);  // MPEG-1
-    EXPECT_EQ(h.layerBits, 1);    // layer III
-    EXPECT_EQ(h.noCrc, 1);
-    EXPECT_EQ(h.bitrateIndex, 9);  // 128 kbit/s
-    EXPECT_EQ(h.rateIndex, 0);     // 44100 Hz
-    EXPECT_EQ(h.mode, 0);          // stereo, not joint stereo
-    EXPECT_EQ(h.copyright, 1);
-    EXPECT_EQ(h.original, 1);
+bool HasInfoTag(const Encoded& e) {
+  return std::string(e.mp3.begin(), e.mp3.begin() + 64).find("Info") != std::string::npos;
+}
+
+TEST(LameEncoder, FramesCarryTheConfiguredSettings) {
+  const Encoded stereo = Encode(44100, 2, 128, 44100);
+  EXPECT_EQ(stereo.samplesPerChunk, 2304u);
+  EXPECT_EQ(stereo.outputBufferBytes, 1152u * 5 / 4 + 7200 + 512);
+  EXPECT_TRUE(HasInfoTag(stereo));
+  // The second frame starts after 144 x 128000 / 44100 bytes without padding.
+  for (size_t at : {size_t{0}, size_t{417}}) {
+    const FrameHeader h = HeaderAt(stereo.mp3, at);
+    // MPEG-1 layer III, no CRC, 128 kbit/s, 44100 Hz, plain stereo, copyright, original.
+    EXPECT_EQ((std::vector<int>{h.versionBits, h.layerBits, h.noCrc, h.bitrateIndex, h.rateIndex,
+                                h.mode, h.copyright, h.original}),
+              (std::vector<int>{3, 1, 1, 9, 0, 0, 1, 1}));
   }
-  const std::string first(e.mp3.begin(), e.mp3.begin() + 64);
-  EXPECT_NE(first.find("Info"), std::string::npos);
-}
-
-TEST(LameEncoder, MonoAtALowBitrateKeepsTheSourceRate) {
-  const Encoded e = Encode(48000, 1, 32, 48000);
-  EXPECT_EQ(e.samplesPerChunk, 1152u);
-  // 96-byte frames cannot hold the Info tag: it gets a 192-byte frame of
-  // 64 kbit/s before them.
-  EXPECT_EQ(HeaderAt(e.mp3, 0).bitrateIndex, 5);
-  EXPECT_EQ(std::string(e.mp3.begin() + 21, e.mp3.begin() + 25), "Info");
-  const FrameHeader h = HeaderAt(e.mp3, 192);
-  EXPECT_EQ(h.versionBits, 3);
-  EXPECT_EQ(h.rateIndex, 1);  // 48000 Hz: not resampled for the low bitrate
-  EXPECT_EQ(h.mode, 3);       // mono
-  EXPECT_EQ(h.bitrateIndex, 1);
-}
-
-TEST(LameEncoder, LowRatesUseMpeg2FramesOfHalfTheSize) {
-  const Encoded e = Encode(22050, 2, 64, 22050);
-  EXPECT_EQ(e.samplesPerChunk, 1152u);
-  EXPECT_EQ(HeaderAt(e.mp3, 0).versionBits, 2);  // MPEG-2
+  // Mono at a low bitrate keeps the source rate (48000 Hz); its 96-byte
+  // frames cannot hold the Info tag, which gets a 192-byte 64 kbit/s frame.
+  const Encoded mono = Encode(48000, 1, 32, 48000);
+  EXPECT_EQ(mono.samplesPerChunk, 1152u);
+  EXPECT_TRUE(HasInfoTag(mono));
+  EXPECT_EQ(HeaderAt(mono.mp3, 0).bitrateIndex, 5);
+  const FrameHeader m = HeaderAt(mono.mp3, 192);
+  EXPECT_EQ((std::vector<int>{m.versionBits, m.rateIndex, m.mode, m.bitrateIndex}),
+            (std::vector<int>{3, 1, 3, 1}));
+  // Low rates use MPEG-2 frames of half the size.
+  const Encoded low = Encode(22050, 2, 64, 22050);
+  EXPECT_EQ(low.samplesPerChunk, 1152u);
+  EXPECT_EQ(HeaderAt(low.mp3, 0).versionBits, 2);
 }
 
 TEST(LameEncoder, RatesLameCannotWriteAreRefused) {

@@ -1,5 +1,5 @@
 // The analyzer window's pictures, pixel by pixel, on the offscreen platform:
-// the background, the unlit LED matrix, bars of every height, the window's
+// the background, the unlit LED matrix, bars at telling heights, the window's
 // copy of the picture, the release of the picture on close, and dragging.
 // The expected pixels are worked out here from the window's layout (frame,
 // bevel, dot pitch, bar columns, 2-pixel colour segments counted from the
@@ -9,34 +9,15 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWindow>
-#include <ostream>
-#include <set>
 
 #include "spectrum/led.h"
 #include "spectrum/led_colors.h"
 #include "spectrum/widgets/led_picture.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "support/spectrum_blocks.h"
+#include "support/widget_app.h"
 
 namespace {
-
-class QtApplication : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "spectrum_tfm_led_widget_test";
-    static char* argv[] = {name, nullptr};
-    // The pictures are compared pixel by pixel and need no real screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-
-const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplication);
 
 QRgb Rgb(const LedRgb& c) { return qRgb(c.red, c.green, c.blue); }
 
@@ -87,104 +68,37 @@ void ExpectImage(const QImage& image, const std::function<QRgb(int, int)>& expec
   EXPECT_EQ(mismatches, 0);
 }
 
-TEST(LedBackground, FrameBevelCornersAndBlackFieldHaveTheirColours) {
+TEST(LedPicture, BackgroundAndTheUnlitGridOf420Dots) {
+  TestApplication();
   ExpectImage(MakeLedBackground(), BackgroundAt);
-}
-
-TEST(LedPictureGrid, ShowsAll420DotsInTheUnlitColourOnTheBackground) {
   LedPicture picture(MakeLedBackground());
   picture.DrawLedGrid();
   ExpectImage(picture.image(), GridAt);
-
   int dotPixels = 0;
-  for (int y = 0; y < 44; ++y)
+  for (int y = 0; y < 44; ++y) {
     for (int x = 0; x < 129; ++x) dotPixels += picture.image().pixel(x, y) == Rgb(LedOffColor);
+  }
   EXPECT_EQ(dotPixels, 420 * 4);
-  EXPECT_EQ(picture.image().pixel(126, 40), qRgb(24, 24, 41));
 }
 
-struct BarCase {
-  int band;
-  int heightPx;
-  friend void PrintTo(const BarCase& c, std::ostream* out) {
-    *out << "band " << c.band << ", height " << c.heightPx;
+// Bars cover their columns from the bottom in 2-pixel colour segments;
+// requests outside the field are drawn at its edges or not at all.
+TEST(LedPicture, BarsCoverTheirColumnsFromTheBottom) {
+  TestApplication();
+  const struct {
+    int band, heightPx, drawnPx;
+  } rows[] = {{0, 1, 1}, {7, 2, 2}, {7, 3, 3}, {7, 40, 40}, {20, 40, 40},
+              {3, 99, 40}, {3, -5, 0}, {21, 40, 0}, {-1, 40, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << "band " << row.band << " height " << row.heightPx);
+    LedPicture picture(MakeLedBackground());
+    picture.DrawLedGrid();
+    picture.PaintBar(row.band, row.heightPx);
+    ExpectImage(picture.image(), [&](int x, int y) {
+      const QRgb bar = BarAt(row.band, row.drawnPx, x, y);
+      return bar != 0 ? bar : GridAt(x, y);
+    });
   }
-};
-
-class LedPictureBar : public ::testing::TestWithParam<BarCase> {};
-
-TEST_P(LedPictureBar, CoversItsColumnsFromTheBottomInTwoPixelColourSegments) {
-  const auto [band, heightPx] = GetParam();
-  LedPicture picture(MakeLedBackground());
-  picture.DrawLedGrid();
-  picture.PaintBar(band, heightPx);
-  ExpectImage(picture.image(), [&](int x, int y) {
-    const QRgb bar = BarAt(band, heightPx, x, y);
-    return bar != 0 ? bar : GridAt(x, y);
-  });
-}
-
-std::vector<BarCase> AllHeightsAndBandEdges() {
-  std::vector<BarCase> cases;
-  for (int h = 0; h <= 40; ++h) cases.push_back({7, h});
-  for (int band : {0, 1, 19, 20}) cases.push_back({band, 40});
-  cases.push_back({20, 1});
-  return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Heights, LedPictureBar, ::testing::ValuesIn(AllHeightsAndBandEdges()),
-                         [](const auto& info) {
-                           return "band" + std::to_string(info.param.band) + "_height" +
-                                  std::to_string(info.param.heightPx);
-                         });
-
-TEST(LedPictureBarShape, FullBarReachesFromRow2To41WithAll20Colours) {
-  LedPicture picture(MakeLedBackground());
-  picture.DrawLedGrid();
-  picture.PaintBar(5, 40);
-  std::set<QRgb> colours;
-  for (int y = 2; y <= 41; ++y) {
-    for (int x = 32; x <= 36; ++x) colours.insert(picture.image().pixel(x, y));
-  }
-  EXPECT_EQ(colours.size(), 20u);
-  EXPECT_EQ(picture.image().pixel(32, 41), qRgb(24, 134, 8));
-  EXPECT_EQ(picture.image().pixel(32, 22), qRgb(189, 223, 41));
-  EXPECT_EQ(picture.image().pixel(36, 2), qRgb(214, 89, 0));
-  EXPECT_EQ(picture.image().pixel(34, 1), qRgb(12, 12, 12));
-}
-
-TEST(LedPictureBarShape, BarOfOneIsOneRowAtTheBottom) {
-  LedPicture picture(MakeLedBackground());
-  picture.DrawLedGrid();
-  picture.PaintBar(0, 1);
-  for (int x = 2; x <= 6; ++x) {
-    EXPECT_EQ(picture.image().pixel(x, 41), qRgb(24, 134, 8));
-    EXPECT_EQ(picture.image().pixel(x, 40), GridAt(x, 40));
-  }
-}
-
-TEST(LedPictureBarShape, Band20EndsAtTheLastBlackColumn) {
-  LedPicture picture(MakeLedBackground());
-  picture.DrawLedGrid();
-  picture.PaintBar(20, 40);
-  EXPECT_EQ(picture.image().pixel(122, 30), picture.image().pixel(126, 30));
-  EXPECT_EQ(picture.image().pixel(126, 41), Rgb(BarColors[0]));
-  EXPECT_EQ(picture.image().pixel(127, 41), qRgb(89, 89, 89));
-  EXPECT_EQ(picture.image().pixel(121, 41), qRgb(0, 0, 0));
-}
-
-TEST(LedPictureBarShape, OutOfRangeRequestsStayInsideTheField) {
-  LedPicture picture(MakeLedBackground());
-  picture.DrawLedGrid();
-  picture.PaintBar(21, 40);
-  picture.PaintBar(-1, 40);
-  picture.PaintBar(3, -5);
-  ExpectImage(picture.image(), GridAt);
-  picture.PaintBar(3, 99);
-  ExpectImage(picture.image(), [](int x, int y) {
-    const QRgb bar = BarAt(3, 40, x, y);
-    return bar != 0 ? bar : GridAt(x, y);
-  });
 }
 
 // --- The window ---
@@ -192,6 +106,7 @@ TEST(LedPictureBarShape, OutOfRangeRequestsStayInsideTheField) {
 class AnalyzerWindow : public ::testing::Test {
  protected:
   void SetUp() override {
+    TestApplication();
     SettleSpectrum();
     window_ = std::make_unique<TfmLed>();
     fmLed = window_.get();

@@ -3,12 +3,17 @@
 #include "support/mp3_maker.h"
 
 #include <lame/lame.h>
-
-#include "audio/mpg123_decoder.h"
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <memory>
+
+#include "audio/mpg123_decoder.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -187,4 +192,32 @@ bool WriteMp3File(const std::string& path, const std::vector<int16_t>& samples, 
                             std::copy_n(samples.begin() + static_cast<ptrdiff_t>(first * channels),
                                         static_cast<size_t>(count) * channels, out);
                           });
+}
+
+const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
+                            const Mp3MakerOptions& options) {
+  static std::map<std::string, EncodedMp3> cache;
+  static const std::filesystem::path folder = [] {
+    const char* base = std::getenv("SNIPOLA_TEST_TMP");
+    const std::filesystem::path root =
+        (base ? std::filesystem::path(base) : std::filesystem::temp_directory_path()) /
+        ("mp3-cache-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root);
+    std::atexit([] { std::filesystem::remove_all(folder); });
+    return root;
+  }();
+  const std::string key = std::to_string(sampleRate) + "-" + std::to_string(channels) + "-" +
+                          std::to_string(frames) + "-" + std::to_string(options.bitrateKbps) +
+                          "-" + std::to_string(options.vbr) + std::to_string(options.vbrQuality) +
+                          "-" + std::to_string(options.id3v2Bytes) + std::to_string(options.id3v1) +
+                          std::to_string(options.apeTag) + std::to_string(options.infoTag) +
+                          std::to_string(options.freeFormat);
+  auto found = cache.find(key);
+  if (found == cache.end()) {
+    EncodedMp3 made{(folder / (key + ".mp3")).string(),
+                    MakeTestSignal(frames, channels, sampleRate)};
+    WriteMp3File(made.path, made.pcm, sampleRate, channels, options);
+    found = cache.emplace(key, std::move(made)).first;
+  }
+  return found->second;
 }

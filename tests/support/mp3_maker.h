@@ -35,5 +35,15 @@ using PcmSource = std::function<void(uint64_t firstFrame, uint32_t frameCount, i
 bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, int channels,
                       const Mp3MakerOptions& options, const PcmSource& source);
 
+// An MP3 of MakeTestSignal(frames, channels, sampleRate) with `options`,
+// encoded once per test program and kept until the program ends, so that
+// tests sharing a file do not encode it again.
+struct EncodedMp3 {
+  std::string path;
+  std::vector<int16_t> pcm;
+};
+const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
+                            const Mp3MakerOptions& options = {});
+
 // A whole MP3 file decoded gaplessly (interleaved) by the program's own libmpg123 decoder.
 std::vector<int16_t> DecodeMp3File(const std::string& path);

@@ -75,3 +75,27 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::string ReadText(const std::string& path) {
+  const auto bytes = ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+size_t FilesIn(const fs::path& folder) {
+  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+AudioFileInfo MakeInfo(int32_t type, int32_t rate, int32_t channels, int32_t lengthMs,
+                       int32_t bitrate) {
+  AudioFileInfo info;
+  info.FileType = type;
+  info.SampleRate = rate;
+  info.Channels = channels;
+  info.LengthMs = lengthMs;
+  info.Bitrate = bitrate;
+  return info;
+}

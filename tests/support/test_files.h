@@ -1,10 +1,12 @@
 #pragma once
-// Files the tests make for themselves: a fresh temporary folder per test and
-// WAV files written byte by byte.
+// Files the tests make for themselves: a fresh temporary folder per test,
+// WAV and text files, and the file record the probe would give.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "audio/audio_file_info.h"
 
 // A folder that is emptied when created and removed when destroyed. By
 // default it lies under the build tree ($SNIPOLA_TEST_TMP); tests that run a
@@ -37,3 +39,14 @@ void WriteWavFile(const std::string& path, int sampleRate, int channels,
 
 // Reads a whole file into memory.
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+// Writes and reads a whole file as text.
+void WriteText(const std::string& path, const std::string& text);
+std::string ReadText(const std::string& path);
+
+// How many entries a folder holds.
+size_t FilesIn(const std::filesystem::path& folder);
+
+// The record of an audio file with the fields given.
+AudioFileInfo MakeInfo(int32_t type, int32_t rate, int32_t channels, int32_t lengthMs = 0,
+                       int32_t bitrate = 0);

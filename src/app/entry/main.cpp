@@ -3,23 +3,37 @@
 // plugged in, the spectrum analyzer window fmLed docked above it, and the
 // event loop. Closing the main window ends the program; its destruction saves
 // the settings. SIGTERM, SIGINT and SIGHUP end it the same way.
+//
+// `snipola --version` prints the version and ends before any window system is
+// needed. With the environment variable SNIPOLA_PRINT_HELP_PATH set, the
+// program starts as usual, prints the path of the user manual that Help opens
+// (an empty line when it has none) and ends instead of running, with exit
+// status 1 when the manual is missing: scripts/check-install uses it to check
+// an installed tree.
 #include <stdlib.h>
 
 #include <QApplication>
+#include <cstring>
+#include <iostream>
 #include <memory>
 
 #include "app/display_platform.h"
+#include "app/help_file.h"
 #include "app/settings.h"
 #include "app/termination_signals.h"
 #include "app/widgets/tfm_main.h"
 #include "audio/mp3io.h"
 #include "audio/sdl_wave_out.h"
-#include "base/data_files.h"
+#include "base/version.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/qt_dialogs.h"
 #include "ui/resources.h"
 
 int main(int argc, char* argv[]) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "snipola " << kSnipolaVersion << '\n';
+    return 0;
+  }
   // Before the application object, which picks the platform.
   if (const char* platform = DisplayPlatformOverride(getenv("WAYLAND_DISPLAY"), getenv("DISPLAY"),
                                                      getenv("QT_QPA_PLATFORM"))) {
@@ -36,7 +50,7 @@ int main(int argc, char* argv[]) {
   options.settingsPath = QString::fromStdString(
       SettingsFilePath(QCoreApplication::applicationDirPath().toStdString()));
   options.arguments = QCoreApplication::arguments().mid(1);
-  options.helpFile = QString::fromStdString(FindDataFile("manual/index.html").string());
+  options.helpFile = QString::fromStdString(HelpFilePath());
 
   auto mainWindow = std::make_unique<TfmMain>(dialogs, options);
   fmMain = mainWindow.get();
@@ -63,7 +77,13 @@ int main(int argc, char* argv[]) {
   });
 
   mainWindow->show();
-  const int result = terminated ? 0 : QApplication::exec();
+  int result = 0;
+  if (qEnvironmentVariableIsSet("SNIPOLA_PRINT_HELP_PATH")) {
+    std::cout << options.helpFile.toStdString() << std::endl;
+    result = options.helpFile.isEmpty() ? 1 : 0;
+  } else if (!terminated) {
+    result = QApplication::exec();
+  }
 
   // The main window goes first (it saves the settings and may still report a
   // failure to do so), then the analyzer it docks.

@@ -1,0 +1,6 @@
+// Finds the user manual among the program's data files.
+#include "app/help_file.h"
+
+#include "base/data_files.h"
+
+std::string HelpFilePath() { return FindDataFile(kHelpFileRelative).string(); }

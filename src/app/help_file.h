@@ -1,0 +1,12 @@
+#pragma once
+// Where the program's user manual is: manual/index.html, looked up by
+// FindDataFile (beside the executable in a build tree, under
+// share/snipola/ in an installed one). The "?" caption area and "Help ..."
+// open it; `SNIPOLA_PRINT_HELP_PATH` makes the program print it (see
+// app/entry/main.cpp).
+#include <string>
+
+inline constexpr const char* kHelpFileRelative = "manual/index.html";
+
+// The full path of the manual, or an empty string when it is not there.
+std::string HelpFilePath();
