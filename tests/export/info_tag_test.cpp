@@ -57,17 +57,14 @@ INSTANTIATE_TEST_SUITE_P(Bitrates, InfoTag,
                                            TagCase{8000, 1, 64}, TagCase{44100, 2, 320}));
 
 struct ItemsCase {
-  int type, rate, channels;
-  const char* items;  // offered, the one selected first last
+  int rate, channels;
+  const char* items;  // offered for a WAV source, the one selected first last
 };
-
-constexpr int kWav = AudioFileInfo::kTypeWav;
-constexpr int kMp3 = AudioFileInfo::kTypeMp3;
 
 class OfferedBitrates : public ::testing::TestWithParam<ItemsCase> {};
 
 TEST_P(OfferedBitrates, AreOnlyWhatTheEncoderWrites) {
-  const AudioFileInfo info{GetParam().type, GetParam().rate, GetParam().channels, 192, 1};
+  const AudioFileInfo info{AudioFileInfo::kTypeWav, GetParam().rate, GetParam().channels, 0, 1};
   std::string items;
   for (const std::string& item : BitrateItems(info)) items += item + " ";
   const int initial = InitialBitrateIndex(info);
@@ -75,15 +72,10 @@ TEST_P(OfferedBitrates, AreOnlyWhatTheEncoderWrites) {
   EXPECT_EQ(items, GetParam().items);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rates, OfferedBitrates,
-    ::testing::Values(
-        ItemsCase{kWav, 8000, 1, "32 40 56 64 64"}, ItemsCase{kWav, 12000, 2, "32 40 56 64 64"},
-        ItemsCase{kWav, 22050, 1, "32 40 56 64 80 96 112 128 160 128"},
-        ItemsCase{kWav, 44100, 2, "32 40 56 64 80 96 112 128 160 192 224 256 320 128"},
-        ItemsCase{kMp3, 44100, 2,
-                  "As Origin 32 40 56 64 80 96 112 128 160 192 224 256 320 As Origin"},
-        ItemsCase{kMp3, 48000, 2, "As Origin 32 40 56 64 80 96 112 128 160 As Origin"},
-        ItemsCase{kWav, 96000, 2, "-"}, ItemsCase{kWav, 44000, 1, "-"}));
+INSTANTIATE_TEST_SUITE_P(Rates, OfferedBitrates,
+                         ::testing::Values(ItemsCase{8000, 1, "32 40 56 64 64"},
+                                           ItemsCase{12000, 2, "32 40 56 64 64"},
+                                           ItemsCase{22050, 1, "32 40 56 64 80 96 112 128 160 128"},
+                                           ItemsCase{96000, 2, "-"}, ItemsCase{44000, 1, "-"}));
 
 }  // namespace
