@@ -1,3 +1,4 @@
+// The install record: the executable's path in the system settings.
 #include "app/install_record.h"
 
 #include <gtest/gtest.h>

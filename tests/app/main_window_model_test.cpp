@@ -1,8 +1,6 @@
 // The main window's model without widgets or a device: positions, marks and
-// bar, the four play commands' decisions (what is handed to the engine),
-// jumps, nudges, keys, the drag, the unit switch, opening files, value entry.
-// Label formats and pixel arithmetic have their own tests; here they show
-// that the right label and handle follow each command.
+// bar, the play commands' decisions (what is handed to the engine), jumps,
+// nudges, keys, the drag, the unit switch, opening files and value entry.
 #include "app/main_window_model.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +23,7 @@ class FakePlayback : public PlaybackHooks {
     calls += std::to_string(startMs) + "@" + std::to_string(endMs) + " ";
     playing = true;
   }
-  void StopPlayback() override {
-    calls += "stop ";
-    playing = false;
-  }
+  void StopPlayback() override { calls += "stop ", playing = false; }
 };
 
 class FakeView : public MainWindowView {
@@ -46,10 +41,7 @@ class FakeView : public MainWindowView {
 
 class MainWindowModelTest : public ::testing::Test {
  protected:
-  MainWindowModelTest() {
-    model.SetView(&view);
-    model.SetPlayback(&playback);
-  }
+  MainWindowModelTest() { model.SetView(&view), model.SetPlayback(&playback); }
   void OpenFile(int32_t lengthMs, const std::string& path = "/music/song.mp3") {
     model.SetFileProbe([lengthMs](const std::string&, AudioFileInfo& info, Dialogs&) {
       info = {AudioFileInfo::kTypeMp3, 44100, 2, 128, lengthMs};
@@ -57,16 +49,12 @@ class MainWindowModelTest : public ::testing::Test {
     });
     model.LoadFile(path);
   }
-  void At(int32_t positionMs) {
-    model.CurPos = positionMs;
-    model.ShowPosition();
-  }
+  void At(int32_t positionMs) { model.CurPos = positionMs, model.ShowPosition(); }
   void Marks(int32_t beginMs, int32_t endMs) {
-    At(beginMs);
-    model.tbMarkbeginClick();
-    At(endMs);
-    model.tbMarkendClick();
+    At(beginMs), model.tbMarkbeginClick();
+    At(endMs), model.tbMarkendClick();
   }
+  void Playing(int32_t endMs) { playback.playing = true, model.PlayEndMs = endMs; }
   // The marks' labels and the bar: "Begin Pos : .. | End Pos : .. | Length : .. | left+width".
   std::string Selection() const {
     return display.lbBeginPos + " | " + display.lbEndPos + " | " + display.lbLenExport + " | " +
@@ -103,24 +91,19 @@ TEST_F(MainWindowModelTest, SettingsAndTheAnalyzerToggle) {
   EXPECT_EQ(view.analyzerVisible, false);
 }
 
-TEST_F(MainWindowModelTest, ShowPositionClampsAndPlacesTheHandleOnlyWithAFile) {
-  At(5000);
+TEST_F(MainWindowModelTest, PositionClampsAndMarksRedrawTheirLabelsAndTheBar) {
+  At(5000);  // no file: the position is kept, neither shown nor placed
   EXPECT_EQ(model.CurPos, 5000);
   EXPECT_EQ(display.lbCurPos, "Current Pos : 0 ms");
-  OpenFile(340000);
-  At(400000);
-  EXPECT_EQ(display.lbCurPos, "Current Pos : 340000 ms");
-  EXPECT_EQ(display.TrackButtonLeft, 356);
-  At(-20);
-  EXPECT_EQ(model.CurPos, 0);
-  EXPECT_EQ(display.TrackButtonLeft, 16);
-}
-
-TEST_F(MainWindowModelTest, MarksRedrawTheirLabelsAndTheBar) {
-  model.CurPos = 5000;  // no file: a length but no bar
   model.tbMarkendClick();
   EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 5000 ms | Length : 5000 ms | 31+0");
   OpenFile(340000);
+  At(400000);
+  EXPECT_EQ(display.lbCurPos + " " + std::to_string(display.TrackButtonLeft),
+            "Current Pos : 340000 ms 356");
+  At(-20);
+  EXPECT_EQ(model.CurPos, 0);
+  EXPECT_EQ(display.TrackButtonLeft, 16);
   Marks(10000, 20000);
   EXPECT_EQ(Selection(), "Begin Pos : 10000 ms | End Pos : 20000 ms | Length : 10000 ms | 41+10");
   At(30000);
@@ -130,32 +113,22 @@ TEST_F(MainWindowModelTest, MarksRedrawTheirLabelsAndTheBar) {
   EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 340000 ms | Length : 340000 ms | 31+340");
 }
 
-// ---------------------------------------------------------------------------
-// The play commands, and what the other commands do to a playback
-
-TEST_F(MainWindowModelTest, PlayAndPausePlayToTheEndOfTheFile) {
+TEST_F(MainWindowModelTest, PlayPauseAndStop) {
   OpenFile(60000);
   At(60000);
   model.tbPlayClick();  // from the end: from 0
   At(1234);
   model.tbPauseClick();  // playing: stops
+  model.tbStopClick();   // stopped: keeps the position
+  EXPECT_EQ(model.CurPos, 1234);
   model.tbPauseClick();
   Marks(1000, 2000);
   model.tbPlayselectedClick();
   model.WMKeyDown(kVirtualKeyReturn);
   model.tbPauseClick();  // after Play selected still to the end of the file
-  EXPECT_EQ(playback.calls, "0@60000 stop 1234@60000 1000@2000 stop 1000@60000 ");
-}
-
-TEST_F(MainWindowModelTest, StopRewindsOnlyARunningPlayback) {
-  OpenFile(60000);
-  At(1234);
-  model.tbStopClick();
-  EXPECT_EQ(model.CurPos, 1234);
-  playback.playing = true;
-  model.tbStopClick();
+  model.tbStopClick();   // playing: stops and rewinds
   EXPECT_EQ(display.lbCurPos, "Current Pos : 0 ms");
-  EXPECT_EQ(playback.calls, "stop ");
+  EXPECT_EQ(playback.calls, "0@60000 stop 1234@60000 1000@2000 stop 1000@60000 stop ");
 }
 
 TEST_F(MainWindowModelTest, PlaySelectedStartsInsideTheMarksOrAtTheirBegin) {
@@ -175,30 +148,20 @@ TEST_F(MainWindowModelTest, PlaySelectedStartsInsideTheMarksOrAtTheirBegin) {
   EXPECT_EQ(playback.calls.size(), 50u) << "empty or crossed marks play nothing";
 }
 
-TEST_F(MainWindowModelTest, JumpsToABeginRestartJumpsToAnEndStopAndMarksLeavePlayback) {
+// Jumps while playing are the window's button table; stopped they only move.
+TEST_F(MainWindowModelTest, JumpsWhileStoppedOnlyMoveAndNoEnginePlaysNothing) {
   OpenFile(60000);
   Marks(12345, 30000);
   model.tbJumpmarkbeginClick();
   model.tbJumpendClick();
-  EXPECT_EQ(playback.calls, "") << "nothing plays: jumps only move the position";
-  for (auto jump : {&MainWindowModel::tbJumpmarkbeginClick, &MainWindowModel::tbJumpBeginClick,
-                    &MainWindowModel::tbJumpmarkendClick, &MainWindowModel::tbJumpendClick,
-                    &MainWindowModel::tbMarkallClick}) {
-    playback.playing = true;
-    model.PlayEndMs = 60000;
-    (model.*jump)();
-  }
   EXPECT_EQ(model.CurPos, 60000);
-  EXPECT_EQ(playback.calls, "12345@60000 0@60000 stop stop ");
   model.SetPlayback(nullptr);
   model.WMKeyDown(kVirtualKeyReturn);
-  EXPECT_FALSE(model.Playing()) << "without an engine nothing plays";
+  EXPECT_EQ(playback.calls, "");
+  EXPECT_FALSE(model.Playing());
 }
 
-// ---------------------------------------------------------------------------
-// Nudges, keys and the handle
-
-TEST_F(MainWindowModelTest, NudgesClampToTheFileWithoutWrapping) {
+TEST_F(MainWindowModelTest, NudgesClampWithoutWrappingAndRestartAtTheHandlePixel) {
   std::string positions;
   model.WMKeyDown('P');  // no file: stays 0
   positions += std::to_string(model.CurPos);
@@ -214,15 +177,11 @@ TEST_F(MainWindowModelTest, NudgesClampToTheFileWithoutWrapping) {
   model.CurPos = INT32_MAX - 5;
   model.Nudge(10000);
   EXPECT_EQ(model.CurPos, INT32_MAX);
-}
-
-TEST_F(MainWindowModelTest, ANudgeWhilePlayingRestartsAtTheHandlePixel) {
   OpenFile(340000);
   At(50300);
   model.WMKeyDown('Y');
   EXPECT_EQ(model.CurPos, 50301);  // stopped: exact
-  playback.playing = true;
-  model.PlayEndMs = 340000;
+  Playing(340000);
   model.WMKeyDown('Y');
   EXPECT_EQ(playback.calls, "50000@340000 ");
 }
@@ -257,8 +216,7 @@ TEST_F(MainWindowModelTest, DragFollowsThePointerIgnoresPlaybackAndRestartsOnRel
   OpenFile(340000);
   model.imTrackButtonMouseMove(5000);  // no press: nothing
   EXPECT_EQ(display.TrackButtonLeft, 16);
-  playback.playing = true;
-  model.PlayEndMs = 340000;
+  Playing(340000);
   model.imTrackButtonMouseDown(100);
   model.imTrackButtonMouseMove(5000);
   EXPECT_EQ(model.CurPos, 340000);
@@ -272,9 +230,6 @@ TEST_F(MainWindowModelTest, DragFollowsThePointerIgnoresPlaybackAndRestartsOnRel
   model.PlayedTo(7000);
   EXPECT_EQ(display.lbCurPos, "Current Pos : 7000 ms");
 }
-
-// ---------------------------------------------------------------------------
-// Unit switch and analyzer toggle
 
 TEST_F(MainWindowModelTest, UnitSwitchRendersEveryLabelWithoutClampingAndMovesTheFocus) {
   OpenFile(183456);
@@ -291,9 +246,6 @@ TEST_F(MainWindowModelTest, UnitSwitchRendersEveryLabelWithoutClampingAndMovesTh
   EXPECT_EQ(display.lbEndPos, "End Pos : 3723 ms");
 }
 
-// ---------------------------------------------------------------------------
-// Opening files
-
 TEST_F(MainWindowModelTest, OpeningStopsPlaybackFillsTheLabelsAndResetsPositionAndMarks) {
   OpenFile(100000);
   Marks(20000, 40000);
@@ -309,11 +261,7 @@ TEST_F(MainWindowModelTest, OpeningStopsPlaybackFillsTheLabelsAndResetsPositionA
             "File Name : long name.wav | File Type : WAV | Bitrate : 352 kbps | "
             "Channels : Mono | Sample Rate : 22050 | Current Pos : 0 ms");
   EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 0 ms | Length : 0 ms | 99+0");
-}
-
-// A WAV whose data chunk is empty opens with length 0: the position reads
-// zero and the handle sits at the left end, not where the last file had them.
-TEST_F(MainWindowModelTest, OpeningAFileOfLengthZeroShowsTheZeroPosition) {
+  // An empty file (length 0) shows the zero position, not the last file's.
   model.SetUseSecondChecked(true);
   OpenFile(340000);
   At(50000);
@@ -355,19 +303,15 @@ TEST_F(MainWindowModelTest, OpenDialogCommandLineAndNoProbe) {
   EXPECT_EQ(model.FileName, "/a/first.mp3");
 }
 
-// ---------------------------------------------------------------------------
 // Value entry: the command, seconds or not, the file's length, CurPos and the
-// marks before, the typed text (null: Cancel); the prompt's unit, the offered
+// marks before, the typed text (null: Cancel), the prompt's unit, the offered
 // text, and after it CurPos, the marks and the four position labels' values
 // ("" when the text is refused, null after Cancel: nothing may change).
 struct EntryCase {
   void (MainWindowModel::*command)();
   bool useSecond;
   int32_t lengthMs, curPos, markBegin, markEnd;
-  const char* typed;
-  const char* unit;
-  const char* offered;
-  const char* after;
+  const char *typed, *unit, *offered, *after;
 };
 
 class EntryCommandTest : public MainWindowModelTest,
@@ -401,14 +345,12 @@ TEST_P(EntryCommandTest, ParsesClampsAndRenders) {
   EXPECT_EQ(dialogs.inputs[0].caption, "Input");
   EXPECT_EQ(dialogs.inputs[0].prompt.substr(dialogs.inputs[0].prompt.find('(')), c.unit);
   EXPECT_EQ(dialogs.inputs[0].defaultText, c.offered);
-  if (c.after == nullptr || *c.after != '\0') {
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(State(), c.after ? c.after : before);
-  } else {
-    ASSERT_EQ(dialogs.messages.size(), 1u);
+  const bool refused = c.after != nullptr && *c.after == '\0';
+  EXPECT_EQ(State(), c.after && !refused ? c.after : before);
+  ASSERT_EQ(dialogs.messages.size(), refused ? 1u : 0u);
+  if (refused) {
     EXPECT_EQ(dialogs.messages[0].text + dialogs.messages[0].caption,
               "please just input numbersSnipola");
-    EXPECT_EQ(State(), before);
   }
 }
 
@@ -419,20 +361,15 @@ constexpr const char* kMs = "(milliseconds)";
 INSTANTIATE_TEST_SUITE_P(Entries, EntryCommandTest, ::testing::Values(
     EntryCase{&M::lbCurPosClick, true, 5000000, 3723456, 0, 0, "60", kS, "3723",
               "60000 0-0 00:01:00|00:00:00|00:00:00|00:00:00"},
-    EntryCase{&M::lbCurPosClick, false, 50000, 100, 0, 0, "-5", kMs, "100",
-              "0 0-0 0 ms|0 ms|0 ms|0 ms"},
     EntryCase{&M::lbCurPosClick, false, 0, 0, 0, 0, "-5", kMs, "0", "-5 0-0 0 ms|0 ms|0 ms|0 ms"},
-    EntryCase{&M::lbCurPosClick, false, 50000, 0, 0, 0, "2147483647", kMs, "0",
-              "50000 0-0 50000 ms|0 ms|0 ms|0 ms"},
     EntryCase{&M::lbCurPosClick, true, 50000, 1000, 0, 0, "2147484", kS, "1", ""},
     EntryCase{&M::lbCurPosClick, true, 50000, 0, 0, 0, "2147483", kS, "0",
               "50000 0-0 00:00:50|00:00:00|00:00:00|00:00:00"},
     EntryCase{&M::lbBeginPosClick, false, 50000, 0, 7000, 9000, "-5000", kMs, "7000",
               "0 0-9000 0 ms|0 ms|9000 ms|9000 ms"},
+    EntryCase{&M::lbBeginPosClick, false, 50000, 0, 0, 0, nullptr, kMs, "0", nullptr},
     EntryCase{&M::lbBeginPosClick, true, 0, 0, 300, 0, "20", kS, "0",
               "0 0-0 00:00:00|00:00:00|00:00:00|00:00:00"},
-    EntryCase{&M::lbBeginPosClick, false, 50000, 0, 0, 0, "12a", kMs, "0", ""},
-    EntryCase{&M::lbBeginPosClick, false, 50000, 0, 0, 0, nullptr, kMs, "0", nullptr},
     EntryCase{&M::lbEndPosClick, true, 50000, 0, 0, 0, "2147483647", kS, "0",
               "0 0-50000 00:00:00|00:00:00|00:00:50|00:00:50"},
     EntryCase{&M::lbEndPosClick, false, 50000, 0, 20000, 30000, "10000", kMs, "30000",
@@ -442,6 +379,5 @@ INSTANTIATE_TEST_SUITE_P(Entries, EntryCommandTest, ::testing::Values(
     EntryCase{&M::lbLenExportClick, true, 50000, 0, 30000, 10000, "5", kS, "0",
               "0 30000-35000 00:00:00|00:00:30|00:00:35|00:00:05"},
     EntryCase{&M::lbLenExportClick, false, 50000, 0, 40000, 0, "2147483647", kMs, "0",
-              "0 40000-50000 0 ms|40000 ms|50000 ms|10000 ms"},
-    EntryCase{&M::lbLenExportClick, true, 50000, 0, 10000, 20000, "1.5", kS, "10", ""}));
+              "0 40000-50000 0 ms|40000 ms|50000 ms|10000 ms"}));
 // clang-format on

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/ini_file.h"
@@ -22,7 +23,6 @@ TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
   for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseIniInteger(text), value) << text;
 }
 
-// What set.ini holds, and what is read from it.
 TEST(Settings, FileTextsAreReadByTheRules) {
   const std::pair<const char*, DisplaySettings> kFiles[] = {
       {"[Set]\nPresentWithSecond=0\nShowSpec=1\n", {false, true}},
@@ -63,24 +63,28 @@ TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
 TEST(Settings, AnUnwritableFileIsReportedWithItsFullPath) {
   TempDir dir;
   ScriptedDialogs dialogs;
-  // A regular file where the folder should be: nobody, root included, can
-  // create set.ini below it.
+  // A file where the folder should be: not even root can write below it.
   std::ofstream(dir.File("blocker")) << "not a folder";
   const std::string path = dir.File("blocker") + "/set.ini";
   EXPECT_FALSE(SaveSettings(path, {false, true}, dialogs));
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + path + ".");
-  EXPECT_EQ(dialogs.messages[0].caption, "Snipola");
+  EXPECT_EQ(dialogs.messages[0].text + dialogs.messages[0].caption,
+            "Unable to write to " + path + ".Snipola");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(ReadText(dir.File("blocker")), "not a folder");
 }
 
+// Beside a writable program, but never in an installed bin folder (one with
+// share/snipola beside it).
 TEST(Settings, TheFileLivesBesideAWritableProgramElseInTheUserConfigFolder) {
   TempDir dir;
   unsetenv("SNIPOLA_CONFIG_DIR");
   setenv("XDG_CONFIG_HOME", dir.File("home").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("set.ini"));
   EXPECT_EQ(SettingsFilePath(dir.File("no-such-folder")), dir.File("home/Snipola/set.ini"));
+  std::filesystem::create_directories(dir.File("usr/bin"));
+  std::filesystem::create_directories(dir.File("usr/share/snipola"));
+  EXPECT_EQ(SettingsFilePath(dir.File("usr/bin")), dir.File("home/Snipola/set.ini"));
   setenv("SNIPOLA_CONFIG_DIR", dir.File("override").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("override/set.ini"));
   unsetenv("SNIPOLA_CONFIG_DIR");

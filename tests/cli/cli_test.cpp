@@ -13,20 +13,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(Cli, InfoPrintsTheFiveLinesOfAnMp3AndAWav) {
+TEST(Cli, InfoPrintsTheFiveLinesOfAWav) {  // of an MP3: CliCut.FormatComesFrom...
   TempDir dir;
   const std::string wav = dir.File("take.WAV");
   WriteWavFile(wav, 22050, 1, MakeTestSignal(22050 * 3 / 2, 1, 22050));
-  const std::pair<std::string, std::string> cases[] = {
-      {CachedMp3(44100, 2, 44100 * 2 + 4410).path,
-       "type: MP3\nsample_rate: 44100\nchannels: 2\nbitrate_kbps: 128\nlength_ms: 2100\n"},
-      {wav, "type: WAV\nsample_rate: 22050\nchannels: 1\nbitrate_kbps: 344\nlength_ms: 1500\n"}};
-  for (const auto& [path, lines] : cases) {
-    const CliRun run = RunCliCaptured({"info", path});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, lines);
-    EXPECT_EQ(run.err, "");
-  }
+  const CliRun run = RunCliCaptured({"info", wav});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out,
+            "type: WAV\nsample_rate: 22050\nchannels: 1\nbitrate_kbps: 344\nlength_ms: 1500\n");
+  EXPECT_EQ(run.err, "");
 }
 
 TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
@@ -54,11 +49,7 @@ TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
     EXPECT_NE(run.err, "");
     EXPECT_EQ(run.out, "");
   }
-  const CliRun help = RunCliCaptured({"--help"});
-  EXPECT_EQ(help.exitCode, 0);
-  for (const char* word : {"info FILE", "cut", "sample_rate", "bitrate_kbps", "length_ms"}) {
-    EXPECT_NE(help.out.find(word), std::string::npos) << word;
-  }
+  EXPECT_NE(RunCliCaptured({"--help"}).out.find("info FILE"), std::string::npos);
   EXPECT_EQ(RunCliCaptured({"info", "--help"}).exitCode, 0);
 }
 
@@ -132,7 +123,12 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
       {{"IN", "-o", "x.mp3", "--bitrate", "100"}, "use 32 40"},
       {{"IN", "-o", "x.mp3", "--bitrate", "origin"}, "not offered"},
       {{"MP3", "-o", "x.mp3", "--bitrate", "320"}, "origin 32 40 56 64 80 96 112 128 160\n"},
-      {{"IN", "-o", "x.wav", "--begin"}, "needs a value"}};
+      {{"IN", "-o", "x.wav", "--begin"}, "needs a value"},
+      {{"MP3", "-o", "x.mp3", "--lossless", "--fade-in", "1"}, "cannot fade"},
+      {{"MP3", "-o", "x.mp3", "--lossless", "--unmarked"}, "--unmarked"},
+      {{"MP3", "-o", "x.mp3", "--lossless", "--bitrate", "128"}, "takes no --bitrate"},
+      {{"MP3", "-o", "x.wav", "--lossless"}, "must be an MP3 file"},
+      {{"IN", "-o", "x.mp3", "--lossless"}, "needs an MP3 source"}};
   for (const auto& [words, says] : rows) {
     CliArgs args;
     for (const std::string& word : words) args.push_back(word == "IN" ? wav : word == "MP3" ? mp3 : word);
@@ -141,6 +137,9 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
     EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
   }
   EXPECT_EQ(FilesIn(dir.path()), 1u);
+  const CliArgs lossless = {mp3, "-o", dir.File("l.mp3"), "--lossless", "--end", "0.9"};
+  EXPECT_EQ(Cut(lossless).exitCode, 0);
+  EXPECT_TRUE(fs::exists(dir.File("l.mp3")));
   const CliRun help = Cut({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   for (const char* option : {"-o", "--begin", "--end", "--unmarked", "--format", "--bitrate",

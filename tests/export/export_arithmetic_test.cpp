@@ -119,25 +119,20 @@ TEST(ExportClock, RefreshesOnceASecondWithTheRoutesWordsAndAnEstimateRoundedToEv
 TEST(Mp3Chunker, FillsChunksAcrossBlocksInOrderAndStopsWhenTheEncoderFails) {
   std::vector<std::string> chunks;
   bool answer = true;
-  auto encode = [&](const uint8_t* chunk) {
-    chunks.emplace_back(reinterpret_cast<const char*>(chunk), 8);
-    return answer;
-  };
   Mp3Chunker chunker(8);
-  auto feed = [&](const std::string& block) {
+  const auto feed = [&](const std::string& block) {
     return chunker.Feed(reinterpret_cast<const uint8_t*>(block.data()),
-                        static_cast<uint32_t>(block.size()), encode);
+                        static_cast<uint32_t>(block.size()), [&](const uint8_t* chunk) {
+                          chunks.emplace_back(reinterpret_cast<const char*>(chunk), 8);
+                          return answer;
+                        });
   };
-  auto pending = [&] {
-    return std::string(reinterpret_cast<const char*>(chunker.Data()), chunker.FillBytes());
-  };
-  EXPECT_TRUE(feed("abcde"));
-  EXPECT_TRUE(chunks.empty());
+  EXPECT_TRUE(feed("abcde") && chunks.empty());
   EXPECT_TRUE(feed("fgh"));  // exactly fills the space
-  EXPECT_EQ(pending(), "");
+  EXPECT_EQ(chunker.FillBytes(), 0u);
   EXPECT_TRUE(feed("ijklmnopqrstuvwxyz"));
   EXPECT_EQ(chunks, (std::vector<std::string>{"abcdefgh", "ijklmnop", "qrstuvwx"}));
-  EXPECT_EQ(pending(), "yz");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunker.Data()), chunker.FillBytes()), "yz");
   answer = false;
   EXPECT_FALSE(feed("0123456789abcdefghijklmnop"));
   EXPECT_EQ(chunks.size(), 4u);

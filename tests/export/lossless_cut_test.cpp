@@ -74,8 +74,7 @@ Pcm DecodeWithFfmpeg(const std::string& path) {
   return pcm;
 }
 
-// The largest difference between `cut` and `whole` from sample frame `begin`
-// on; -1 when `cut` is not `frames` long.
+// The largest difference of `cut` from `whole` at frame `begin` on; -1 when not `frames` long.
 int MaxDifference(const Pcm& cut, const Pcm& whole, int64_t begin, int64_t frames, int channels) {
   const auto from = whole.begin() + begin * channels;
   if (static_cast<int64_t>(cut.size()) != frames * channels ||
@@ -119,8 +118,7 @@ TEST_P(LosslessCut, DecodesToExactlyThePiece) {
   EXPECT_TRUE(std::equal(in.begin() + result.copiedSourceOffset,
                          in.begin() + result.copiedSourceOffset + result.copiedBytes,
                          out.begin() + result.copiedOutputOffset));
-  // ffmpeg drops its pending start skip at a packet that also ends the
-  // piece, so it is asked only about pieces past their first frame.
+  // ffmpeg drops its start skip at a packet that also ends the piece.
   if (haveFfmpeg && end - begin > 2 * spf) {
     EXPECT_EQ(MaxDifference(DecodeWithFfmpeg(outPath), DecodeWithFfmpeg(sourcePath), begin,
                             end - begin, source.channels),

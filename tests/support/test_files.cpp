@@ -1,6 +1,7 @@
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -8,19 +9,22 @@
 #include <numbers>
 #include <random>
 
+#include "support/riff_bytes.h"
+
 namespace fs = std::filesystem;
 
 TempDir::TempDir(Where where) {
   const char* base = std::getenv("SNIPOLA_TEST_TMP");
-  const fs::path root = base && where == Where::BuildTree
-                            ? fs::path(base)
-                            : fs::temp_directory_path() / "snipola-tests";
+  const bool buildTree = base && where == Where::BuildTree;
+  const fs::path root = buildTree ? fs::path(base) : fs::temp_directory_path() / "snipola-tests";
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "tmp";
   for (char& c : name) {
     if (c == '/') c = '_';
   }
-  path_ = root / name;
+  // The system temp folder is shared by every build tree on the machine: the
+  // process id keeps two runs of the same test apart.
+  path_ = root / (buildTree ? name : name + "." + std::to_string(::getpid()));
   fs::remove_all(path_);
   fs::create_directories(path_);
 }
@@ -48,27 +52,16 @@ std::vector<int16_t> MakeTestSignal(uint32_t frames, int channels, int sampleRat
   return samples;
 }
 
-static void PutLe(std::ofstream& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 void WriteWavFile(const std::string& path, int sampleRate, int channels,
                   const std::vector<int16_t>& samples) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-  out.write("RIFF", 4);
-  PutLe(out, 36 + dataBytes, 4);
-  out.write("WAVEfmt ", 8);
-  PutLe(out, 16, 4);
-  PutLe(out, 1, 2);
-  PutLe(out, static_cast<uint32_t>(channels), 2);
-  PutLe(out, static_cast<uint32_t>(sampleRate), 4);
-  PutLe(out, static_cast<uint32_t>(sampleRate * channels * 2), 4);
-  PutLe(out, static_cast<uint32_t>(channels * 2), 2);
-  PutLe(out, 16, 2);
-  out.write("data", 4);
-  PutLe(out, dataBytes, 4);
-  for (int16_t s : samples) PutLe(out, static_cast<uint16_t>(s), 2);
+  Bytes data;
+  for (const int16_t sample : samples) {
+    data.push_back(static_cast<uint8_t>(sample & 0xFF));
+    data.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8));
+  }
+  const WavFormatFields format{1, static_cast<uint16_t>(channels),
+                               static_cast<uint32_t>(sampleRate), 16, 16};
+  WriteBytesToFile(path, RiffWaveBytes({FormatChunkBytes(format), RiffChunkBytes("data", data)}));
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

@@ -1,10 +1,6 @@
-// The overview of real files through WaveformModel: an MP3 silent in its
-// first half and loud in its second gives flat columns, then tall ones; a
-// file opened while another's overview runs replaces it without a trace of
-// the old one; a truncated MP3 shows what can be read and a file of garbage
-// shows nothing, and neither blocks. And playback at real time through SDL's
-// disk driver, while overview jobs decode the same MP3 over and over, still
-// plays every byte of the piece in order with no run of silence inside it.
+// The overview of real files through WaveformModel: silent then loud halves,
+// a file replacing a running overview, damaged files that show what can be
+// read, and real-time playback of an MP3 with no gap while overviews decode it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -89,9 +85,7 @@ TEST_F(OverviewTest, DamagedFilesShowWhatCanBeRead) {
   std::vector<uint8_t> bytes = ReadFileBytes(whole);
   bytes.resize(bytes.size() * 6 / 10);
   const std::string cut = dir.File("cut.mp3");
-  std::ofstream(cut, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(cut, std::ios::binary).write(reinterpret_cast<char*>(bytes.data()), bytes.size());
   Open(cut, info);
   EXPECT_GT(Filled(), 40);
   EXPECT_LT(Filled(), 70);
