@@ -1,5 +1,5 @@
-// The export dialog's rules as plain logic: bitrate list, fade boxes and the
-// added extension. Their messages: export_dialog_widget_test and cli_test.
+// The export dialog's rules as plain logic: bitrate list (only what the encoder
+// writes: export_roundtrip_test), fade boxes and the added extension.
 #include "export/export_options.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +21,17 @@ TEST(ExportOptions, BitrateListFollowsTheSourceFadesFitAnInt32AndAnExtensionIsAd
   const Items items = BitrateItems(wav);
   EXPECT_TRUE(items.front() == "32" && items.size() == 13u && BitrateOfItem(wav, 0, "32") == 32u);
   EXPECT_EQ(items[InitialBitrateIndex(wav)], "128");
+  // {rate, channels, offered for a WAV source with the one selected first last}
+  for (auto [rate, channels, expected] :
+       {std::tuple{8000, 1, "32 40 56 64 64"}, {22050, 1, "32 40 56 64 80 96 112 128 160 128"},
+        {96000, 2, "-"}, {44000, 1, "-"}}) {
+    const AudioFileInfo info = MakeInfo(AudioFileInfo::kTypeWav, rate, channels);
+    std::string offered;
+    for (const std::string& item : BitrateItems(info)) offered += item + " ";
+    const int initial = InitialBitrateIndex(info);
+    offered += initial < 0 ? "-" : BitrateItems(info)[static_cast<size_t>(initial)];
+    EXPECT_EQ(offered, expected) << rate;
+  }
   for (auto [text, digitsOnly, seconds] :
        {std::tuple<const char*, bool, std::optional<int32_t>>{"007", true, 7}, {"-1", false, {}},
         {" 1", false, {}}, {"", true, {}}, {"2147483647", true, 2147483647},
