@@ -1,91 +1,51 @@
-// The encoder library interface: its frames carry the configuration's settings (constant bitrate,
-// plain stereo or mono, copyright and original, no CRC, no resampling), the Info tag the first.
-#include "export/lame_encoder.h"
-
+// The encoder's configuration as written: constant bitrate, plain stereo or
+// mono, copyright and original, no CRC, no resampling, and the Info tag in the
+// first frame, in a frame of its own where the audio frames are too small.
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <cstdio>
 
+#include "export/export_pipeline.h"
+#include "support/export_fakes.h"
+#include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
 namespace {
 
-struct Encoded {
-  uint32_t samplesPerChunk = 0, outputBufferBytes = 0;
-  std::vector<uint8_t> mp3;
-};
-
-Encoded Encode(int rate, int channels, uint32_t kbps, uint32_t frames) {
-  BE_CONFIG config;
-  MakeExportEncoderConfig(config, rate, channels, kbps);
-  Encoded result;
-  HBE_STREAM stream = nullptr;
-  EXPECT_EQ(beInitStream(&config, &result.samplesPerChunk, &result.outputBufferBytes, &stream),
-            BE_ERR_SUCCESSFUL);
-  const auto pcm = MakeTestSignal(frames, channels, rate);
-  std::vector<uint8_t> out(2 * result.outputBufferBytes);
-  for (size_t at = 0; at < pcm.size(); at += result.samplesPerChunk) {
-    const uint32_t count =
-        static_cast<uint32_t>(std::min<size_t>(result.samplesPerChunk, pcm.size() - at));
-    uint32_t bytes = result.outputBufferBytes;
-    EXPECT_EQ(beEncodeChunk(stream, count, pcm.data() + at, out.data(), &bytes), BE_ERR_SUCCESSFUL);
-    result.mp3.insert(result.mp3.end(), out.begin(), out.begin() + bytes);
-  }
-  uint32_t bytes = result.outputBufferBytes;
-  EXPECT_EQ(beDeinitStream(stream, out.data(), &bytes), BE_ERR_SUCCESSFUL);
-  result.mp3.insert(result.mp3.end(), out.begin(), out.begin() + bytes);
-  EXPECT_EQ(beCloseStream(stream), BE_ERR_SUCCESSFUL);
+std::vector<uint8_t> Export(int rate, int channels, uint32_t kbps) {
   TempDir dir;
-  const std::string path = dir.File("e.mp3");
-  WriteText(path, std::string(result.mp3.begin(), result.mp3.end()));
-  EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
-  result.mp3 = ReadFileBytes(path);
-  return result;
+  const ExportJob job{.FileInfo = MakeInfo(AudioFileInfo::kTypeWav, rate, channels, 1000),
+                      .MarkEnd = 1000, .SourceFileName = "memory.wav",
+                      .OutFileName = dir.File("e.mp3"), .BitrateKbps = kbps};
+  MemoryExportSource source(MakeTestSignal(rate, channels, rate), channels, rate);
+  RecordingHost host;
+  ScriptedDialogs dialogs;
+  EXPECT_TRUE(RunExport(job, host, dialogs, source));
+  return ReadFileBytes(job.OutFileName);
 }
 
-// Header fields of the MP3 frame that starts at `at`.
-struct FrameHeader {
-  int versionBits, layerBits, noCrc, bitrateIndex, rateIndex, mode, copyright, original;
-};
-
-FrameHeader HeaderAt(const std::vector<uint8_t>& mp3, size_t at) {
-  EXPECT_EQ(mp3[at], 0xFF);
-  EXPECT_EQ(mp3[at + 1] & 0xE0, 0xE0);
-  return {(mp3[at + 1] >> 3) & 3, (mp3[at + 1] >> 1) & 3, mp3[at + 1] & 1,
-          mp3[at + 2] >> 4,       (mp3[at + 2] >> 2) & 3, mp3[at + 3] >> 6,
-          (mp3[at + 3] >> 3) & 1, (mp3[at + 3] >> 2) & 1};
-}
-
-bool HasInfoTag(const Encoded& e) {
-  return std::string(e.mp3.begin(), e.mp3.begin() + 64).find("Info") != std::string::npos;
+// The frame header at `at` in hex, and whether the first 200 bytes hold the Info tag.
+std::string HeaderAt(const std::vector<uint8_t>& mp3, size_t at) {
+  char hex[9];
+  std::snprintf(hex, sizeof hex, "%02x%02x%02x%02x", mp3.at(at), mp3[at + 1], mp3[at + 2],
+                mp3[at + 3]);
+  const bool tag = std::string(mp3.begin(), mp3.begin() + 200).find("Info") != std::string::npos;
+  return hex + std::string(tag ? " Info" : "");
 }
 
 TEST(LameEncoder, FramesCarryTheConfiguredSettings) {
-  const Encoded stereo = Encode(44100, 2, 128, 44100);
-  EXPECT_EQ(stereo.samplesPerChunk, 2304u);
-  EXPECT_EQ(stereo.outputBufferBytes, 1152u * 5 / 4 + 7200 + 512);
-  EXPECT_TRUE(HasInfoTag(stereo));
-  // The second frame starts after 144 x 128000 / 44100 bytes without padding.
-  for (size_t at : {size_t{0}, size_t{417}}) {
-    const FrameHeader h = HeaderAt(stereo.mp3, at);
-    // MPEG-1 layer III, no CRC, 128 kbit/s, 44100 Hz, plain stereo, copyright, original.
-    EXPECT_EQ((std::vector<int>{h.versionBits, h.layerBits, h.noCrc, h.bitrateIndex, h.rateIndex,
-                                h.mode, h.copyright, h.original}),
-              (std::vector<int>{3, 1, 1, 9, 0, 0, 1, 1}));
-  }
-  // Mono at a low bitrate keeps the source rate (48000 Hz); its 96-byte
-  // frames cannot hold the Info tag, which gets a 192-byte 64 kbit/s frame.
-  const Encoded mono = Encode(48000, 1, 32, 48000);
-  EXPECT_EQ(mono.samplesPerChunk, 1152u);
-  EXPECT_TRUE(HasInfoTag(mono));
-  EXPECT_EQ(HeaderAt(mono.mp3, 0).bitrateIndex, 5);
-  const FrameHeader m = HeaderAt(mono.mp3, 192);
-  EXPECT_EQ((std::vector<int>{m.versionBits, m.rateIndex, m.mode, m.bitrateIndex}),
-            (std::vector<int>{3, 1, 3, 1}));
-  // Low rates use MPEG-2 frames of half the size.
-  const Encoded low = Encode(22050, 2, 64, 22050);
-  EXPECT_EQ(low.samplesPerChunk, 1152u);
-  EXPECT_EQ(HeaderAt(low.mp3, 0).versionBits, 2);
+  // MPEG-1 layer III, no CRC (fb); 128 kbit/s, 44100 Hz (90); plain stereo, copyright, original
+  // (0c). The second frame starts after 144 x 128000 / 44100 bytes without padding.
+  const auto stereo = Export(44100, 2, 128);
+  EXPECT_EQ(HeaderAt(stereo, 0), "fffb900c Info");
+  EXPECT_EQ(HeaderAt(stereo, 417), "fffb900c Info");
+  // Mono at 32 kbit/s keeps 48000 Hz (14, mono cc); its 96-byte frames cannot hold the Info tag,
+  // which gets a 192-byte 64 kbit/s frame (54) in front.
+  const auto mono = Export(48000, 1, 32);
+  EXPECT_EQ(HeaderAt(mono, 0), "fffb54cc Info");
+  EXPECT_EQ(HeaderAt(mono, 192), "fffb14cc Info");
+  // Low rates use MPEG-2 frames (f3): 64 kbit/s at 22050 Hz.
+  EXPECT_EQ(HeaderAt(Export(22050, 2, 64), 0), "fff3800c Info");
 }
 
 }  // namespace
