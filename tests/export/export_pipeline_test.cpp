@@ -82,12 +82,9 @@ TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
 }
 
 TEST_F(ExportPipeline, EmptyPiecesEndCleanly) {
-  // Marks spanning the file: both routes write empty outputs, no progress.
+  // Marks spanning the file: an empty output, no progress.
   RecordingHost quiet;
   MemoryExportSource spanning(std::vector<int16_t>(44100 * 2, 1), 2, 44100);
-  ASSERT_TRUE(ExportWAV(Job(44100, 2, 1000, 0, 1000, dir.File("e.wav"), ExportRoute::Wav, true),
-                        quiet, dialogs, spanning));
-  EXPECT_EQ(ReadFileBytes(dir.File("e.wav")).size(), kWavHeaderBytes);
   ASSERT_TRUE(ExportMP3(Job(44100, 2, 1000, 0, 1000, dir.File("e.mp3"), ExportRoute::Mp3, true),
                         quiet, dialogs, spanning));
   EXPECT_EQ(ReadFileBytes(dir.File("e.mp3")).at(0), 0xFF);  // a valid stream of no samples

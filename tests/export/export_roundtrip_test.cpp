@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr ExportRoute kMp3 = ExportRoute::Mp3, kWav = ExportRoute::Wav;
+
 struct Row {
   const char* name;
   bool mp3Source;
@@ -85,19 +87,19 @@ TEST_P(ExportRoundTrip, EachPieceHoldsItsFramesInPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ExportRoundTrip,
-    ::testing::Values(Row{"Mp3FromWav", false, 44100, 2, 1234, 3210, false, ExportRoute::Mp3, 192},
+    ::testing::Values(Row{"Mp3FromWav", false, 44100, 2, 1234, 3210, false, kMp3, 192},
                       // 1001 ms -> 22072.05 -> 22072 frames, then from 2999 ms on
-                      Row{"UnmarkedMp3", false, 22050, 1, 1001, 2999, true, ExportRoute::Mp3, 160},
+                      Row{"UnmarkedMp3", false, 22050, 1, 1001, 2999, true, kMp3, 160},
                       // 423 KB: the WAV sizes are patched after the 256 KB buffer was written
-                      Row{"WavFromMp3", true, 44100, 2, 700, 3100, false, ExportRoute::Wav, 0},
+                      Row{"WavFromMp3", true, 44100, 2, 700, 3100, false, kWav, 0},
                       // Frames too small for LAME's Info tag: the program writes its own.
-                      Row{"Tag44100At32", false, 44100, 2, 100, 850, false, ExportRoute::Mp3, 32},
-                      Row{"Tag48000MonoAt32", false, 48000, 1, 100, 850, false, ExportRoute::Mp3, 32},
-                      Row{"Tag32000MonoAt40", false, 32000, 1, 100, 850, false, ExportRoute::Mp3, 40},
-                      Row{"Tag22050At32", false, 22050, 2, 100, 850, false, ExportRoute::Mp3, 32},
-                      Row{"Tag8000MonoAt64", false, 8000, 1, 100, 850, false, ExportRoute::Mp3, 64},
-                      Row{"Tag11025At32", false, 11025, 2, 100, 850, false, ExportRoute::Mp3, 32},
-                      Row{"At320", false, 44100, 2, 100, 850, false, ExportRoute::Mp3, 320}),
+                      Row{"Tag44100At32", false, 44100, 2, 100, 850, false, kMp3, 32},
+                      Row{"Tag48000MonoAt32", false, 48000, 1, 100, 850, false, kMp3, 32},
+                      Row{"Tag32000MonoAt40", false, 32000, 1, 100, 850, false, kMp3, 40},
+                      Row{"Tag22050At32", false, 22050, 2, 100, 850, false, kMp3, 32},
+                      Row{"Tag8000MonoAt64", false, 8000, 1, 100, 850, false, kMp3, 64},
+                      Row{"Tag11025At32", false, 11025, 2, 100, 850, false, kMp3, 32},
+                      Row{"At320", false, 44100, 2, 100, 850, false, kMp3, 320}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
