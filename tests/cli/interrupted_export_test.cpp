@@ -27,15 +27,12 @@ class KilledExport : public ::testing::TestWithParam<bool> {};  // unnamed files
 TEST_P(KilledExport, LeavesNothingByTheNextExport) {
   TempDir dir;
   AllowUnnamedTemporaryFiles(GetParam());
-  RunInChild(
-      [&] {
-        OutputFile file;
-        const std::vector<uint8_t> block(1 << 20, 7);
-        if (file.Create(dir.File("song.mp3")) && file.Write(block.data(), block.size()))
-          ::raise(SIGKILL);
-        return 1;
-      },
-      false);
+  const std::vector<uint8_t> block(1 << 20, 7);
+  RunInChild([&] {
+    OutputFile file;
+    if (file.Create(dir.File("a.mp3")) && file.Write(block.data(), block.size())) ::raise(SIGKILL);
+    return 1;
+  }, false);
   EXPECT_EQ(Entries(dir), GetParam() ? 0 : 1);
   const std::string live = dir.File(".a.mp3.snipola-" + std::to_string(::getppid()) + "-0.part");
   WriteBytesToFile(live, {1});
@@ -60,9 +57,8 @@ TEST_P(CutSignal, EndsWithTheSignalsCodeAndLeavesNothing) {
     std::ostringstream out, err;
     ::_exit(RunCli({"cut", source, "-o", dir.File("piece.mp3")}, out, err) + 100);
   }
-  for (int wait = 0; wait < 2000 && Entries(dir) == 1; ++wait) {  // until the export is under way
+  for (int wait = 0; wait < 2000 && Entries(dir) == 1; ++wait)  // until the export is under way
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
   EXPECT_EQ(Entries(dir), 2);
   ::kill(child, GetParam());
   int status = 0;
