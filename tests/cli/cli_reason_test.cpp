@@ -48,15 +48,4 @@ TEST(CliReason, FollowsTheMessageOnASecondLine) {
   }
 }
 
-TEST(CliCut, RatesWithoutTheUsualBitratesStillCut) {
-  TempDir dir;
-  WriteWavFile(dir.File("low.wav"), 8000, 1, MakeTestSignal(8000, 1, 8000));
-  WriteWavFile(dir.File("high.wav"), 96000, 2, MakeTestSignal(9600, 2, 96000));
-  std::ostringstream out, err;
-  EXPECT_EQ(RunCli({"cut", dir.File("low.wav"), "-o", dir.File("low.mp3")}, out, err), 0);
-  EXPECT_EQ(RunCli({"cut", dir.File("high.wav"), "-o", dir.File("high.wav.wav")}, out, err), 0);
-  EXPECT_EQ(RunCli({"info", dir.File("low.mp3")}, out, err), 0);
-  EXPECT_NE(out.str().find("bitrate_kbps: 64\n"), std::string::npos) << out.str() << err.str();
-}
-
 }  // namespace

@@ -15,15 +15,10 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
-  TempDir dir;  // files the probe refuses: cli_reason_test
-  const std::pair<std::string, std::string> refused[] = {
-      {dir.File("notes.txt"), "We can only accept mp3 and wav file\n"}};
-  for (const auto& [path, message] : refused) {
-    const CliRun run = RunCliCaptured({"info", path});
-    EXPECT_EQ(run.exitCode, 1) << path;
-    EXPECT_EQ(run.err.substr(0, message.size()), message);
-    EXPECT_EQ(run.out, "");
-  }
+  const CliRun refused = RunCliCaptured({"info", "notes.txt"});  // more: cli_reason_test
+  EXPECT_TRUE(refused.exitCode == 1 && refused.out.empty());
+  EXPECT_EQ(refused.err,
+            "We can only accept mp3 and wav file\nonly files named .mp3 or .wav can be read\n");
   for (const CliArgs& args : {CliArgs{}, CliArgs{"info", "a", "b"}, CliArgs{"play", "a.wav"}}) {
     const CliRun run = RunCliCaptured(args);
     EXPECT_TRUE(run.exitCode == 2 && !run.err.empty() && run.out.empty()) << args.size();
@@ -104,8 +99,7 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
   EXPECT_EQ(FilesIn(dir.path()), 1u);
   EXPECT_EQ(Cut({mp3, "-o", dir.File("l.mp3"), "--lossless", "--end", "0.9"}).exitCode, 0);
   EXPECT_TRUE(fs::exists(dir.File("l.mp3")));
-  const CliRun help = Cut({"--help"});
-  EXPECT_TRUE(help.exitCode == 0 && help.out.find("--fade-out") != std::string::npos);
+  EXPECT_NE(Cut({"--help"}).out.find("--fade-out"), std::string::npos);
 }
 
 TEST_F(CliCut, FailuresExitWithOneLineAndLeaveNoFileAndTheBarEndsAt100) {

@@ -51,10 +51,10 @@ TEST_P(CutSignal, EndsWithTheSignalsCodeAndLeavesNothing) {
   TempDir dir;
   const std::string source = dir.File("long.wav");
   WriteWavFile(source, 44100, 2, MakeTestSignal(44100 * 60, 2, 44100));
+  std::ostringstream out, err;
   const pid_t child = ::fork();
   if (child == 0) {
     AllowUnnamedTemporaryFiles(false);
-    std::ostringstream out, err;
     ::_exit(RunCli({"cut", source, "-o", dir.File("piece.mp3")}, out, err) + 100);
   }
   for (int wait = 0; wait < 2000 && Entries(dir) == 1; ++wait)  // until the export is under way

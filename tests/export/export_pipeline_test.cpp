@@ -1,6 +1,6 @@
-// The export pipeline over sources in memory: cutting, fading, empty pieces,
+// The export pipeline over sources in memory: a short source, empty pieces,
 // and every failure leaving the target as it was with no file left behind.
-// Real files: export_roundtrip_test.
+// Real files: export_roundtrip_test; fades per piece: the Fades table.
 #include "export/export_pipeline.h"
 
 #include <gtest/gtest.h>
@@ -33,24 +33,6 @@ class ExportPipeline : public ::testing::Test {
   ScriptedDialogs dialogs;
 };
 
-TEST_F(ExportPipeline, UnmarkedExportFadesEachPieceOnItsOwn) {
-  const int rate = 8000;
-  MemoryExportSource source(std::vector<int16_t>(rate * 10, 1000), 1, rate, 998);
-  ExportJob job = Job(rate, 1, 10000, 3000, 6000, dir.File("rest.wav"), ExportRoute::Wav, true);
-  std::tie(job.FadeIn, job.FadeInSeconds, job.FadeOut, job.FadeOutSeconds) = std::tuple(1, 1, 1, 2);
-  ASSERT_TRUE(ExportWAV(job, host, dialogs, source));
-  const auto bytes = ReadFileBytes(job.OutFileName);
-  std::vector<int16_t> s((bytes.size() - kWavHeaderBytes) / 2);
-  std::memcpy(s.data(), bytes.data() + kWavHeaderBytes, s.size() * 2);
-  ASSERT_EQ(s.size(), 7u * rate);
-  const size_t seam = 3 * rate;  // first frame of the second piece
-  // Fade-out of 2 s = 16000 frames: 4001/16000 x 1000 = 250.06.
-  EXPECT_EQ((std::vector<int>{s[rate / 4], s[rate], s[seam + rate / 4], s[seam + rate],
-                              s[seam - 1 - rate / 2], s.back()}),
-            (std::vector<int>{250, 1000, 250, 1000, 250, 0}));
-  EXPECT_EQ(source.openedAtMs, (std::vector<uint32_t>{0, 6000}));
-}
-
 TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
   // 8000 Hz mono of 1000 ms from {source frames (0: endless empty blocks), exported}.
   // The length's rounding allows 4 frames short.
@@ -75,14 +57,6 @@ TEST_F(ExportPipeline, EmptyPiecesEndCleanly) {
   EXPECT_EQ(ReadFileBytes(dir.File("e.mp3")).at(0), 0xFF);  // a valid stream of no samples
   EXPECT_TRUE(DecodeMp3File(dir.File("e.mp3")).empty() && quiet.progress.empty());
   EXPECT_EQ(spanning.reads, 0);
-}
-
-TEST_F(ExportPipeline, ARateTheEncoderRefusesIsReportedAndCreatesNothing) {
-  MemoryExportSource highRate(std::vector<int16_t>(1000, 1), 2, 96000);
-  EXPECT_FALSE(ExportMP3(Job(96000, 2, 1000, 0, 500, dir.File("x.mp3"), ExportRoute::Mp3), host,
-                         dialogs, highRate));
-  EXPECT_EQ(dialogs.LastMessageText(), "Can't start the MP3 encoder.");
-  EXPECT_EQ(FilesIn(dir.path()), 0u);
 }
 
 // Both routes keep an old target whole when the disk fills up.

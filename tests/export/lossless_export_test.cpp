@@ -11,7 +11,6 @@
 #include "base/rounding.h"
 #include "export/export_options.h"
 #include "export/lossless_export.h"
-#include "export/mp3_frame_reader.h"
 #include "support/export_fakes.h"
 #include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
@@ -49,16 +48,12 @@ TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFile) {
 }
 
 TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
-  Mp3FrameReader reader;  // to a frame about a second in
-  for (int i = reader.Open(source) == Mp3FrameReader::Status::Frame ? 0 : 40; i < 40; ++i)
-    reader.Next();
-  const uint64_t middleFrame = reader.FrameOffset();
   const auto patch = [&](uint64_t at, const std::string& bytes) {
     std::fstream file(source, std::ios::in | std::ios::out | std::ios::binary);
     file.seekp(at).write(bytes.data(), bytes.size());
   };
   const std::pair<std::function<void()>, std::string> cases[] = {
-      {[&] { patch(middleFrame, std::string(4, '\0')); }, kLosslessDamagedText},
+      {[&] { patch(16000, std::string(1000, '\0')); }, kLosslessDamagedText},  // a frame header
       {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
       {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},
       {[] {}, UnableToWriteText(dir.File("cut.mp3"))},  // a full disk, below
