@@ -1,8 +1,7 @@
-// An export that ends before its commit leaves nothing behind. Killed with
-// SIGKILL: an unnamed temporary file vanishes with the process; a named one
-// (file systems without unnamed files) goes with the next export to that
-// folder unless its process still runs. snipola-cli cut ended by SIGINT,
-// SIGTERM or SIGHUP removes its temporary file and exits with 128 + signal.
+// An export that ends before its commit leaves nothing behind. Killed with SIGKILL: an unnamed
+// temporary file vanishes with the process; a named one (file systems without unnamed files) goes
+// with the next export to that folder unless its process still runs. snipola-cli cut ended by
+// SIGINT, SIGTERM or SIGHUP removes its temporary file and exits with 128 + signal.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 

@@ -1,7 +1,6 @@
-// The export dialog's wiring on the offscreen platform: Go's checks and their
-// order, the save dialog, the export look, closing, "Lossless" and re-entry
-// while exporting. Answers come from ScriptedDialogs; the rules themselves are
-// tested in export_options_test, the main window's command in tests/app.
+// The export dialog's wiring on the offscreen platform: Go's checks and their order, the save
+// dialog, the export look, closing, "Lossless" and re-entry while exporting. Answers come from
+// ScriptedDialogs; the rules: export_options_test; the main window's command: tests/app.
 #include <gtest/gtest.h>
 
 #include <QtTest/qtestspontaneevent.h>
@@ -52,8 +51,7 @@ TEST_F(ExportDialog, BadFadeBoxesStopGoBeforeTheSaveDialogDigitsCheckedFirst) {
   for (const auto& [fadeIn, fadeOut, message, caption] : rows) {
     auto d = Open();
     dialogs.messages.clear();
-    d->Edit1->setText(fadeIn);
-    d->Edit2->setText(fadeOut);
+    d->Edit1->setText(fadeIn), d->Edit2->setText(fadeOut);
     d->tbokClick();
     ASSERT_EQ(dialogs.messages.size(), 1u) << fadeOut;
     EXPECT_TRUE(dialogs.messages[0].text == message && dialogs.messages[0].caption == caption);
@@ -63,8 +61,7 @@ TEST_F(ExportDialog, BadFadeBoxesStopGoBeforeTheSaveDialogDigitsCheckedFirst) {
 
 TEST_F(ExportDialog, ReshowByTheWindowSystemKeepsChoicesAndExportUnmarkedClearsTheFades) {
   auto d = Open();
-  d->rbwav->setChecked(true);
-  d->cbBitrate->setCurrentIndex(5);
+  d->rbwav->setChecked(true), d->cbBitrate->setCurrentIndex(5);
   QShowEvent reshown;  // after minimising: no new opening of the dialog
   QSpontaneKeyEvent::setSpontaneous(&reshown);
   static_cast<QObject*>(d.get())->event(&reshown);  // sendEvent would clear the flag
@@ -137,10 +134,7 @@ TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
   bool checked = false;
   QTimer::singleShot(0, &d, [&] {  // run by the export's message pump
     checked = d.Exporting && InExportLook(d);
-    d.tbcancelClick();
-    ClickCross(d);
-    d.tbokClick();
-    d.reject();
+    d.tbcancelClick(), ClickCross(d), d.tbokClick(), d.reject();
     checked = checked && d.isVisible();
   });
   d.tbokClick();

@@ -1,7 +1,6 @@
-// Exports from real WAV and MP3 files through the program's own stream reader, read back the
-// same way (libmpg123, gapless): every piece of the output holds exactly its planned frames and
-// lines up with its source at offset 0 (a WAV export sample for sample); an MP3 has the bitrate
-// asked for, also where the frames are too small for LAME's own Info tag.
+// Exports from real files through the program's own stream reader, read back the same way
+// (libmpg123, gapless): each piece holds exactly its planned frames at offset 0 (a WAV sample for
+// sample); an MP3 has the bitrate asked for, also with frames too small for LAME's Info tag.
 #include <gtest/gtest.h>
 
 #include "audio/mp3io.h"

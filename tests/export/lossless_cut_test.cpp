@@ -28,18 +28,16 @@ const Source kCbr32{"cbr32", 44100, 2, {.bitrateKbps = 32, .infoTag = false}, 0}
 const Source kCbr320{"cbr320", 44100, 2, {.bitrateKbps = 320}, 1105};
 const Source kVbr{"vbr", 44100, 2, {.vbr = true, .id3v2Bytes = 1000}, 1105};
 const Source kVbrUntagged{"vbr-untagged", 44100, 2, {.vbr = true, .infoTag = false}, 0};
-const Source kMono{"mono", 48000, 1, {.bitrateKbps = 64}, 1105};
 const Source kMpeg2Stereo{"mpeg2-stereo", 24000, 2, {.bitrateKbps = 64}, 1105};
 // Frames of 104 bytes (these two and kCbr32) leave no room for LAME's tag.
 const Source kMpeg2Mono{"mpeg2-mono", 22050, 1, {.bitrateKbps = 32, .infoTag = false}, 0};
 const Source kMpeg25Mono{"mpeg25-mono", 11025, 1, {.bitrateKbps = 16, .infoTag = false}, 0};
 
-// begin = beginFrame x samples per frame - skip + beginDelta, end (exclusive) likewise or
-// -1 (the source's end); the largest difference libmpg123 may make.
+// begin = beginFrame x samples per frame - skip + beginDelta; end (exclusive) likewise or -1.
 struct Row {
   const Source* source;
   int64_t beginFrame, beginDelta, endFrame, endDelta;
-  int mpg123Tolerance = 0;
+  int mpg123Tolerance = 0;  // the largest difference libmpg123 may make
 };
 
 const Row kRows[] = {
@@ -52,7 +50,6 @@ const Row kRows[] = {
     {&kVbrUntagged, 0, 0, 5, 0},  // untagged: the decoder's own delay is part of the timeline
     // Mono and MPEG-2/2.5: libmpg123 keeps the source's phase for about half the begin
     // frames (lossless_plan.h); one row per family takes a frame where the phase is lost.
-    {&kMono, 32, 0, 70, 0},
     {&kMpeg2Stereo, 42, -1, -1, 0},
     {&kMpeg2Mono, 49, 0, 90, 0, 1},
     {&kMpeg25Mono, 44, 0, 55, 0},
