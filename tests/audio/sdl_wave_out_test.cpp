@@ -34,8 +34,7 @@ class CompletionSink : public QObject {
   }
 };
 
-// Notes at every returned buffer how many allocations threads other than
-// this (the UI) thread have made so far.
+// Notes at every returned buffer the allocations made by threads other than this one.
 class CountingHost : public RecordingPlaybackHost {
  public:
   std::vector<uint64_t> otherThreadAllocations;
@@ -51,9 +50,7 @@ class SdlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     EnsureCoreApplication();
-    // Qt's posted-event queue grows when more events wait than ever before,
-    // and the audio thread's post would count as its allocation: give it the
-    // head start a running program has.
+    // Grow Qt's posted-event queue now, or its growth counts as the audio thread's.
     QObject receiver;
     for (int i = 0; i < 64; ++i) QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
     QCoreApplication::sendPostedEvents();
@@ -110,9 +107,8 @@ TEST_F(SdlTest, HeaderRulesHoldAndResetHandsEveryQueuedHeaderBack) {
     ASSERT_TRUE(device.Prepare(header));
     ASSERT_TRUE(device.Write(header));
   }
-  EXPECT_FALSE(device.Write(headers[19])) << "queued twice";
-  EXPECT_FALSE(device.Unprepare(headers[19])) << "unprepared while queued";
-  EXPECT_FALSE(device.Prepare(headers[19])) << "prepared while queued";
+  EXPECT_FALSE(device.Write(headers[19]) || device.Unprepare(headers[19]) ||
+               device.Prepare(headers[19]));
   device.Reset();
   EXPECT_TRUE(device.Unprepare(headers[19]));
   EXPECT_FALSE(headers[19].Has(WaveHeader::kPrepared));

