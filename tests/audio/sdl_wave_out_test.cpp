@@ -66,22 +66,6 @@ class SdlTest : public ::testing::Test {
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", std::to_string(delayMs).c_str(), 1);
   }
-  // The device played `expected` byte for byte with only silence around it
-  // (and inside, where the UI thread was late with a refill on a busy machine).
-  void ExpectPlayed(const std::vector<uint8_t>& expected) {
-    const std::vector<uint8_t> played = ReadFileBytes(output);
-    const PlayedMatch match = MatchPlayed(played, expected);
-    EXPECT_EQ(match.expectedBytes, expected.size()) << "first difference";
-    EXPECT_TRUE(SilentFrom(played, match.playedEnd)) << "something played after the end";
-  }
-  // Plays [startMs, endMs) of the host's file to its end through an engine.
-  void PlayToTheEnd(uint32_t startMs, int32_t endMs) {
-    engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
-    engine->StartPlayback(host.fileName, host.info, startMs, endMs);
-    ASSERT_TRUE(engine->Playing());
-    ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
-    EXPECT_EQ(host.curPos, endMs);
-  }
   TempDir dir;
   std::string output = dir.File("played.raw");
   CompletionSink sink;
@@ -143,9 +127,18 @@ TEST_F(SdlTest, AWavPieceReachesTheDeviceByteForByteWithoutAudioThreadAllocation
   WriteWavFile(host.fileName, 44100, 2, samples);
   host.info = {AudioFileInfo::kTypeWav, 44100, 2, 1411, 5000};
   host.otherThreadAllocations.reserve(1000);
-  PlayToTheEnd(1000, 4000);
+  engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
+  engine->StartPlayback(host.fileName, host.info, 1000, 4000);
+  ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
+  EXPECT_EQ(host.curPos, 4000);
+  // Byte for byte with only silence around it (and inside, where a busy
+  // machine's UI thread was late with a refill).
   const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
-  ExpectPlayed({bytes + 44100 * 4, bytes + 4 * 44100 * 4});
+  const std::vector<uint8_t> expected(bytes + 44100 * 4, bytes + 4 * 44100 * 4),
+      played = ReadFileBytes(output);
+  const PlayedMatch match = MatchPlayed(played, expected);
+  EXPECT_EQ(match.expectedBytes, expected.size()) << "first difference";
+  EXPECT_TRUE(SilentFrom(played, match.playedEnd)) << "something played after the end";
   // 3 s are 65 buffers. Past the first few (SDL's thread starting, the output
   // file's first write) the audio thread allocates nothing.
   const auto& counts = host.otherThreadAllocations;
