@@ -93,8 +93,6 @@ std::vector<uint8_t> Encode(const TempDir& dir, Part part, int seconds, Mp3Maker
   return ReadFileBytes(dir.File("a.mp3"));
 }
 
-void PrintTo(const OddFile& file, std::ostream* out) { *out << file.name; }
-
 class OddMp3Test : public ::testing::TestWithParam<OddFile> {};
 
 TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {

@@ -125,7 +125,8 @@ TEST_F(SpectrumAnalysis, BandSumsRoundHalvesToEven) {
 
 TEST_F(SpectrumAnalysis, ABarFallsByThreePerBlockAndShowsTheHigherOfNewAndFalling) {
   Feed(ToneBlock(40, 32767));
-  for (int expected = 40; expected > 0; expected -= 3, Feed(SilentBlock()))
+  const std::vector<uint8_t> silence(kSpectrumBlockBytes);
+  for (int expected = 40; expected > 0; expected -= 3, Feed(silence))
     EXPECT_EQ(Height(8), expected);
   EXPECT_EQ(Height(8), 0);
   // 1024 * 5120 = 20 * 262144: a bin-centred tone of peak 5120 gives level 20.
