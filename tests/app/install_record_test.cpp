@@ -10,9 +10,7 @@
 
 #include "support/test_files.h"
 
-// QSettings reads XDG_CONFIG_DIRS once per process, so each test here runs in
-// its own process (CTest runs every test separately) and sets it first.
-
+// QSettings reads XDG_CONFIG_DIRS once per process: CTest runs each test alone.
 TEST(InstallRecord, WritesTheExecutablePathIntoTheSystemSettings) {
   TempDir dir;
   setenv("XDG_CONFIG_DIRS", dir.File("xdg").c_str(), 1);

@@ -7,24 +7,13 @@
 #include <QTimer>
 
 #include "support/widget_app.h"
-#include "ui/image_list.h"
 
 TEST(QtNameFilter, ExtensionsMatchInAnyLetterCaseAndFiltersAreJoined) {
   EXPECT_EQ(QtNameFilter("Mp3/Wav File|*.mp3;*.wav"), "Mp3/Wav File (*.[mM][pP]3 *.[wW][aA][vV])");
   EXPECT_EQ(QtNameFilter("MP3|*.mp3|WAV|*.wav"), "MP3 (*.[mM][pP]3);;WAV (*.[wW][aA][vV])");
 }
 
-TEST(ImageList, HasFourteenDistinctTwentyPixelFaces) {
-  TestApplication();
-  for (int i = 0; i < kImageListCount; ++i) {
-    ASSERT_EQ(ImageListFace(i).size(), QSize(20, 20)) << i;
-    for (int j = 0; j < i; ++j) EXPECT_NE(ImageListFace(i).toImage(), ImageListFace(j).toImage());
-  }
-  EXPECT_TRUE(ImageListFace(14).isNull() && ImageListFace(-1).isNull());
-}
-
-// Messages carry paths and typed text, which may look like markup; the box
-// shows them as they are.
+// Paths and typed text that look like markup are shown as they are.
 TEST(QtDialogs, MessageTextIsShownAsPlainText) {
   TestApplication();
   QtDialogs dialogs;
