@@ -1,3 +1,4 @@
+// Qt's file-dialog filters and message boxes behind the dialog seam.
 #include "ui/qt_dialogs.h"
 
 #include <gtest/gtest.h>
@@ -17,22 +18,16 @@ TEST(QtNameFilter, ExtensionsMatchInAnyLetterCaseAndFiltersAreJoined) {
 TEST(QtDialogs, MessageTextIsShownAsPlainText) {
   TestApplication();
   QtDialogs dialogs;
-  std::optional<Qt::TextFormat> format;
   QString shown;
   QTimer poll;
-  poll.setInterval(10);
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    if (auto* label = box->findChild<QLabel*>("qt_msgbox_label")) {
-      format = label->textFormat();
-      shown = label->text();
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+      shown = label && label->textFormat() == Qt::PlainText ? label->text() : "not plain text";
+      box->done(QMessageBox::Ok);
     }
-    box->done(QMessageBox::Ok);
   });
-  poll.start();
+  poll.start(10);
   dialogs.ShowMessage("Unable to write to /tmp/a<b>b&lt;.ini.", "Snipola", MessageIcon::Error);
-  ASSERT_TRUE(format.has_value());
-  EXPECT_EQ(*format, Qt::PlainText);
   EXPECT_EQ(shown, "Unable to write to /tmp/a<b>b&lt;.ini.");
 }

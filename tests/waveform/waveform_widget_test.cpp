@@ -26,9 +26,11 @@ class WaveformWidgetTest : public ::testing::Test {
  protected:
   WaveformWidgetTest() {
     TestApplication();
-    window = std::make_unique<TfmMain>(
-        dialogs, TfmMain::Options{QString::fromStdString(dir.File("snipola")),
-                                  QString::fromStdString(dir.File("set.ini"))});
+    window = std::make_unique<TfmMain>(dialogs,
+                                       TfmMain::Options{QString::fromStdString(dir.File("snipola")),
+                                                        QString::fromStdString(dir.File("set.ini")),
+                                                        {},
+                                                        {}});
     window->Model().SetFileProbe(&GetAudioFileInfo);
   }
 
@@ -62,8 +64,7 @@ TEST_F(WaveformWidgetTest, VTogglesTheWindowUnderTheMainWindowAndSetIniKeepsIt) 
     EXPECT_EQ(wave->width(), window->width());
   }
   window.reset();
-  const std::vector<uint8_t> ini = ReadFileBytes(dir.File("set.ini"));
-  EXPECT_NE(std::string(ini.begin(), ini.end()).find("ShowWave=1"), std::string::npos);
+  EXPECT_NE(ReadText(dir.File("set.ini")).find("ShowWave=1"), std::string::npos);
 }
 
 TEST_F(WaveformWidgetTest, SilentHalfIsFlatAndLoudHalfTall) {
