@@ -1,12 +1,11 @@
 // The main window's model without widgets or a device: positions, marks and
-// bar, what the play commands hand the engine, nudges, keys, the drag,
-// opening files and value entry.
+// bar, what the play commands hand the engine, nudges, the drag, opening
+// files and value entry.
 #include "app/main_window_model.h"
 
 #include <gtest/gtest.h>
 
 #include "app/key_table.h"
-#include "spectrum/led.h"
 #include "support/scripted_dialogs.h"
 
 namespace {
@@ -26,17 +25,9 @@ class FakePlayback : public PlaybackHooks {
   void StopPlayback() override { calls += "stop ", playing = false; }
 };
 
-class FakeView : public MainWindowView {
-  void DisplayChanged() override {}
-  bool WindowVisible() const override { return false; }
-  void FocusGroupBox1() override {}
-  bool AnalyzerExists() const override { return false; }
-  void SetAnalyzerVisible(bool) override {}
-};
-
 class MainWindowModelTest : public ::testing::Test {
  protected:
-  MainWindowModelTest() { model.SetView(&view), model.SetPlayback(&playback); }
+  MainWindowModelTest() { model.SetPlayback(&playback); }
   void OpenFile(int32_t lengthMs, const std::string& path = "/music/song.mp3") {
     model.SetFileProbe([lengthMs](const std::string&, AudioFileInfo& info, Dialogs&) {
       info = {AudioFileInfo::kTypeMp3, 44100, 2, 128, lengthMs};
@@ -56,7 +47,6 @@ class MainWindowModelTest : public ::testing::Test {
            std::to_string(display.selectionLeft) + "+" + std::to_string(display.selectionWidth);
   }
   ScriptedDialogs dialogs;
-  FakeView view;
   FakePlayback playback;
   MainWindowModel model{dialogs};
   const MainDisplay& display = model.Display();
@@ -137,20 +127,6 @@ TEST_F(MainWindowModelTest, NudgesClampWithoutWrappingAndRestartAtTheHandlePixel
   EXPECT_EQ(playback.calls, "50000@340000 ");
 }
 
-// The keys the window test does not press; 'b' is no virtual-key code.
-TEST_F(MainWindowModelTest, KeysRunTheirCommands) {
-  OpenFile(60000);
-  Marks(7000, 9000);
-  std::string positions;
-  for (int key : {kVirtualKeyUp, kVirtualKeyDown, kVirtualKeyLeft, int{'b'}, int{'A'}}) {
-    model.WMKeyDown(key);
-    positions += std::to_string(model.CurPos) + " ";
-  }
-  EXPECT_EQ(positions + Selection(),
-            "7000 9000 4000 4000 4000 Begin Pos : 0 ms | "
-            "End Pos : 60000 ms | Length : 60000 ms | 31+340");
-}
-
 TEST_F(MainWindowModelTest, DragFollowsThePointerIgnoresPlaybackAndRestartsOnRelease) {
   OpenFile(340000);
   model.imTrackButtonMouseMove(5000);  // no press: nothing
@@ -179,9 +155,9 @@ TEST_F(MainWindowModelTest, OpeningStopsPlaybackFillsTheLabelsAndResetsPositionA
   model.LoadFile("/home/me/long name.wav");
   EXPECT_EQ(playback.calls, "stop ");  // and plays nothing
   EXPECT_EQ(display.lbFileName + " | " + display.lbFileType + " | " + display.lbBitrate + " | " +
-                display.lbChannel + " | " + display.lbSample + " | " + display.lbCurPos,
-            "File Name : long name.wav | File Type : WAV | Bitrate : 352 kbps | "
-            "Channels : Mono | Sample Rate : 22050 | Current Pos : 0 ms");
+                display.lbChannel + " | " + display.lbSample,
+            "File Name : long name.wav | File Type : WAV | Bitrate : 352 kbps | Channels : Mono | "
+            "Sample Rate : 22050");
   EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 0 ms | Length : 0 ms | 99+0");
   // An empty file (length 0) shows the zero position, not the last file's.
   model.SetUseSecondChecked(true);
