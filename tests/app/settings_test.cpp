@@ -5,7 +5,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/ini_file.h"
 #include "support/scripted_dialogs.h"
@@ -13,14 +12,13 @@
 
 TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
   const std::pair<const char*, std::optional<int32_t>> kTexts[] = {
-      {"-3", -3},           {"0X1f", 31},      {"0xFFFFFFFF", -1}, {"-2147483648", INT32_MIN},
-      {"2147483648", {}},   {"0x100000000", {}}, {"0x", {}},        {"12 3", {}}};
+      {"-3", -3},         {"0X1f", 31},        {"0xFFFFFFFF", -1}, {"-2147483648", INT32_MIN},
+      {"2147483648", {}}, {"0x100000000", {}}, {"0x", {}},         {"12 3", {}}};
   for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseIniInteger(text), value) << text;
 }
 
 TEST(Settings, FileTextsAreReadByTheRules) {
   const std::pair<const char*, DisplaySettings> kFiles[] = {
-      {"[Set]\nPresentWithSecond=0\nShowSpec=1\n", {false, true}},
       {"; by hand\r\n[other]\nShowSpec=0\n[ set ]\r\n presentwithsecond = 0 \r\nSHOWSPEC = "
        "0x10\r\n",
        {false, true}},
@@ -29,12 +27,12 @@ TEST(Settings, FileTextsAreReadByTheRules) {
   TempDir dir;
   EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, false}));
   for (const auto& [text, settings] : kFiles) {
-    std::ofstream(dir.File("set.ini"), std::ios::binary | std::ios::trunc) << text;
+    WriteText(dir.File("set.ini"), text);
     EXPECT_EQ(LoadSettings(dir.File("set.ini")), settings) << text;
   }
 }
 
-TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
+TEST(Settings, SavingKeepsEverythingElseAddsWhatIsMissingAndReportsFailure) {
   TempDir dir;
   ScriptedDialogs dialogs;
   const std::pair<const char*, const char*> kSaves[] = {
@@ -43,7 +41,7 @@ TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
       {"[Window]\nLeft=5",
        "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=0\nShowWave=0\n"}};
   for (const auto& [before, after] : kSaves) {
-    std::ofstream(dir.File("set.ini"), std::ios::binary | std::ios::trunc) << before;
+    WriteText(dir.File("set.ini"), before);
     ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
     EXPECT_EQ(ReadText(dir.File("set.ini")), after);
   }
@@ -51,12 +49,8 @@ TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
   ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs));
   EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\n");
   EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST(Settings, AnUnwritableFileIsReportedWithItsFullPath) {
-  TempDir dir;
-  ScriptedDialogs dialogs;
-  std::ofstream(dir.File("blocker")) << "not a folder";
+  // An unwritable file is reported with its full path.
+  WriteText(dir.File("blocker"), "not a folder");
   const std::string path = dir.File("blocker") + "/set.ini";
   EXPECT_FALSE(SaveSettings(path, {false, true}, dialogs));
   ASSERT_EQ(dialogs.messages.size(), 1u);
