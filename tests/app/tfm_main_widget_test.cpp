@@ -13,7 +13,6 @@
 #include <QTest>
 #include <QUrl>
 #include <QWindow>
-#include <fstream>
 #include <functional>
 
 #include "app/main_playback.h"
@@ -58,12 +57,9 @@ class FakePlayback : public PlaybackHooks {
 class TfmMainTest : public ::testing::Test {
  protected:
   TfmMainTest() { TestApplication(); }
-  ~TfmMainTest() override {
-    window.reset();
-    fmLed = nullptr;
-  }
+  ~TfmMainTest() override { window.reset(), fmLed = nullptr; }
   void Create(const std::string& ini = "[Set]\nPresentWithSecond=0\n", QStringList args = {}) {
-    std::ofstream(dir.File("set.ini")) << ini;
+    WriteText(dir.File("set.ini"), ini);
     TfmMain::Options options{QString::fromStdString(dir.File("snipola")),
                              QString::fromStdString(dir.File("set.ini")), args,
                              QString::fromStdString(dir.File("index.html"))};
@@ -167,9 +163,8 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   window->show();
   dialogs.inputAnswers = {"2500", "1", "2", "3", "40000"};
   for (const char* item : {"SetMarkLengthusingEnteringValue1", "SetCurrentPosition1",
-                           "SetMarkBeginPosition1", "SetMarkEndPosition1"}) {
+                           "SetMarkBeginPosition1", "SetMarkEndPosition1"})
     Item(item)->trigger();
-  }
   EXPECT_EQ(Marks(), "1 2-3");
   QTest::mouseClick(Child("lbCurPos"), Qt::LeftButton);
   Item("movecurrentposition10000millisecondsless1")->trigger();
