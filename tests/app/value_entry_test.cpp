@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 TEST(ValueEntry, OnlyWholeDecimalNumbersInThirtyTwoBitsAreAccepted) {
+  // clang-format off
   const std::pair<const char*, std::optional<int32_t>> kTexts[] = {
       {"12345", 12345}, {"-5000", -5000}, {"+7", 7}, {"  42 ", 42}, {"2147483647", INT32_MAX},
       {"-2147483648", INT32_MIN}, {"2147483648", {}}, {"99999999999999999999999", {}},
       {"   ", {}}, {"1.5", {}}, {"-", {}}, {"--5", {}}, {"0x10", {}}, {"1 2", {}}};
+  // clang-format on
   for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseEnteredNumber(text), value) << text;
 }
 
