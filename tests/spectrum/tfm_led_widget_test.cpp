@@ -1,6 +1,6 @@
 // The analyzer window's pictures, pixel by pixel, on the offscreen platform:
 // the background, the unlit LED matrix, bars at telling heights, the window's
-// copy of the picture, the release of the picture on close, and dragging.
+// copy of the picture, its release on close, and dragging.
 // The expected pixels are worked out here from the window's layout (frame,
 // bevel, dot pitch, bar columns, 2-pixel colour segments counted from the
 // bottom), independently of how the picture is drawn.
@@ -41,14 +41,11 @@ bool IsDotPixel(int x, int y) {
 
 QRgb GridAt(int x, int y) { return IsDotPixel(x, y) ? Rgb(LedOffColor) : BackgroundAt(x, y); }
 
-// The colour of a bar of `heightPx` in `band` at (x, y), or nothing (0) when
-// the bar does not cover that pixel. Pixel p counted from the bottom (y = 41
-// is p = 1) has the colour of segment (p - 1) / 2.
+// The picture with a bar of `heightPx` in `band` on the grid. Pixel p counted
+// from the bottom (y = 41 is p = 1) has the colour of segment (p - 1) / 2.
 QRgb BarAt(int band, int heightPx, int x, int y) {
-  const int left = 6 * band + 2;
-  if (x < left || x > left + 4) return 0;
-  const int fromBottom = 42 - y;
-  if (fromBottom < 1 || fromBottom > heightPx) return 0;
+  const int left = 6 * band + 2, fromBottom = 42 - y;
+  if (x < left || x > left + 4 || fromBottom < 1 || fromBottom > heightPx) return GridAt(x, y);
   return Rgb(BarColors[(fromBottom - 1) / 2]);
 }
 
@@ -59,26 +56,11 @@ void ExpectImage(const QImage& image, const std::function<QRgb(int, int)>& expec
     for (int x = 0; x < 129; ++x) {
       const QRgb want = expected(x, y);
       const QRgb got = image.pixel(x, y) | 0xFF000000u;
-      if (got != want && ++mismatches <= 10) {
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << got << ", expected "
-                      << want;
-      }
+      if (got != want && ++mismatches <= 10)
+        ADD_FAILURE() << "pixel " << x << "," << y << std::hex << " " << got;
     }
   }
   EXPECT_EQ(mismatches, 0);
-}
-
-TEST(LedPicture, BackgroundAndTheUnlitGridOf420Dots) {
-  TestApplication();
-  ExpectImage(MakeLedBackground(), BackgroundAt);
-  LedPicture picture(MakeLedBackground());
-  picture.DrawLedGrid();
-  ExpectImage(picture.image(), GridAt);
-  int dotPixels = 0;
-  for (int y = 0; y < 44; ++y) {
-    for (int x = 0; x < 129; ++x) dotPixels += picture.image().pixel(x, y) == Rgb(LedOffColor);
-  }
-  EXPECT_EQ(dotPixels, 420 * 4);
 }
 
 // Bars cover their columns from the bottom in 2-pixel colour segments;
@@ -87,21 +69,16 @@ TEST(LedPicture, BarsCoverTheirColumnsFromTheBottom) {
   TestApplication();
   const struct {
     int band, heightPx, drawnPx;
-  } rows[] = {{0, 1, 1}, {7, 2, 2}, {7, 3, 3}, {7, 40, 40}, {20, 40, 40},
-              {3, 99, 40}, {3, -5, 0}, {21, 40, 0}, {-1, 40, 0}};
+  } rows[] = {{0, 1, 1},  {7, 3, 3},   {20, 40, 40}, {3, 99, 40},
+              {3, -5, 0}, {21, 40, 0}, {-1, 40, 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::Message() << "band " << row.band << " height " << row.heightPx);
     LedPicture picture(MakeLedBackground());
     picture.DrawLedGrid();
     picture.PaintBar(row.band, row.heightPx);
-    ExpectImage(picture.image(), [&](int x, int y) {
-      const QRgb bar = BarAt(row.band, row.drawnPx, x, y);
-      return bar != 0 ? bar : GridAt(x, y);
-    });
+    ExpectImage(picture.image(), [&](int x, int y) { return BarAt(row.band, row.drawnPx, x, y); });
   }
 }
-
-// --- The window ---
 
 class AnalyzerWindow : public ::testing::Test {
  protected:
@@ -111,64 +88,43 @@ class AnalyzerWindow : public ::testing::Test {
     window_ = std::make_unique<TfmLed>();
     fmLed = window_.get();
   }
-  void TearDown() override { window_.reset(); }
-
-  QImage Shown() { return window_->grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
+  // The window's picture and what it shows on screen.
+  void ExpectShown(const std::function<QRgb(int, int)>& expected) {
+    ASSERT_NE(window_->OffscreenPicture(), nullptr);
+    ExpectImage(window_->OffscreenPicture()->image(), expected);
+    ExpectImage(window_->grab().toImage().convertToFormat(QImage::Format_RGB32), expected);
+  }
   std::unique_ptr<TfmLed> window_;
 };
 
-TEST_F(AnalyzerWindow, IsABorderlessAlwaysOnTopWindowOf129By44) {
+TEST_F(AnalyzerWindow, DrawsAnalysedBlocksAndClearDisplayEmptiesThePicture) {
   EXPECT_EQ(window_->size(), QSize(129, 44));
   EXPECT_TRUE(window_->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(window_->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(window_->windowTitle(), "Spectrum Analyzer");
-}
-
-TEST_F(AnalyzerWindow, StartsWithTheEmptyMatrixAndShowsItsPicture) {
-  ASSERT_NE(window_->OffscreenPicture(), nullptr);
-  ExpectImage(window_->OffscreenPicture()->image(), GridAt);
-  window_->show();
-  ExpectImage(Shown(), GridAt);
-}
-
-TEST_F(AnalyzerWindow, AnAnalysedBlockIsDrawnAndClearDisplayEmptiesIt) {
   EXPECT_EQ(CurrentLedDisplay(), window_.get());
   window_->show();
+  ExpectShown(GridAt);
   Feed(ToneBlock(40, 32767));  // bin 40: band 8 at full height
-  auto toneBar = [](int x, int y) {
-    const QRgb bar = BarAt(8, 40, x, y);
-    return bar != 0 ? bar : GridAt(x, y);
-  };
-  ExpectImage(window_->OffscreenPicture()->image(), toneBar);
-  ExpectImage(Shown(), toneBar);
-
+  ExpectShown([](int x, int y) { return BarAt(8, 40, x, y); });
   window_->ClearDisplay();
-  ExpectImage(window_->OffscreenPicture()->image(), GridAt);
-  ExpectImage(Shown(), GridAt);
+  ExpectShown(GridAt);
   EXPECT_EQ(BarLevel[8], 37);  // clearing the picture keeps the heights
 }
 
-TEST_F(AnalyzerWindow, CloseReleasesThePictureAndShowingAgainRebuildsIt) {
+TEST_F(AnalyzerWindow, CloseReleasesThePictureShowRebuildsItAndDestroyStopsTheDrawing) {
   window_->show();
   Feed(ToneBlock(40, 32767));
   window_->close();
-  EXPECT_FALSE(window_->isVisible());
   EXPECT_EQ(window_->OffscreenPicture(), nullptr);
-
   // Analysis goes on while the picture is gone; nothing is drawn.
   Feed(ToneBlock(40, 32767));
   window_->ClearDisplay();
   EXPECT_EQ(window_->OffscreenPicture(), nullptr);
-
   window_->show();
-  ASSERT_NE(window_->OffscreenPicture(), nullptr);
-  ExpectImage(window_->OffscreenPicture()->image(), GridAt);
+  ExpectShown(GridAt);
   Feed(ToneBlock(40, 32767));
   EXPECT_EQ(window_->OffscreenPicture()->image().pixel(50, 2), Rgb(BarColors[19]));
-}
-
-TEST_F(AnalyzerWindow, DestroyingTheWindowStopsTheDrawing) {
   window_.reset();
   EXPECT_EQ(CurrentLedDisplay(), nullptr);
   EXPECT_EQ(fmLed, nullptr);
@@ -177,31 +133,23 @@ TEST_F(AnalyzerWindow, DestroyingTheWindowStopsTheDrawing) {
 }
 
 // The offscreen platform has no window move of its own, so this drives the
-// fallback in which the window follows the pointer.
+// fallback in which the window follows the pointer until the release.
 TEST_F(AnalyzerWindow, DraggingFromAnyPointMovesTheWindowWithThePointer) {
   if (QGuiApplication::platformName() != "offscreen")
     GTEST_SKIP() << "needs the offscreen platform";
   window_->move(300, 200);
   window_->show();
-  const QPoint grip(100, 30);
-  const QPoint start = window_->mapToGlobal(grip);
-  QMouseEvent press(QEvent::MouseButtonPress, grip, start, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QApplication::sendEvent(window_.get(), &press);
-  const QPoint end = start + QPoint(40, -25);
-  QMouseEvent move(QEvent::MouseMove, window_->mapFromGlobal(end), end, Qt::NoButton,
-                   Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(window_.get(), &move);
-  QMouseEvent release(QEvent::MouseButtonRelease, window_->mapFromGlobal(end), end, Qt::LeftButton,
-                      Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(window_.get(), &release);
+  const QPoint start = window_->mapToGlobal(QPoint(100, 30));
+  const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button,
+                        Qt::MouseButtons held) {
+    QMouseEvent event(type, window_->mapFromGlobal(global), global, button, held, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &event);
+  };
+  send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+  send(QEvent::MouseMove, start + QPoint(40, -25), Qt::NoButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, start + QPoint(40, -25), Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(window_->pos(), QPoint(340, 175));
-
-  // After the release, moving the pointer leaves the window where it was dropped.
-  const QPoint later = end + QPoint(10, 10);
-  QMouseEvent hover(QEvent::MouseMove, window_->mapFromGlobal(later), later, Qt::NoButton,
-                    Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(window_.get(), &hover);
+  send(QEvent::MouseMove, start + QPoint(50, -15), Qt::NoButton, Qt::NoButton);
   EXPECT_EQ(window_->pos(), QPoint(340, 175));
 }
 

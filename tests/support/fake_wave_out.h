@@ -35,7 +35,6 @@ class FakeWaveOut final : public WaveOut {
   void Close() override;
 
   bool IsOpen() const { return open_; }
-  size_t QueuedCount() const { return queuedCount_; }
   const WaveHeader* QueuedHeader(size_t index) const;
 
   // Finishes the head header as played and posts its completion; false when

@@ -49,13 +49,6 @@ Bytes RiffWaveBytes(const std::vector<Bytes>& chunks) {
   return out;
 }
 
-Bytes SampleBytes(const std::vector<int16_t>& samples) {
-  Bytes out;
-  out.reserve(samples.size() * 2);
-  for (int16_t sample : samples) Put(out, static_cast<uint16_t>(sample), 2);
-  return out;
-}
-
 Bytes CountingBytes(size_t count, uint8_t first) {
   Bytes out(count);
   for (size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(first + i);

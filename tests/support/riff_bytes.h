@@ -26,8 +26,6 @@ Bytes RiffChunkBytes(const std::string& id, const Bytes& body,
 Bytes FormatChunkBytes(const WavFormatFields& format);
 // "RIFF", the size of everything after it, "WAVE", then the chunks.
 Bytes RiffWaveBytes(const std::vector<Bytes>& chunks);
-// 16-bit little-endian samples.
-Bytes SampleBytes(const std::vector<int16_t>& samples);
 // A body of `count` bytes counting up from `first` (mod 256).
 Bytes CountingBytes(size_t count, uint8_t first = 0);
 
