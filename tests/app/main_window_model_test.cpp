@@ -169,13 +169,12 @@ TEST_F(MainWindowModelTest, OpeningStopsPlaybackFillsTheLabelsAndResetsPositionA
   // An empty file (length 0) shows the zero position, not the last file's.
   model.SetUseSecondChecked(true);
   OpenFile(0, "/music/empty.wav");
-  EXPECT_EQ(display.lbCurPos, "Current Pos : 00:00:00");
-  EXPECT_EQ(display.TrackButtonLeft, 16);
+  EXPECT_EQ(display.lbCurPos + " " + std::to_string(display.TrackButtonLeft),
+            "Current Pos : 00:00:00 16");
 }
 
-// Value entry on one file, each command after the last: "prompt=offered" and
-// then CurPos, the marks and the four labels' values. A refused text and
-// Cancel change nothing.
+// Value entry, one command after the other: "prompt=offered", CurPos, marks and
+// the four labels' values. A refused text and Cancel change nothing.
 TEST_F(MainWindowModelTest, ValueEntryParsesClampsAndRendersEveryLabel) {
   using M = MainWindowModel;
   const auto enter = [&](void (M::*command)(), std::optional<std::string> typed) {

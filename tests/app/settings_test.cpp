@@ -32,19 +32,35 @@ TEST(Settings, FileTextsAreReadByTheRules) {
   }
 }
 
+// Writing keys keeps every other line byte for byte, line ends included (a
+// lone CR ends no line), and writing the same values again changes nothing.
+TEST(Settings, WritingKeepsOtherLinesByteForByte) {
+  TempDir dir;
+  const std::string path = dir.File("set.ini");
+  // Before, and after Left=7 is written into [Set].
+  const std::pair<const char*, const char*> kFiles[] = {
+      {"[Set]\r\nLeft=1\r\nTop=2\r\n", "[Set]\r\nLeft=7\r\nTop=2\r\n"},
+      {"[Set]\r\r\nTop=2\r\n", "[Set]\r\r\nTop=2\r\nLeft=7\r\n"},
+      {"[A]\nk=v", "[A]\nk=v\n\n[Set]\nLeft=7\n"},
+      {"=1[Set\r", "=1[Set\r\n\n[Set]\nLeft=7\n"},
+      {"", "[Set]\nLeft=7\n"}};
+  for (const auto& [before, after] : kFiles) {
+    WriteText(path, before);
+    for (int pass = 0; pass < 2; ++pass) {
+      ASSERT_TRUE(WriteIniValues(path, "Set", {{"Left", "7"}}));
+      EXPECT_EQ(ReadText(path), after) << before << " pass " << pass;
+    }
+  }
+}
+
 TEST(Settings, SavingKeepsEverythingElseAddsWhatIsMissingAndReportsFailure) {
   TempDir dir;
   ScriptedDialogs dialogs;
-  const std::pair<const char*, const char*> kSaves[] = {
-      {"; c\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n",
-       "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\nLeft=5\n"},
-      {"[Window]\nLeft=5",
-       "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=0\nShowWave=0\n"}};
-  for (const auto& [before, after] : kSaves) {
-    WriteText(dir.File("set.ini"), before);
-    ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
-    EXPECT_EQ(ReadText(dir.File("set.ini")), after);
-  }
+  WriteText(dir.File("set.ini"), "; c\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n");
+  ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
+  EXPECT_EQ(
+      ReadText(dir.File("set.ini")),
+      "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\nLeft=5\n");
   const std::string created = dir.File("config/Snipola/set.ini");
   ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs));
   EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\n");

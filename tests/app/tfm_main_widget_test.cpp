@@ -60,10 +60,9 @@ class TfmMainTest : public ::testing::Test {
   ~TfmMainTest() override { window.reset(), fmLed = nullptr; }
   void Create(const std::string& ini = "[Set]\nPresentWithSecond=0\n", QStringList args = {}) {
     WriteText(dir.File("set.ini"), ini);
-    TfmMain::Options options{QString::fromStdString(dir.File("snipola")),
-                             QString::fromStdString(dir.File("set.ini")), args,
-                             QString::fromStdString(dir.File("index.html"))};
-    window = std::make_unique<TfmMain>(dialogs, options);
+    const auto path = [&](const char* name) { return QString::fromStdString(dir.File(name)); };
+    window = std::make_unique<TfmMain>(
+        dialogs, TfmMain::Options{path("snipola"), path("set.ini"), args, path("index.html")});
     window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
     window->Model().SetFileProbe(&GetAudioFileInfo);
   }

@@ -17,9 +17,8 @@
 #include "waveform/waveform_model.h"
 #include "waveform/widgets/tfm_wave.h"
 
-// Done-when checks of the waveform window, one run: V shows it (off by
-// default) and set.ini keeps it; it hangs under the main window; the silent
-// half is drawn flat and the loud half tall; a click at 75 % of the overview
+// One run: V shows the window (off by default), set.ini keeps it; it hangs
+// under the main window; silent half flat, loud half tall; a click at 75 %
 // seeks there and restarts playback; the detail strip stays centred.
 TEST(WaveformWidgetTest, DocksDrawsSeeksAndFollowsThePosition) {
   TestApplication();
