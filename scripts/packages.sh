@@ -5,6 +5,7 @@ SNIPOLA_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libsdl2-dev libmpg123-dev libmp3lame-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
   # scripts/check-install and cpack: validators, man, shlibdeps, file types
   desktop-file-utils appstream man-db groff-base dpkg-dev file

@@ -54,29 +54,37 @@ std::optional<KeyLine> ParseKeyLine(const std::string& line) {
   return KeyLine{Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
 }
 
-// The file's lines without their line ends; nullopt when it cannot be read.
+// The file's lines, each with its own line end ("\r\n", "\n", or none for a
+// last line without one), so that lines the writer does not change go back
+// byte for byte; nullopt when the file cannot be read.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) {
     return std::nullopt;
   }
   std::vector<std::string> lines;
-  const QByteArray content = file.readAll();
+  const std::string text = file.readAll().toStdString();
   size_t start = 0;
-  const std::string text = content.toStdString();
   while (start < text.size()) {
     auto end = text.find('\n', start);
-    if (end == std::string::npos) {
-      end = text.size();
-    }
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-    }
-    lines.push_back(std::move(line));
-    start = end + 1;
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
   }
   return lines;
+}
+
+// A line without its line end ("\n" or "\r\n"; a lone "\r" ends no line).
+std::string Body(const std::string& line) {
+  if (line.empty() || line.back() != '\n') return line;
+  const size_t endBytes = line.size() > 1 && line[line.size() - 2] == '\r' ? 2 : 1;
+  return line.substr(0, line.size() - endBytes);
+}
+
+// The line end of `line`, or `fallback` when it has none.
+std::string EndingOf(const std::string& line, const std::string& fallback) {
+  const std::string ending = line.substr(Body(line).size());
+  return ending.empty() ? fallback : ending;
 }
 
 }  // namespace
@@ -88,7 +96,8 @@ std::optional<std::string> ReadIniValue(const std::string& path, const std::stri
     return std::nullopt;
   }
   bool inSection = false;
-  for (const std::string& line : *lines) {
+  for (const std::string& rawLine : *lines) {
+    const std::string line = Body(rawLine);
     if (const auto name = SectionName(line)) {
       inSection = SameName(*name, section);
     } else if (inSection) {
@@ -104,6 +113,8 @@ std::optional<std::string> ReadIniValue(const std::string& path, const std::stri
 bool WriteIniValues(const std::string& path, const std::string& section,
                     const std::vector<std::pair<std::string, std::string>>& values) {
   std::vector<std::string> lines = ReadLines(path).value_or(std::vector<std::string>{});
+  // New lines take the line end the file already uses.
+  const std::string newline = lines.empty() ? "\n" : EndingOf(lines.front(), "\n");
   std::vector<bool> written(values.size(), false);
 
   // Replace the keys that exist in the section and remember where the section
@@ -111,7 +122,8 @@ bool WriteIniValues(const std::string& path, const std::string& section,
   bool inSection = false;
   std::optional<size_t> sectionEnd;
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (const auto name = SectionName(lines[i])) {
+    const std::string line = Body(lines[i]);
+    if (const auto name = SectionName(line)) {
       inSection = SameName(*name, section);
       if (inSection) {
         sectionEnd = i + 1;
@@ -121,16 +133,16 @@ bool WriteIniValues(const std::string& path, const std::string& section,
     if (!inSection) {
       continue;
     }
-    if (!Trim(lines[i]).empty()) {
+    if (!Trim(line).empty()) {
       sectionEnd = i + 1;
     }
-    const auto entry = ParseKeyLine(lines[i]);
+    const auto entry = ParseKeyLine(line);
     if (!entry) {
       continue;
     }
     for (size_t v = 0; v < values.size(); ++v) {
       if (!written[v] && SameName(entry->key, values[v].first)) {
-        lines[i] = values[v].first + "=" + values[v].second;
+        lines[i] = values[v].first + "=" + values[v].second + EndingOf(lines[i], newline);
         written[v] = true;
       }
     }
@@ -139,22 +151,29 @@ bool WriteIniValues(const std::string& path, const std::string& section,
   std::vector<std::string> missing;
   for (size_t v = 0; v < values.size(); ++v) {
     if (!written[v]) {
-      missing.push_back(values[v].first + "=" + values[v].second);
+      missing.push_back(values[v].first + "=" + values[v].second + newline);
     }
   }
   if (!sectionEnd) {
-    if (!lines.empty() && !Trim(lines.back()).empty()) {
-      lines.emplace_back();
+    if (!lines.empty() && !Trim(Body(lines.back())).empty()) {
+      lines.back() = Body(lines.back()) + EndingOf(lines.back(), newline);
+      lines.push_back(newline);
     }
-    lines.push_back("[" + section + "]");
+    lines.push_back("[" + section + "]" + newline);
     sectionEnd = lines.size();
+  }
+  // The line the missing keys follow gets a line end if it was the last one
+  // and had none.
+  if (!missing.empty()) {
+    std::string& before = lines[*sectionEnd - 1];
+    before = Body(before) + EndingOf(before, newline);
   }
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*sectionEnd), missing.begin(),
                missing.end());
 
   std::string content;
   for (const std::string& line : lines) {
-    content += line + "\n";
+    content += line;
   }
   QSaveFile file(QString::fromStdString(path));
   // A file that may be written but lies in a folder that may not gets the

@@ -14,6 +14,8 @@ namespace {
 
 constexpr int64_t kChunkHeaderBytes = 8;
 const uint32_t kRiffId = MakeFourCC("RIFF");
+const uint32_t kRf64Id = MakeFourCC("RF64");
+const uint32_t kBw64Id = MakeFourCC("BW64");
 
 uint32_t LittleEndian32(const uint8_t* bytes) {
   return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
@@ -80,15 +82,22 @@ bool RiffReader::DescendRiff(uint32_t formType, RiffChunk& riff) {
   for (;;) {
     RiffChunk chunk;
     if (!ReadChunkHeader(chunk)) return false;
-    if (chunk.id == kRiffId && chunk.sizeBytes >= 4) {
+    const bool riffLike = chunk.id == kRiffId || chunk.id == kRf64Id || chunk.id == kBw64Id;
+    // A writer that streams (to a pipe) cannot come back to fill in the size
+    // and leaves 0 or 0xFFFFFFFF; a 64-bit form always says 0xFFFFFFFF. Such a
+    // form runs to the end of the file.
+    const bool unsized = chunk.sizeBytes == 0 || chunk.sizeBytes == kUnknownChunkBytes;
+    if (riffLike && (chunk.sizeBytes >= 4 || unsized)) {
       uint8_t form[4];
       if (Read(form, 4) != 4) return false;
       if (LittleEndian32(form) == formType) {
         chunk.formType = formType;
         chunk.dataOffset += 4;
+        if (unsized) chunk.endOffset = fileSizeBytes_;
         riff = chunk;
         return true;
       }
+      if (unsized) return false;
     }
     if (!Seek(NextChunkOffset(chunk))) return false;
   }

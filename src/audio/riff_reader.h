@@ -13,6 +13,10 @@
 #include <cstdio>
 #include <string>
 
+// The size field of a chunk whose writer did not know its size (streamed
+// output; every 64-bit RF64/BW64 form and its large chunks).
+inline constexpr uint32_t kUnknownChunkBytes = 0xFFFFFFFF;
+
 // A chunk found by RiffReader.
 struct RiffChunk {
   uint32_t id = 0;         // four-character code, first character in the low byte
@@ -46,7 +50,9 @@ class RiffReader {
   int64_t FileSizeBytes() const { return fileSizeBytes_; }
 
   // Finds a top-level "RIFF" chunk of the given form type, searching from the
-  // current position. On success the position is the first child chunk.
+  // current position; the 64-bit forms "RF64" and "BW64" count as RIFF. A
+  // form whose size field is 0 or 0xFFFFFFFF (a streamed file) ends at the
+  // end of the file. On success the position is the first child chunk.
   bool DescendRiff(uint32_t formType, RiffChunk& riff);
   // Finds the first child chunk `id` of `parent`, searching from the current
   // position (which must lie on a chunk header inside the parent, for

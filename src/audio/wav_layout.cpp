@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -40,13 +41,41 @@ bool ReadFormat(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
          layout.samplesPerSec <= static_cast<uint32_t>(std::numeric_limits<int32_t>::max());
 }
 
+uint64_t LittleEndian64(const uint8_t* bytes) {
+  return LittleEndian32(bytes) | static_cast<uint64_t>(LittleEndian32(bytes + 4)) << 32;
+}
+
+// The data size a 64-bit form keeps in its "ds64" chunk, which comes first:
+// RIFF size (8 bytes), data size (8 bytes), sample count, table. Nothing when
+// the form has no such chunk.
+std::optional<uint64_t> Ds64DataBytes(RiffReader& reader, const RiffChunk& riff) {
+  RiffChunk ds64;
+  uint8_t bytes[16];
+  if (riff.id == MakeFourCC("RIFF") || !reader.Seek(riff.dataOffset) ||
+      !reader.DescendChunk(MakeFourCC("ds64"), riff, ds64) || ds64.sizeBytes < sizeof bytes ||
+      reader.Read(bytes, sizeof bytes) != sizeof bytes) {
+    return std::nullopt;
+  }
+  return LittleEndian64(bytes + 8);
+}
+
 bool FindData(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
+  const std::optional<uint64_t> ds64Bytes = Ds64DataBytes(reader, riff);
   RiffChunk data;
   if (!reader.Seek(riff.dataOffset) || !reader.DescendChunk(MakeFourCC("data"), riff, data)) {
     return false;
   }
+  const int64_t presentBytes = reader.FileSizeBytes() - data.dataOffset;
+  int64_t claimedBytes = data.sizeBytes;
+  if (data.sizeBytes == kUnknownChunkBytes && ds64Bytes) {
+    claimedBytes = static_cast<int64_t>(std::min<uint64_t>(*ds64Bytes, INT64_MAX));
+  } else if (data.sizeBytes == 0 && (riff.sizeBytes == 0 || riff.sizeBytes == kUnknownChunkBytes)) {
+    // A streamed file whose writer left both sizes at 0: its samples run to
+    // the end of the file.
+    claimedBytes = presentBytes;
+  }
   layout.dataOffsetBytes = data.dataOffset;
-  layout.dataBytes = std::min<int64_t>(data.sizeBytes, reader.FileSizeBytes() - data.dataOffset);
+  layout.dataBytes = std::min<int64_t>(claimedBytes, presentBytes);
   return true;
 }
 
@@ -56,9 +85,15 @@ WavOpenResult OpenWavLayout(const std::string& path, RiffReader& reader, WavLayo
   layout = WavLayout{};
   if (!reader.Open(path)) return WavOpenResult::CannotOpen;
   RiffChunk riff;
-  const bool usable = reader.DescendRiff(MakeFourCC("WAVE"), riff) &&
-                      ReadFormat(reader, riff, layout) && FindData(reader, riff, layout);
-  if (!usable) {
+  if (!reader.DescendRiff(MakeFourCC("WAVE"), riff)) {
+    layout.problem = WavProblem::NotWave;
+  } else if (!ReadFormat(reader, riff, layout)) {
+    layout.problem = layout.samplesPerSec == 0 && layout.channels == 0 ? WavProblem::NoFormat
+                                                                       : WavProblem::BadFormat;
+  } else if (!FindData(reader, riff, layout)) {
+    layout.problem = WavProblem::NoData;
+  }
+  if (layout.problem != WavProblem::None) {
     reader.Close();
     return WavOpenResult::Malformed;
   }

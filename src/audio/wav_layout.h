@@ -8,11 +8,17 @@
 // come in. It leaves the reader on the first sample byte. The data size is the
 // number of sample bytes the file really holds: a data chunk that claims more
 // than the file contains (a recording cut short) is clamped to the bytes that
-// are there. Both the probe and the PCM stream reader use it.
+// are there. A streamed file (RIFF size 0 or 0xFFFFFFFF) whose data size is
+// 0 or 0xFFFFFFFF holds samples to the end of the file; an RF64 or BW64 file
+// takes its data size from its "ds64" chunk. Both the probe and the PCM
+// stream reader use it.
 #include <cstdint>
 #include <string>
 
 #include "audio/riff_reader.h"
+
+// What made a WAV file unusable (Malformed), for messages that say why.
+enum class WavProblem { None, NotWave, NoFormat, BadFormat, NoData };
 
 struct WavLayout {
   uint16_t formatTag = 0;
@@ -21,6 +27,9 @@ struct WavLayout {
   uint16_t bitsPerSample = 0;
   int64_t dataOffsetBytes = 0;  // file offset of the first sample byte
   int64_t dataBytes = 0;        // sample bytes present in the file
+  // Set with Malformed. With BadFormat the fields above the offsets hold
+  // what the format chunk says.
+  WavProblem problem = WavProblem::None;
 };
 
 enum class WavOpenResult {

@@ -5,9 +5,12 @@
 #include <iomanip>
 #include <string_view>
 
+#include "audio/mp3io.h"
+#include "audio/refusal_reason.h"
 #include "base/version.h"
-#include "cli/cli_info.h"
 #include "cli/cli_cut.h"
+#include "cli/cli_info.h"
+#include "cli/stderr_dialogs.h"
 
 namespace {
 
@@ -43,11 +46,19 @@ void PrintHelp(std::ostream& out) {
          "  bitrate_kbps: <kbit/s; the average for VBR MP3>\n"
          "  length_ms: <milliseconds>\n"
          "\n"
-         "exit status: 0 done, 1 the file could not be used (the reason goes to standard\n"
-         "error), 2 a usage error.\n";
+         "exit status: 0 done, 1 the file could not be used (the program's message and\n"
+         "the reason go to standard error, one line each), 2 a usage error.\n";
 }
 
 }  // namespace
+
+bool ProbeForCli(const std::string& fileName, AudioFileInfo& info, std::ostream& err) {
+  StderrDialogs dialogs(err);
+  if (GetAudioFileInfo(fileName, info, dialogs)) return true;
+  const std::string reason = ProbeRefusalReason(fileName);
+  if (!reason.empty()) err << reason << '\n';
+  return false;
+}
 
 int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {

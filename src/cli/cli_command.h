@@ -14,5 +14,11 @@ inline constexpr int kCliOk = 0;
 inline constexpr int kCliFileError = 1;
 inline constexpr int kCliUsageError = 2;
 
+struct AudioFileInfo;
+
+// The probe as the commands run it: the program's message on the first line
+// of `err` and, when the probe refuses the file, the reason on a second.
+bool ProbeForCli(const std::string& fileName, AudioFileInfo& info, std::ostream& err);
+
 // Runs snipola-cli with the words after the program name.
 int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err);

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <iostream>
 #include <limits>
+#include <string_view>
 #include <vector>
 
+#include "cli/cut_signals.h"
 #include "cli/stderr_dialogs.h"
 #include "base/clamp_to_length.h"
 #include "base/file_extension.h"
@@ -35,15 +37,19 @@ void PrintHelp(std::ostream& out) {
          "  -o, --output OUT   the file to write (required)\n"
          "  --begin T          start of the piece (default 0)\n"
          "  --end T            end of the piece (default: the end of IN)\n"
-         "                     T is whole milliseconds (183456) or [[h:]m:]s[.mmm]\n"
-         "                     (3:03.456); both marks are clamped into the file\n"
+         "                     T is seconds (60, 60.5), m:ss[.mmm] (3:03.456),\n"
+         "                     h:mm:ss[.mmm] (1:02:03) or whole milliseconds with\n"
+         "                     the suffix ms (183456ms); both marks are clamped\n"
+         "                     into the file\n"
          "  --unmarked         export everything outside the piece instead: the part\n"
          "                     before --begin followed by the part after --end\n"
          "  --format mp3|wav   the output format (default: OUT's extension, .mp3 or\n"
          "                     .wav in any letter case)\n"
          "  --bitrate KBPS     MP3 bitrate: 32 40 56 64 80 96 112 128 160, and 192 224\n"
-         "                     256 320 for 44100 Hz sources; 'origin' keeps an MP3\n"
-         "                     source's bitrate (default: origin for MP3, else 128)\n"
+         "                     256 320 for 44100 Hz sources; 8000 to 12000 Hz sources\n"
+         "                     take 64 at most; 'origin' keeps an MP3 source's bitrate\n"
+         "                     (default: origin for MP3, else 128 or the highest\n"
+         "                     bitrate below it)\n"
          "  --fade-in S        fade in over the first S whole seconds of each piece\n"
          "  --fade-out S       fade out over the last S whole seconds (0: no fade)\n"
          "  --lossless         copy the MP3 source's frames instead of re-encoding: no\n"
@@ -53,12 +59,13 @@ void PrintHelp(std::ostream& out) {
          "examples:\n"
          "  snipola-cli cut talk.mp3 -o intro.mp3 --end 1:30\n"
          "  snipola-cli cut song.wav -o chorus.mp3 --begin 1:02.250 --end 1:47 --bitrate 192\n"
-         "  snipola-cli cut song.mp3 -o rest.wav --begin 60000 --end 90000 --unmarked\n"
+         "  snipola-cli cut song.mp3 -o rest.wav --begin 60 --end 90 --unmarked\n"
          "  snipola-cli cut song.mp3 -o piece.mp3 --begin 0:10 --end 40.5 --fade-in 2 --fade-out "
          "3\n"
          "\n"
          "exit status: 0 done, 1 the export failed (the reason goes to standard error),\n"
-         "2 a usage error.\n";
+         "2 a usage error, 130/143/129 ended by SIGINT/SIGTERM/SIGHUP (OUT is left as\n"
+         "it was and no temporary file stays behind).\n";
 }
 
 int UsageError(std::ostream& err, const std::string& message) {
@@ -222,7 +229,10 @@ std::optional<int32_t> FadeSeconds(const std::optional<std::string>& text) {
 }  // namespace
 
 std::optional<int64_t> ParseCliTimeMs(const std::string& text) {
-  if (text.find_first_of(":.") == std::string::npos) return DigitsValue(text);
+  constexpr std::string_view kMsSuffix = "ms";
+  if (text.size() > kMsSuffix.size() && text.ends_with(kMsSuffix)) {
+    return DigitsValue(text.substr(0, text.size() - kMsSuffix.size()));
+  }
   std::string clock = text;
   int64_t fractionMs = 0;
   const size_t dot = clock.find('.');
@@ -306,24 +316,27 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
 
   StderrDialogs dialogs(err);
   AudioFileInfo info;
-  if (!GetAudioFileInfo(parsed.in, info, dialogs)) return kCliFileError;
+  if (!ProbeForCli(parsed.in, info, err)) return kCliFileError;
   if (parsed.lossless && info.FileType != AudioFileInfo::kTypeMp3) {
     return UsageError(err, "--lossless needs an MP3 source; '" + parsed.in + "' is not one");
   }
+  if (const std::string problem = mp3 ? Mp3RateProblem(info) : ""; !problem.empty()) {
+    err << kEncoderStartError << '\n' << problem << '\n';
+    return kCliFileError;
+  }
 
-  // The bitrate must be one the dialog offers for this source.
+  // The bitrate must be one the dialog offers for this source; without
+  // --bitrate it is the dialog's first choice.
   const std::vector<std::string> items = BitrateItems(info);
-  const bool mp3Source = info.FileType == AudioFileInfo::kTypeMp3;
-  std::string bitrateText =
-      parsed.bitrate ? Lower(*parsed.bitrate) : (mp3Source ? "origin" : "128");
-  int bitrateIndex = -1;
-  for (size_t i = 0; i < items.size(); ++i) {
+  const std::string bitrateText = parsed.bitrate ? Lower(*parsed.bitrate) : "";
+  int bitrateIndex = parsed.bitrate ? -1 : InitialBitrateIndex(info);
+  for (size_t i = 0; i < items.size() && parsed.bitrate; ++i) {
     const bool asOrigin = items[i] == kAsOriginItem;
     if ((asOrigin && bitrateText == "origin") || (!asOrigin && items[i] == bitrateText)) {
       bitrateIndex = static_cast<int>(i);
     }
   }
-  if (bitrateIndex < 0) {
+  if (bitrateIndex < 0 && (mp3 || parsed.bitrate)) {
     std::string accepted;
     for (const std::string& item : items) {
       accepted += (accepted.empty() ? "" : " ") + (item == kAsOriginItem ? "origin" : item);
@@ -351,7 +364,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   job.SourceFileName = parsed.in;
   job.OutFileName = outFileName;
   job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;
-  job.BitrateKbps = BitrateOfItem(info, bitrateIndex, items[bitrateIndex]);
+  job.BitrateKbps = bitrateIndex < 0 ? 0 : BitrateOfItem(info, bitrateIndex, items[bitrateIndex]);
   job.Lossless = parsed.lossless;
   job.ExportUnmarked = parsed.unmarked;
   job.FadeIn = *fadeIn > 0;
@@ -362,6 +375,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
 
   bool finished;
   {
+    const CutSignals signals;
     CliHost host(err, showProgress);
     StreamExportSource source;
     finished = RunExport(job, host, dialogs, source);

@@ -10,7 +10,8 @@
 // the default there, 128 otherwise). --fade-in/--fade-out take whole seconds.
 // A progress bar with elapsed and remaining time goes to the error stream when
 // it is a terminal. Exit codes: 0 done, 1 failure (one line with the dialog's
-// message), 2 usage error.
+// message), 2 usage error, 128 + the signal when SIGINT, SIGTERM or SIGHUP
+// ends it (the temporary file removed).
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -18,8 +19,10 @@
 
 #include "cli/cli_command.h"
 
-// A time argument: whole milliseconds ("183456") or [[h:]m:]s[.mmm]
-// ("3:03.456"). Minutes and seconds below a higher field stay under 60.
+// A time argument, read as other audio tools read one: a bare number is
+// seconds ("60", "60.5"), m:ss[.mmm] and h:mm:ss[.mmm] are clock times
+// ("3:03.456"), and whole milliseconds carry the suffix "ms" ("183456ms").
+// Minutes and seconds below a higher field stay under 60.
 std::optional<int64_t> ParseCliTimeMs(const std::string& text);
 
 // The command as the dispatcher runs it; shows a progress bar when the error

@@ -1,7 +1,6 @@
 // The info command of snipola-cli over the probe.
 #include "cli/cli_info.h"
 
-#include "cli/stderr_dialogs.h"
 #include "audio/mp3io.h"
 
 int RunInfoCommand(const CliArgs& args, std::ostream& out, std::ostream& err) {
@@ -15,9 +14,8 @@ int RunInfoCommand(const CliArgs& args, std::ostream& out, std::ostream& err) {
     err << "usage: snipola-cli info FILE\n";
     return kCliUsageError;
   }
-  StderrDialogs dialogs(err);
   AudioFileInfo info;
-  if (!GetAudioFileInfo(args[0], info, dialogs)) return kCliFileError;
+  if (!ProbeForCli(args[0], info, err)) return kCliFileError;
   out << "type: " << (info.FileType == AudioFileInfo::kTypeMp3 ? "MP3" : "WAV") << '\n'
       << "sample_rate: " << info.SampleRate << '\n'
       << "channels: " << info.Channels << '\n'

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "base/file_extension.h"
+#include "export/lame_encoder.h"
 
 std::string CannotCreateFileText(const std::string& path) { return "Cannot create file " + path; }
 std::string UnableToWriteText(const std::string& path) { return "Unable to write to " + path; }
@@ -14,17 +15,37 @@ std::string NotValidIntegerText(const std::string& text) {
 std::vector<std::string> BitrateItems(const AudioFileInfo& info) {
   std::vector<std::string> items;
   if (info.FileType == AudioFileInfo::kTypeMp3) items.emplace_back(kAsOriginItem);
-  for (const char* kbps : {"32", "40", "56", "64", "80", "96", "112", "128", "160"}) {
-    items.emplace_back(kbps);
-  }
-  if (info.SampleRate == 44100) {
-    for (const char* kbps : {"192", "224", "256", "320"}) items.emplace_back(kbps);
+  std::vector<uint32_t> offered = {32, 40, 56, 64, 80, 96, 112, 128, 160};
+  if (info.SampleRate == 44100) offered.insert(offered.end(), {192, 224, 256, 320});
+  for (uint32_t kbps : offered) {
+    if (EncoderHonoursBitrate(info.SampleRate, info.Channels, kbps)) {
+      items.push_back(std::to_string(kbps));
+    }
   }
   return items;
 }
 
+std::string Mp3RateProblem(const AudioFileInfo& info) {
+  for (const std::string& item : BitrateItems(info)) {
+    if (item != kAsOriginItem) return {};
+  }
+  const std::string rate = std::to_string(info.SampleRate) + " Hz";
+  if (info.SampleRate > 48000 || info.SampleRate < 8000) {
+    return rate + " cannot be encoded as MP3: MP3 holds 8000 to 48000 Hz";
+  }
+  return rate + " is not an MP3 sample rate: 8000 11025 12000 16000 22050 24000 32000 44100 48000";
+}
+
 int InitialBitrateIndex(const AudioFileInfo& info) {
-  return info.FileType == AudioFileInfo::kTypeMp3 ? 0 : 7;
+  if (info.FileType == AudioFileInfo::kTypeMp3) return 0;
+  // "128", or the highest bitrate below it that the source's rate carries.
+  const std::vector<std::string> items = BitrateItems(info);
+  int index = -1;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const auto kbps = FadeSecondsOf(items[i]);
+    if (kbps && *kbps <= 128) index = static_cast<int>(i);
+  }
+  return index;
 }
 
 uint32_t BitrateOfItem(const AudioFileInfo& info, int index, const std::string& itemText) {

@@ -25,10 +25,17 @@ std::string UnableToWriteText(const std::string& path);     // "Unable to write 
 std::string NotValidIntegerText(const std::string& text);   // "'%s' is not a valid integer value"
 
 // The bitrate items offered for a source: "As Origin" for an MP3 source, then
-// 32 to 160 kbit/s, and 192 to 320 only at exactly 44100 Hz.
+// 32 to 160 kbit/s, and 192 to 320 only at exactly 44100 Hz, each only when
+// the encoder writes the source's rate and channels at that bitrate (8000 to
+// 12000 Hz carry at most 64; a rate MP3 cannot hold carries none).
 std::vector<std::string> BitrateItems(const AudioFileInfo& info);
 
-// The item selected at first: "As Origin" for an MP3 source, else "128".
+// Why no bitrate can be offered for the source, in a few words ("96000 Hz
+// cannot be encoded as MP3: ..."); empty when some can.
+std::string Mp3RateProblem(const AudioFileInfo& info);
+
+// The item selected at first: "As Origin" for an MP3 source, else "128", or
+// the highest offered bitrate below it; -1 when nothing is offered.
 int InitialBitrateIndex(const AudioFileInfo& info);
 
 // The bitrate an item stands for: the source's own for "As Origin" (index 0

@@ -3,16 +3,24 @@
 // (otherwise LAME silently resamples low bitrates), stereo means plain stereo,
 // the bitrate is constant, quality 2 is the high-quality preset, copyright and
 // original are on and CRC is off. The first frame is reserved for the Info tag
-// and ID3 tags are never added, so the file is MP3 frames only.
+// and ID3 tags are never added, so the file is MP3 frames only. Where LAME's
+// frames are too small for its tag, the stream reserves a larger first frame
+// itself and fills it with a tag of its own (info_tag_frame.h).
 #include "export/lame_encoder.h"
 
 #include <lame/lame.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
+
+#include "export/info_tag_frame.h"
 
 struct BeStream {
   struct LameDeleter {
@@ -21,9 +29,54 @@ struct BeStream {
   std::unique_ptr<lame_global_flags, LameDeleter> lame;
   int channels = 0;
   bool flushed = false;
+  // The stream's own tag frame, when LAME's frames cannot hold LAME's tag:
+  // reserved in front of the first bytes LAME produces, filled in on close.
+  bool ownTag = false;
+  std::vector<uint8_t> firstHeader;  // of the first audio frame, once seen
+  uint64_t streamBytes = 0;          // everything produced, the tag frame included
+  uint16_t musicCrc = 0;             // over the audio frames' bytes
 };
 
 namespace {
+
+// Room for the stream's own tag frame on top of LAME's output; the largest
+// such frame (MPEG-2.5 at 8000 Hz) is 216 bytes.
+constexpr uint32_t kOwnTagRoomBytes = 512;
+
+// Accounts for `produced` new bytes at `output` (space bytes there) and puts
+// the reserved tag frame in front of the first ones. The new count, or -1 when
+// the reserved frame does not fit.
+int TakeOutput(BeStream& stream, uint8_t* output, int produced, int space) {
+  if (produced <= 0) return produced;
+  stream.musicCrc = LameTagCrc(output, static_cast<size_t>(produced), stream.musicCrc);
+  if (stream.ownTag && stream.firstHeader.empty()) {
+    stream.firstHeader.assign(output, output + std::min(produced, 4));
+    stream.firstHeader.resize(4, 0);
+    const std::vector<uint8_t> placeholder =
+        MakeInfoTagFrame(stream.firstHeader.data(), InfoTagFacts{});
+    if (placeholder.empty() || produced + static_cast<int>(placeholder.size()) > space) return -1;
+    std::memmove(output + placeholder.size(), output, static_cast<size_t>(produced));
+    std::memcpy(output, placeholder.data(), placeholder.size());
+    produced += static_cast<int>(placeholder.size());
+  }
+  stream.streamBytes += static_cast<uint64_t>(produced);
+  return produced;
+}
+
+// The tag of a stream that carries its own, for its finished state.
+std::vector<uint8_t> OwnTagFrame(const BeStream& stream) {
+  lame_global_flags* flags = stream.lame.get();
+  InfoTagFacts facts;
+  facts.audioFrames = static_cast<uint32_t>(lame_get_frameNum(flags));
+  facts.streamBytes = static_cast<uint32_t>(std::min<uint64_t>(stream.streamBytes, UINT32_MAX));
+  facts.encoderDelay = lame_get_encoder_delay(flags);
+  facts.padding = lame_get_encoder_padding(flags);
+  facts.bitrateKbps = static_cast<uint32_t>(lame_get_brate(flags));
+  facts.lowpassHz = lame_get_lowpassfreq(flags);
+  facts.quality = 100 - 10 * lame_get_VBR_q(flags) - lame_get_quality(flags);
+  facts.musicCrc = stream.musicCrc;
+  return MakeInfoTagFrame(stream.firstHeader.data(), facts);
+}
 
 // The Info tag of the stream closed last; beWriteVBRHeader takes only a path.
 // A stream whose frames are too small to hold the tag (32 kbit/s at 48000 Hz)
@@ -79,8 +132,10 @@ BE_ERR beInitStream(const BE_CONFIG* config, uint32_t* samplesPerChunk, uint32_t
 
   const uint32_t framesPerChunk = static_cast<uint32_t>(lame_get_framesize(flags));
   *samplesPerChunk = framesPerChunk * static_cast<uint32_t>(channels);
-  *outputBufferBytes = framesPerChunk * 5 / 4 + 7200;
+  *outputBufferBytes = framesPerChunk * 5 / 4 + 7200 + kOwnTagRoomBytes;
   owned->channels = channels;
+  owned->ownTag = !LameTagFitsFrame(static_cast<int>(lhv1.dwSampleRate), channels,
+                                    static_cast<uint32_t>(lame_get_brate(flags)));
   *stream = owned.release();
   return BE_ERR_SUCCESSFUL;
 }
@@ -93,14 +148,16 @@ BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* sam
   const int framesPerChannel =
       static_cast<int>(sampleCount / static_cast<uint32_t>(stream->channels));
   const int space = static_cast<int>(*outputBytes);
+  const int lameSpace = std::max(space - static_cast<int>(kOwnTagRoomBytes), 0);
   int produced;
   if (stream->channels == 1) {
-    produced =
-        lame_encode_buffer(stream->lame.get(), samples, samples, framesPerChannel, output, space);
+    produced = lame_encode_buffer(stream->lame.get(), samples, samples, framesPerChannel, output,
+                                  lameSpace);
   } else {
     produced = lame_encode_buffer_interleaved(stream->lame.get(), const_cast<short*>(samples),
-                                              framesPerChannel, output, space);
+                                              framesPerChannel, output, lameSpace);
   }
+  produced = TakeOutput(*stream, output, produced, space);
   if (produced < 0) {
     *outputBytes = 0;
     return produced == -1 ? BE_ERR_BUFFER_TOO_SMALL : BE_ERR_INVALID_FORMAT_PARAMETERS;
@@ -112,8 +169,10 @@ BE_ERR beEncodeChunk(HBE_STREAM stream, uint32_t sampleCount, const int16_t* sam
 BE_ERR beDeinitStream(HBE_STREAM stream, uint8_t* output, uint32_t* outputBytes) {
   if (!stream || !stream->lame || stream->flushed) return BE_ERR_INVALID_HANDLE;
   if (!outputBytes) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  const int space = static_cast<int>(*outputBytes);
+  const int lameSpace = std::max(space - static_cast<int>(kOwnTagRoomBytes), 0);
   const int produced =
-      lame_encode_flush(stream->lame.get(), output, static_cast<int>(*outputBytes));
+      TakeOutput(*stream, output, lame_encode_flush(stream->lame.get(), output, lameSpace), space);
   stream->flushed = true;
   if (produced < 0) {
     *outputBytes = 0;
@@ -134,7 +193,12 @@ BE_ERR beCloseStream(HBE_STREAM stream) {
     // The tag describes the whole stream, so it can only be made after the
     // flush; asking with no buffer tells its size.
     const size_t bytes = lame_get_lametag_frame(owned->lame.get(), nullptr, 0);
-    if (bytes > 0) {
+    if (owned->ownTag) {
+      // A stream without audio frames has no tag; LAME writing its own tag
+      // after all would leave two, so that stream fails.
+      if (!owned->firstHeader.empty()) tag = OwnTagFrame(*owned);
+      if (bytes > 0 || (!owned->firstHeader.empty() && tag.empty())) saved.streamClosed = false;
+    } else if (bytes > 0) {
       tag.resize(bytes);
       if (lame_get_lametag_frame(owned->lame.get(), tag.data(), tag.size()) != bytes) {
         saved.streamClosed = false;
@@ -160,6 +224,26 @@ BE_ERR beWriteVBRHeader(const char* fileName) {
             std::fwrite(tag.data(), 1, tag.size(), file) == tag.size();
   if (std::fclose(file) != 0) ok = false;
   return ok ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
+}
+
+bool EncoderHonoursBitrate(int32_t sampleRate, int32_t channels, uint32_t bitrateKbps) {
+  static std::map<std::tuple<int32_t, int32_t, uint32_t>, bool> known;
+  const auto key = std::make_tuple(sampleRate, channels, bitrateKbps);
+  if (const auto found = known.find(key); found != known.end()) return found->second;
+  BE_CONFIG config;
+  MakeExportEncoderConfig(config, sampleRate, channels, bitrateKbps);
+  uint32_t samplesPerChunk = 0;
+  uint32_t outputBufferBytes = 0;
+  HBE_STREAM stream = nullptr;
+  bool honoured = false;
+  if (beInitStream(&config, &samplesPerChunk, &outputBufferBytes, &stream) == BE_ERR_SUCCESSFUL) {
+    // Released directly: closing through beCloseStream would replace the
+    // Info tag an export may still have to write.
+    const std::unique_ptr<BeStream> owned(stream);
+    honoured = lame_get_brate(owned->lame.get()) == static_cast<int>(bitrateKbps);
+  }
+  known.emplace(key, honoured);
+  return honoured;
 }
 
 void MakeExportEncoderConfig(BE_CONFIG& config, int32_t sampleRate, int32_t channels,

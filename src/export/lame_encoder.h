@@ -11,6 +11,8 @@
 // The encoder always reserves the first MP3 frame of the stream for a LAME
 // Info tag; beWriteVBRHeader fills it in (frame count, encoder delay and
 // padding), so decoders that honour it give back exactly the encoded samples.
+// At bitrates whose frames are too small for the tag, that first frame has a
+// larger bitrate than the audio frames (decoders skip it either way).
 #include <cstdint>
 
 using BE_ERR = uint32_t;
@@ -84,6 +86,12 @@ BE_ERR beCloseStream(HBE_STREAM stream);
 // Writes the Info tag of the last closed stream over the first frame of the
 // finished file at `fileName`.
 BE_ERR beWriteVBRHeader(const char* fileName);
+
+// True when a stream of this rate and channel count is written at exactly
+// `bitrateKbps`: LAME refuses some rates outright and quietly lowers the
+// bitrate at others (at most 64 kbit/s at 8000 to 12000 Hz). Answers are
+// remembered, so asking again costs nothing.
+bool EncoderHonoursBitrate(int32_t sampleRate, int32_t channels, uint32_t bitrateKbps);
 
 // Fills `config` the way the export sets up its MP3 stream: constant bitrate,
 // no resampling, plain stereo or mono, high quality, copyright and original on.

@@ -1,11 +1,16 @@
 #pragma once
 // OutputFile: the file an export writes, made so that a failed export loses
-// nothing. The bytes go to a fresh temporary file in the target's own folder
-// (created exclusively, so no other file is ever truncated); only Commit, after
-// everything has been written and the file closed without error, renames it
-// over the target in one step. Until then an existing target keeps its old
-// contents, and an abandoned export (any failure, or destruction without a
-// commit) removes the temporary file again.
+// nothing. The bytes go to a fresh temporary file in the target's own folder;
+// only Commit, after everything has been written and synced to disk without
+// error, renames it over the target in one step. Until then an existing target
+// keeps its old contents, and an abandoned export (any failure, or destruction
+// without a commit) removes the temporary file again.
+//
+// Where the file system allows it the temporary file has no name at all
+// (O_TMPFILE; Commit links it in), so even a crash or kill -9 leaves nothing
+// behind. Elsewhere it is a hidden ".NAME.snipola-PID-N.part" created
+// exclusively (no other file is ever truncated), and every Create removes such
+// files that processes no longer running left in its folder.
 //
 // Writes are buffered; every operation reports failure (a full disk, a write
 // error on close) and the first failure sticks, so a caller may check once at
@@ -39,14 +44,18 @@ class OutputFile {
   // or the sync failed.
   bool Close();
 
-  // Moves the closed temporary file over the target. False (and the temporary
-  // file removed) when the file was not closed cleanly or cannot be renamed.
+  // Syncs the closed temporary file again (bytes may have been patched through
+  // TempPath after Close) and moves it over the target. False (and the
+  // temporary file removed) when the file was not closed cleanly or cannot be
+  // linked in or renamed.
   bool Commit();
 
   // Closes and removes the temporary file; harmless when nothing is open.
   void Abandon();
 
   bool Failed() const { return failed_; }
+  // A path that opens the temporary file until the commit: its name, or
+  // /proc/self/fd/N for an unnamed file (kept open after Close for this).
   const std::string& TempPath() const { return tempPath_; }
   const std::string& TargetPath() const { return targetPath_; }
 
@@ -56,12 +65,23 @@ class OutputFile {
   int fd_ = -1;
   bool failed_ = false;
   bool closed_ = false;
+  bool unnamed_ = false;
+  int liveSlot_ = -1;  // where a named temporary file is listed for RemoveLiveTemporaryFiles
   std::string targetPath_;
   std::string tempPath_;
   std::vector<uint8_t> buffer_;
   size_t bufferedBytes_ = 0;
   uint64_t sizeBytes_ = 0;
 };
+
+// Lets Create use unnamed temporary files (the default) or not: tests switch
+// them off to reach the named files of file systems without them.
+void AllowUnnamedTemporaryFiles(bool allowed);
+
+// Removes the named temporary files of every OutputFile of this process that
+// has not committed yet. Async-signal-safe: for a handler that ends the
+// process on a signal.
+void RemoveLiveTemporaryFiles();
 
 // True when a file at `path` could be replaced by a rename from a file in the
 // same folder: the path is not a folder and its folder can be written.

@@ -39,7 +39,7 @@ TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
   for (const auto& [path, message] : refused) {
     const CliRun run = RunCliCaptured({"info", path});
     EXPECT_EQ(run.exitCode, 1) << path;
-    EXPECT_EQ(run.err, message);
+    EXPECT_EQ(run.err.substr(0, message.size()), message);
     EXPECT_EQ(run.out, "");
   }
   for (const CliArgs& args : {CliArgs{}, CliArgs{"info"}, CliArgs{"info", "a.wav", "b.wav"},
@@ -53,12 +53,13 @@ TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
   EXPECT_EQ(RunCliCaptured({"info", "--help"}).exitCode, 0);
 }
 
-TEST(Cli, TimeTextsAreMillisecondsOrClockFields) {
+TEST(Cli, TimeTextsAreSecondsClockFieldsOrMilliseconds) {
   const std::pair<const char*, std::optional<int64_t>> rows[] = {
-      {"183456", 183456}, {"3:03.456", 183456}, {"1:00:00", 3600000}, {"12", 12},
-      {"2.5", 2500},      {"0.05", 50},         {"90:00", 5400000},   {"", {}},
-      {"1:2:3:4", {}},    {"1:60", {}},         {"1.2345", {}},       {"-5", {}},
-      {"5s", {}},         {"1::2", {}},         {"3.", {}}};
+      {"183456ms", 183456}, {"3:03.456", 183456}, {"1:00:00", 3600000}, {"60", 60000},
+      {"2.5", 2500},        {"0.05", 50},         {"90:00", 5400000},   {"", {}},
+      {"1:2:3:4", {}},      {"1:60", {}},         {"1.2345", {}},       {"-5", {}},
+      {"5s", {}},           {"1::2", {}},         {"3.", {}},           {"ms", {}},
+      {"1.5ms", {}}};
   for (const auto& [text, ms] : rows) EXPECT_EQ(ParseCliTimeMs(text), ms) << text;
 }
 
@@ -83,11 +84,11 @@ class CliCut : public ::testing::Test {
 };
 
 TEST_F(CliCut, CutsThePieceOrTheRestWithMarksClampedIntoTheFile) {
-  CliRun run = Cut({wav, "-o", dir.File("piece.WAV"), "--begin", "0:00.5", "--end", "1500"});
+  CliRun run = Cut({wav, "-o", dir.File("piece.WAV"), "--begin", "0:00.5", "--end", "1500ms"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.err, "");  // no progress bar off a terminal
   EXPECT_EQ(WavFrames("piece.WAV"), 44100u);
-  EXPECT_EQ(Cut({wav, "-o", dir.File("rest.wav"), "--begin", "1000", "--end", "2500", "--unmarked"}).exitCode, 0);
+  EXPECT_EQ(Cut({wav, "-o", dir.File("rest.wav"), "--begin", "1", "--end", "2.5", "--unmarked"}).exitCode, 0);
   EXPECT_EQ(WavFrames("rest.wav"), 44100u + 22050u);
   EXPECT_EQ(Cut({wav, "-o", dir.File("all.wav"), "--end", "99:00"}).exitCode, 0);
   EXPECT_EQ(WavFrames("all.wav"), 3u * 44100);
@@ -97,16 +98,16 @@ TEST_F(CliCut, CutsThePieceOrTheRestWithMarksClampedIntoTheFile) {
 }
 
 TEST_F(CliCut, FormatComesFromTheOptionOrTheExtensionAndTheBitrateFromTheSource) {
-  ASSERT_EQ(Cut({wav, "-o", dir.File("piece.wav"), "--format", "MP3", "--end", "1000"}).exitCode, 0);
+  ASSERT_EQ(Cut({wav, "-o", dir.File("piece.wav"), "--format", "MP3", "--end", "1"}).exitCode, 0);
   EXPECT_EQ(ReadFileBytes(dir.File("piece.wav"))[0], 0xFF);
-  ASSERT_EQ(Cut({wav, "-o", dir.File("bare"), "--format", "wav", "--end", "1000"}).exitCode, 0);
+  ASSERT_EQ(Cut({wav, "-o", dir.File("bare"), "--format", "wav", "--end", "1"}).exitCode, 0);
   EXPECT_TRUE(fs::exists(dir.File("bare.wav")));
   const CliRun run = Cut({wav, "-o", dir.File("bare2")});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.err.find(".mp3 or .wav"), std::string::npos);
   ASSERT_EQ(Cut({mp3, "-o", dir.File("a.mp3"), "--begin", "0.25", "--end", "1.75", "--fade-in", "1"}).exitCode, 0);
   EXPECT_EQ(Info("a.mp3"), "type: MP3\nsample_rate: 48000\nchannels: 1\nbitrate_kbps: 96\nlength_ms: 1500\n");
-  ASSERT_EQ(Cut({wav, "-o", dir.File("b.mp3"), "--end", "2000"}).exitCode, 0);
+  ASSERT_EQ(Cut({wav, "-o", dir.File("b.mp3"), "--end", "2"}).exitCode, 0);
   EXPECT_NE(Info("b.mp3").find("bitrate_kbps: 128\nlength_ms: 2000\n"), std::string::npos);
 }
 
@@ -150,7 +151,7 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
 TEST_F(CliCut, FailuresExitWithOneLineAndLeaveNoFileAndTheBarEndsAt100) {
   CliRun run = Cut({dir.File("missing.wav"), "-o", dir.File("x.wav")});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Error while open wav file\n");
+  EXPECT_EQ(run.err, "Error while open wav file\nNo such file or directory\n");
   run = Cut({wav, "-o", dir.File("./source.wav")});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Can't overwrite the origin file\n");

@@ -68,7 +68,7 @@ bool HasInfoTag(const Encoded& e) {
 TEST(LameEncoder, FramesCarryTheConfiguredSettings) {
   const Encoded stereo = Encode(44100, 2, 128, 44100);
   EXPECT_EQ(stereo.samplesPerChunk, 2304u);
-  EXPECT_EQ(stereo.outputBufferBytes, 1152u * 5 / 4 + 7200);
+  EXPECT_EQ(stereo.outputBufferBytes, 1152u * 5 / 4 + 7200 + 512);
   EXPECT_TRUE(HasInfoTag(stereo));
   // The second frame starts after 144 x 128000 / 44100 bytes without padding.
   for (size_t at : {size_t{0}, size_t{417}}) {
@@ -79,13 +79,14 @@ TEST(LameEncoder, FramesCarryTheConfiguredSettings) {
               (std::vector<int>{3, 1, 1, 9, 0, 0, 1, 1}));
   }
   // Mono at a low bitrate keeps the source rate (48000 Hz); its 96-byte
-  // frames cannot hold the Info tag, so the stream starts with audio.
+  // frames cannot hold the Info tag, which gets a 192-byte 64 kbit/s frame.
   const Encoded mono = Encode(48000, 1, 32, 48000);
   EXPECT_EQ(mono.samplesPerChunk, 1152u);
-  const FrameHeader m = HeaderAt(mono.mp3, 0);
+  EXPECT_TRUE(HasInfoTag(mono));
+  EXPECT_EQ(HeaderAt(mono.mp3, 0).bitrateIndex, 5);
+  const FrameHeader m = HeaderAt(mono.mp3, 192);
   EXPECT_EQ((std::vector<int>{m.versionBits, m.rateIndex, m.mode, m.bitrateIndex}),
             (std::vector<int>{3, 1, 3, 1}));
-  EXPECT_FALSE(HasInfoTag(mono));
   // Low rates use MPEG-2 frames of half the size.
   const Encoded low = Encode(22050, 2, 64, 22050);
   EXPECT_EQ(low.samplesPerChunk, 1152u);

@@ -30,7 +30,7 @@ TEST(OutputFile, TargetIsUntouchedUntilCommitAndATemporaryNeverStays) {
   ASSERT_TRUE(file.Write("new contents", 12));
   ASSERT_TRUE(file.Close());
   EXPECT_EQ(ReadText(target), "old");
-  EXPECT_EQ(fs::path(file.TempPath()).parent_path(), dir.path());
+  EXPECT_TRUE(fs::exists(file.TempPath()));
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ(ReadText(target), "new contents");
   EXPECT_EQ(FilesIn(dir.path()), 1u);
