@@ -165,16 +165,6 @@ TEST_F(Mp3, TagsAroundTheAudioChangeNothing) {
   EXPECT_EQ(GetMp3FrameInfo().bitrateKbps, plainInfo.bitrateKbps);
 }
 
-TEST_F(Mp3, FilesWithoutMpegAudioAreRefusedAndDecodeNothing) {
-  SB_ExitMP3();  // without a stream, exit is harmless
-  WriteText(dir_.File("zeros.mp3"), std::string(100000, '\0'));
-  EXPECT_NE(SB_InitMP3(dir_.File("zeros.mp3").c_str(), 0), 0);
-  uint8_t buffer[8192];
-  uint32_t sizeBytes = 99;
-  EXPECT_TRUE(SB_decodeMP3(buffer, &sizeBytes) != 0 && sizeBytes == 0);
-  EXPECT_EQ(GetMp3FrameInfo().sampleRate, 0);
-}
-
 TEST_F(Mp3, ProbeDescribesAnMp3AndReportsOneTheDecoderRefuses) {
   const EncodedMp3& song = CachedMp3(44100, 2, 44100 * 2 + 500);
   AudioFileInfo info;

@@ -79,16 +79,6 @@ TEST_F(PlaybackEngineTest, APieceQueuesSixteenBlocksAndEndsExactlyAtItsEnd) {
   EXPECT_EQ(OpenStreams(), 0);
 }
 
-TEST_F(PlaybackEngineTest, StartFramesAndFramesToPlayRoundHalvesToEven) {
-  OpenWav(22050, 1, 22050);
-  Play(10, 40);  // 220.5 frames in, 661.5 frames to play
-  EXPECT_EQ(engine->SamplesPlayed(), 220u);
-  EXPECT_EQ(engine->SamplesToPlay(), 662u);
-  device->PlayAll();
-  EXPECT_TRUE(device->playedBytes == Pcm(220, 220 + 662));
-  EXPECT_EQ(host.curPos, 40);
-}
-
 // A stop resets and closes the device and feeds the returned buffers to the
 // analyzer without moving the position; a new start restarts from there.
 TEST_F(PlaybackEngineTest, StopDrainsWithoutMovingThePositionAndAStartRestarts) {
@@ -194,9 +184,8 @@ TEST_F(PlaybackEngineTest, StopWaitsForCompletionsThatArriveLateAndIgnoresStrayO
     device->Reset();
   });
   engine->StopPlayback();
-  EXPECT_FALSE(engine->Playing());
+  EXPECT_TRUE(!engine->Playing() && device->closes == 1);
   EXPECT_EQ(host.feeds, 16);  // every buffer came back through the handler, once
-  EXPECT_EQ(device->closes, 1);
 }
 
 TEST_F(PlaybackEngineTest, HandlingAReturnedBufferAllocatesNothing) {

@@ -21,7 +21,6 @@
 
 namespace {
 
-// Collects the completions the device posts.
 class CompletionSink : public QObject {
  public:
   std::vector<WaveHeader*> returned;
@@ -105,8 +104,7 @@ TEST_F(SdlTest, HeaderRulesHoldAndResetHandsEveryQueuedHeaderBack) {
   }
   device.Close();  // nothing is left to come back later
   QCoreApplication::sendPostedEvents();
-  EXPECT_EQ(sink.returned.size(), headers.size());
-  EXPECT_EQ(WomDoneEvent::PooledInUse(), 0);
+  EXPECT_TRUE(sink.returned.size() == headers.size() && WomDoneEvent::PooledInUse() == 0);
 }
 
 TEST(WomDoneEventPool, HandsOutSixtyFourEventsThenNoneAndRefillsOnDelete) {

@@ -19,10 +19,7 @@ class SpectrumAnalysis : public ::testing::Test {
     SettleSpectrum();
     SetLedDisplay(&display_);
   }
-  void TearDown() override {
-    SetLedDisplay(nullptr);
-    SetShowAnalyzerFlag(true);
-  }
+  void TearDown() override { SetLedDisplay(nullptr); }
   static std::vector<uint8_t> Distinct(size_t count, int start) {
     std::vector<uint8_t> bytes(count);
     for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>((start + i * 7) % 251);

@@ -54,7 +54,6 @@ class AnalyzerWindow : public ::testing::Test {
     window_ = std::make_unique<TfmLed>();
     fmLed = window_.get();
   }
-  // The window's picture and what it shows on screen.
   void ExpectShown(const std::function<QRgb(int, int)>& expected) {
     ASSERT_NE(window_->OffscreenPicture(), nullptr);
     ExpectImage(window_->OffscreenPicture()->image(), expected);
