@@ -1,7 +1,5 @@
 // The about box: fresh, modal and centred over the main window on every
-// request; its cross closes on the press, the rest of the strip drags, the
-// address goes to the opener with the hand over it (bounds exclusive), and
-// Go closes it.
+// request; its areas (bounds exclusive): cross, address with the hand, Go.
 #include "app/widgets/tfm_about.h"
 
 #include <gtest/gtest.h>
@@ -39,16 +37,12 @@ TEST(AboutBox, PressesAndThePointerFollowTheAreas) {
   std::vector<QString> opened;
   TfmAbout box([&opened](const QString& target) { opened.push_back(target); });
   box.show();
-  for (const QPoint at : {QPoint(20, 66), QPoint(21, 75), QPoint(140, 70), QPoint(232, 10)}) {
+  for (const QPoint at : {QPoint(20, 66), QPoint(21, 75), QPoint(140, 70), QPoint(232, 10),
+                          QPoint(21, 66), QPoint(139, 74)}) {
+    const bool link = at == QPoint(21, 66) || at == QPoint(139, 74);
     QTest::mouseClick(box.Image1, Qt::LeftButton, {}, at);
     QTest::mouseMove(box.Image1, at);
-    EXPECT_EQ(box.cursor().shape(), Qt::ArrowCursor) << at.x() << "," << at.y();
-  }
-  EXPECT_TRUE(opened.empty());
-  for (const QPoint at : {QPoint(21, 66), QPoint(139, 74)}) {
-    QTest::mousePress(box.Image1, Qt::LeftButton, {}, at);
-    QTest::mouseMove(box.Image1, at);
-    EXPECT_EQ(box.cursor().shape(), Qt::PointingHandCursor) << at.x() << "," << at.y();
+    EXPECT_EQ(box.cursor().shape(), link ? Qt::PointingHandCursor : Qt::ArrowCursor) << at.x();
   }
   EXPECT_EQ(opened, std::vector<QString>(2, kAboutWebAddress));
   ASSERT_TRUE(box.isVisible());

@@ -1,5 +1,4 @@
-// The keyboard table: virtual-key codes to commands, the nudge menu's tags,
-// and Qt's keys to virtual-key codes.
+// Virtual-key codes to commands, nudge tags to keys, Qt's keys to codes.
 #include "app/key_table.h"
 
 #include <gtest/gtest.h>
@@ -23,14 +22,6 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
     EXPECT_EQ(KeyActionForVirtualKey(kNudgeKeys[tag]), (KeyAction{K::Nudge, kNudgeMs[tag]}));
   }
   EXPECT_EQ(VirtualKeyForNudgeTag(-1) + VirtualKeyForNudgeTag(10), 0);
-}
-
-TEST(KeyTable, QtKeysMapToVirtualKeyCodes) {
-  // clang-format off
-  const std::pair<int, int> kKeys[] = {
-      {Qt::Key_Return, 13}, {Qt::Key_Enter, 13}, {Qt::Key_Left, 37}, {Qt::Key_Up, 38},
-      {Qt::Key_Right, 39}, {Qt::Key_Down, 40}, {Qt::Key_B, 'B'}, {Qt::Key_P, 'P'},
-      {Qt::Key_F1, 0}, {Qt::Key_Shift, 0}};
-  // clang-format on
-  for (const auto& [qtKey, virtualKey] : kKeys) EXPECT_EQ(VirtualKeyFromQtKey(qtKey), virtualKey);
+  // Qt's keys (the window test presses letters and arrows): the keypad's Enter.
+  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter) + VirtualKeyFromQtKey(Qt::Key_F1), 13);
 }

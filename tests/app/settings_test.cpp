@@ -1,70 +1,72 @@
-// The two display settings in set.ini: the integer texts the reader accepts,
-// the reading rules (sections, names in any case, defaults), the writing that
-// keeps everything else, and where the file lives.
+// set.ini: integer texts, reading and writing rules, and where the file lives.
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/ini_file.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
 TEST(Settings, IntegersAreDecimalOrHexadecimalInThirtyTwoBits) {
-  // clang-format off
   const std::pair<const char*, std::optional<int32_t>> kTexts[] = {
-      {"-3", -3}, {"+12", 12}, {"0X1f", 31}, {"0xFFFFFFFF", -1}, {"2147483647", INT32_MAX},
-      {"-2147483648", INT32_MIN}, {"2147483648", {}}, {"0x100000000", {}}, {"", {}},
-      {"true", {}}, {"0x", {}}, {"1.0", {}}, {"0xG1", {}}, {"12 3", {}}};
-  // clang-format on
+      {"-3", -3},         {"0X1f", 31},        {"0xFFFFFFFF", -1}, {"-2147483648", INT32_MIN},
+      {"2147483648", {}}, {"0x100000000", {}}, {"0x", {}},         {"12 3", {}}};
   for (const auto& [text, value] : kTexts) EXPECT_EQ(ParseIniInteger(text), value) << text;
 }
 
 TEST(Settings, FileTextsAreReadByTheRules) {
   const std::pair<const char*, DisplaySettings> kFiles[] = {
-      {"[Set]\nPresentWithSecond=0\nShowSpec=1\n", {false, true}},
       {"; by hand\r\n[other]\nShowSpec=0\n[ set ]\r\n presentwithsecond = 0 \r\nSHOWSPEC = "
        "0x10\r\n",
        {false, true}},
-      {"[Set]\nPresentWithSecond=no\nShowSpec=on\n", {true, false}},  // no integer: default
-      {"PresentWithSecond=0\n[Other]\nShowSpec=1\n", {true, false}},  // outside [Set]
-      {"[Sex]\nShowSpec=1\n[Set]\nShowSpex=1\nPresentWithSecont=0\n", {true, false}},
+      {"PresentWithSecond=0\n[Set]\nPresentWithSecond=no\nShowSpex=1\n", {true, false}},
   };
   TempDir dir;
   EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, false}));
   for (const auto& [text, settings] : kFiles) {
-    std::ofstream(dir.File("set.ini"), std::ios::binary | std::ios::trunc) << text;
+    WriteText(dir.File("set.ini"), text);
     EXPECT_EQ(LoadSettings(dir.File("set.ini")), settings) << text;
   }
 }
 
-TEST(Settings, SavingKeepsEverythingElseAndAddsWhatIsMissing) {
+// Writing keys keeps every other line byte for byte, line ends included (a
+// lone CR ends no line), and writing the same values again changes nothing.
+TEST(Settings, WritingKeepsOtherLinesByteForByte) {
+  TempDir dir;
+  const std::string path = dir.File("set.ini");
+  // Before, and after Left=7 is written into [Set].
+  const std::pair<const char*, const char*> kFiles[] = {
+      {"[Set]\r\nLeft=1\r\nTop=2\r\n", "[Set]\r\nLeft=7\r\nTop=2\r\n"},
+      {"[Set]\r\r\nTop=2\r\n", "[Set]\r\r\nTop=2\r\nLeft=7\r\n"},
+      {"[A]\nk=v", "[A]\nk=v\n\n[Set]\nLeft=7\n"},
+      {"=1[Set\r", "=1[Set\r\n\n[Set]\nLeft=7\n"},
+      {"", "[Set]\nLeft=7\n"}};
+  for (const auto& [before, after] : kFiles) {
+    WriteText(path, before);
+    for (int pass = 0; pass < 2; ++pass) {
+      ASSERT_TRUE(WriteIniValues(path, "Set", {{"Left", "7"}}));
+      EXPECT_EQ(ReadText(path), after) << before << " pass " << pass;
+    }
+  }
+}
+
+TEST(Settings, SavingKeepsEverythingElseAddsWhatIsMissingAndReportsFailure) {
   TempDir dir;
   ScriptedDialogs dialogs;
-  const std::pair<const char*, const char*> kSaves[] = {
-      {"; c\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n",
-       "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\nLeft=5\n"},
-      {"[Window]\nLeft=5",
-       "[Window]\nLeft=5\n\n[Set]\nPresentWithSecond=1\nShowSpec=0\nShowWave=0\n"}};
-  for (const auto& [before, after] : kSaves) {
-    std::ofstream(dir.File("set.ini"), std::ios::binary | std::ios::trunc) << before;
-    ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
-    EXPECT_EQ(ReadText(dir.File("set.ini")), after);
-  }
+  WriteText(dir.File("set.ini"), "; c\n[Set]\nshowspec=1\nOther=keep\n\n[Window]\nLeft=5\n");
+  ASSERT_TRUE(SaveSettings(dir.File("set.ini"), {true, false}, dialogs));
+  EXPECT_EQ(
+      ReadText(dir.File("set.ini")),
+      "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\nLeft=5\n");
   const std::string created = dir.File("config/Snipola/set.ini");
   ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs));
   EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\n");
   EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST(Settings, AnUnwritableFileIsReportedWithItsFullPath) {
-  TempDir dir;
-  ScriptedDialogs dialogs;
-  // A file where the folder should be: not even root can write below it.
-  std::ofstream(dir.File("blocker")) << "not a folder";
+  // An unwritable file is reported with its full path.
+  WriteText(dir.File("blocker"), "not a folder");
   const std::string path = dir.File("blocker") + "/set.ini";
   EXPECT_FALSE(SaveSettings(path, {false, true}, dialogs));
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -74,8 +76,7 @@ TEST(Settings, AnUnwritableFileIsReportedWithItsFullPath) {
   EXPECT_EQ(ReadText(dir.File("blocker")), "not a folder");
 }
 
-// Beside a writable program, but never in an installed bin folder (one with
-// share/snipola beside it).
+// Beside a writable program, never in an installed bin folder (share/snipola beside it).
 TEST(Settings, TheFileLivesBesideAWritableProgramElseInTheUserConfigFolder) {
   TempDir dir;
   unsetenv("SNIPOLA_CONFIG_DIR");

@@ -1,6 +1,5 @@
 // The main window's wiring: buttons, menu items, keys, mouse and window events
-// reach their commands, settings come and go with the window, and the export
-// dialog gets the file and marks after playback stopped.
+// reach their commands; settings, analyzer, drops and the export dialog.
 #include "app/widgets/tfm_main.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +13,6 @@
 #include <QTest>
 #include <QUrl>
 #include <QWindow>
-#include <fstream>
 #include <functional>
 
 #include "app/main_playback.h"
@@ -59,16 +57,12 @@ class FakePlayback : public PlaybackHooks {
 class TfmMainTest : public ::testing::Test {
  protected:
   TfmMainTest() { TestApplication(); }
-  ~TfmMainTest() override {
-    window.reset();
-    fmLed = nullptr;
-  }
+  ~TfmMainTest() override { window.reset(), fmLed = nullptr; }
   void Create(const std::string& ini = "[Set]\nPresentWithSecond=0\n", QStringList args = {}) {
-    std::ofstream(dir.File("set.ini")) << ini;
-    TfmMain::Options options{QString::fromStdString(dir.File("snipola")),
-                             QString::fromStdString(dir.File("set.ini")), args,
-                             QString::fromStdString(dir.File("index.html"))};
-    window = std::make_unique<TfmMain>(dialogs, options);
+    WriteText(dir.File("set.ini"), ini);
+    const auto path = [&](const char* name) { return QString::fromStdString(dir.File(name)); };
+    window = std::make_unique<TfmMain>(
+        dialogs, TfmMain::Options{path("snipola"), path("set.ini"), args, path("index.html")});
     window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
     window->Model().SetFileProbe(&GetAudioFileInfo);
   }
@@ -86,9 +80,8 @@ class TfmMainTest : public ::testing::Test {
            std::to_string(m.MarkEnd);
   }
   FakeWaveOut* Plug() {
-    auto fake = std::make_unique<FakeWaveOut>();
-    FakeWaveOut* device = fake.get();
-    window->PlugPlayback(std::move(fake));
+    auto* device = new FakeWaveOut;
+    window->PlugPlayback(std::unique_ptr<FakeWaveOut>(device));
     return device;
   }
   std::string WriteWav(const std::string& name, int32_t lengthMs, int rate = 44100) {
@@ -103,15 +96,24 @@ class TfmMainTest : public ::testing::Test {
 
 }  // namespace
 
-// Each image button and its menu twin run one command: from the same state
-// they leave the same position, marks, playback calls and dialogs.
+// Each image button and its menu twin leave the same position, marks,
+// playback calls, open dialogs and exports. Export stops playback (the
+// export reads the same stream), then gets the file and the marks.
 TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
   Create();
   FakePlayback playback;
   window->Model().SetPlayback(&playback);
   int exports = 0;
-  window->Model().SetExportCommand([&exports] { ++exports; });
-  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 10000, 8000)));
+  const std::string wav = WriteWav("a.wav", 10000, 8000);
+  window->SetExportDialogRunner([&](QWidget* owner, const std::string& fileName,
+                                    const AudioFileInfo& info, int32_t beginMs, int32_t endMs,
+                                    Dialogs&, const std::function<void()>& stopPlayback) {
+    stopPlayback();
+    exports += owner == window.get() && fileName == wav && info.LengthMs == 10000 &&
+               beginMs == 2000 && endMs == 4000;
+    return false;
+  });
+  ASSERT_TRUE(window->Model().LoadFile(wav));
   const auto run = [&](const std::function<void()>& trigger) {
     MainWindowModel& m = window->Model();
     m.CurPos = 3000, m.MarkBegin = 2000, m.MarkEnd = 4000;
@@ -128,21 +130,19 @@ TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
     const char* button;
     const char* item;
     const char* after;
-  } kRows[] = {
-      {"tbOpenFile", "OpenFile1", "3000 2000-4000 10"},
-      {"tbJumpBegin", "Jumptobegin1", "0 2000-4000 0@0 00"},
-      {"tbPlay", "Play1", "3000 2000-4000 3000@10000 00"},
-      {"tbPause", "Pause1", "3000 2000-4000 stop 00"},
-      {"tbStop", "Stop1", "0 2000-4000 stop 00"},
-      {"tbJumpend", "JumptoEnd1", "10000 2000-4000 stop 00"},
-      {"tbMarkbegin", "Markasbegin1", "3000 3000-4000 00"},
-      {"tbMarkend", "Markasend1", "3000 2000-3000 00"},
-      {"tbMarkall", "MarkAll1", "3000 0-10000 00"},
-      {"tbJumpmarkbegin", "Jumptomarkbegin1", "2000 2000-4000 2000@10000 00"},
-      {"tbPlayselected", "Playmarked1", "3000 2000-4000 3000@4000 00"},
-      {"tbJumpmarkend", "Jumptomarkend1", "4000 2000-4000 stop 00"},
-      {"tbExport", "Exportselected1", "3000 2000-4000 01"},
-  };
+  } kRows[] = {{"tbOpenFile", "OpenFile1", "3000 2000-4000 10"},
+               {"tbJumpBegin", "Jumptobegin1", "0 2000-4000 0@0 00"},
+               {"tbPlay", "Play1", "3000 2000-4000 3000@10000 00"},
+               {"tbPause", "Pause1", "3000 2000-4000 stop 00"},
+               {"tbStop", "Stop1", "0 2000-4000 stop 00"},
+               {"tbJumpend", "JumptoEnd1", "10000 2000-4000 stop 00"},
+               {"tbMarkbegin", "Markasbegin1", "3000 3000-4000 00"},
+               {"tbMarkend", "Markasend1", "3000 2000-3000 00"},
+               {"tbMarkall", "MarkAll1", "3000 0-10000 00"},
+               {"tbJumpmarkbegin", "Jumptomarkbegin1", "2000 2000-4000 2000@10000 00"},
+               {"tbPlayselected", "Playmarked1", "3000 2000-4000 3000@4000 00"},
+               {"tbJumpmarkend", "Jumptomarkend1", "4000 2000-4000 stop 00"},
+               {"tbExport", "Exportselected1", "0 2000-4000 stop 01"}};
   for (const auto& row : kRows) {
     EXPECT_EQ(run([&] { QTest::mouseClick(Child(row.button), Qt::LeftButton); }), row.after)
         << row.button;
@@ -152,9 +152,8 @@ TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
   window->Model().SetPlayback(nullptr);
 }
 
-// The Advanced items, keys (whatever Shift or Ctrl say, not with Alt, also
-// after the unit switch moved the focus), the position labels, the handle and
-// the title strip with its glyphs.
+// Advanced items, keys (with Shift or Ctrl, not Alt; also after the unit
+// switch moved the focus), labels, the handle, the title strip and its glyphs.
 TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   Create();
   int abouts = 0;
@@ -163,9 +162,8 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   window->show();
   dialogs.inputAnswers = {"2500", "1", "2", "3", "40000"};
   for (const char* item : {"SetMarkLengthusingEnteringValue1", "SetCurrentPosition1",
-                           "SetMarkBeginPosition1", "SetMarkEndPosition1"}) {
+                           "SetMarkBeginPosition1", "SetMarkEndPosition1"})
     Item(item)->trigger();
-  }
   EXPECT_EQ(Marks(), "1 2-3");
   QTest::mouseClick(Child("lbCurPos"), Qt::LeftButton);
   Item("movecurrentposition10000millisecondsless1")->trigger();
@@ -198,50 +196,12 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   EXPECT_TRUE(window->isMinimized());
 }
 
-// Settings come with the window and go back when it is destroyed; closing
-// while playing stops and rewinds first.
-TEST_F(TfmMainTest, SettingsComeAndGoWithTheWindowAndClosingStopsPlayback) {
+// Settings come with the window and go back when it is destroyed; the
+// analyzer docks and minimises with it and is fed by playback; an MP3 opens
+// while another plays (the probe needs the decoder's only stream, so the open
+// stops playback first); closing while playing stops first.
+TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
-  TfmLed led;
-  fmLed = &led;
-  FakeWaveOut* device = Plug();
-  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 5000)));
-  window->show();
-  EXPECT_FALSE(led.isVisible());
-  window->move(300, 400);
-  EXPECT_EQ(led.pos(), QPoint(300 + 200 - 64, 400 - 44));
-  QTest::mouseClick(Child<QCheckBox>("cbShowSpec"), Qt::LeftButton);
-  EXPECT_TRUE(Item("ShowSpectrumanalyzer1")->isChecked());
-  EXPECT_TRUE(led.isVisible());
-  // However the window is minimised (the menu, the window manager), the
-  // analyzer goes with it and comes back with it.
-  Item("Minimize1")->trigger();
-  EXPECT_FALSE(led.isVisible());
-  window->showNormal();
-  EXPECT_TRUE(led.isVisible());
-  window->windowHandle()->showMinimized();
-  QApplication::processEvents();
-  EXPECT_FALSE(led.isVisible());
-  window->windowHandle()->showNormal();
-  QApplication::processEvents();
-  EXPECT_TRUE(led.isVisible());
-  window->Model().tbPlayClick();
-  device->PlayNext();
-  EXPECT_EQ(Label("lbCurPos"), "Current Pos : 46 ms");
-  Item("Representwithsecond1")->trigger();
-  EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
-  window->close();
-  EXPECT_FALSE(device->IsOpen());
-  EXPECT_EQ(window->Model().CurPos, 0);
-  window.reset();
-  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, true}));
-}
-
-// Played buffers reach the analyzer and a stop clears it; an MP3 opens while
-// another plays (its probe needs the decoder's only stream: the open stops
-// the playback first).
-TEST_F(TfmMainTest, PlaybackFeedsTheAnalyzerAndAnMp3OpensWhileAnotherPlays) {
-  Create("[Set]\nPresentWithSecond=0\nShowSpec=1\n");
   TfmLed led;
   fmLed = &led;
   FakeWaveOut* device = Plug();
@@ -249,6 +209,17 @@ TEST_F(TfmMainTest, PlaybackFeedsTheAnalyzerAndAnMp3OpensWhileAnotherPlays) {
   ASSERT_TRUE(WriteMp3File(dir.File("2.mp3"), MakeTestSignal(22050, 1, 22050), 22050, 1));
   ASSERT_TRUE(window->Model().LoadFile(dir.File("1.mp3")));
   window->show();
+  EXPECT_FALSE(led.isVisible());
+  window->move(300, 400);
+  EXPECT_EQ(led.pos(), QPoint(300 + 200 - 64, 400 - 44));
+  QTest::mouseClick(Child<QCheckBox>("cbShowSpec"), Qt::LeftButton);
+  EXPECT_TRUE(Item("ShowSpectrumanalyzer1")->isChecked());
+  window->windowHandle()->showMinimized();
+  QApplication::processEvents();
+  EXPECT_FALSE(led.isVisible());
+  window->windowHandle()->showNormal();
+  QApplication::processEvents();
+  EXPECT_TRUE(led.isVisible());
   ASSERT_NE(led.OffscreenPicture(), nullptr);
   const QImage empty = led.OffscreenPicture()->image();
   window->Model().tbPlayClick();
@@ -262,7 +233,15 @@ TEST_F(TfmMainTest, PlaybackFeedsTheAnalyzerAndAnMp3OpensWhileAnotherPlays) {
   device->PlayAll();
   EXPECT_EQ(device->playedBytes.size(), 22050u * 2);
   EXPECT_EQ(Label("lbCurPos"), "Current Pos : 1000 ms");
+  window->Model().tbPlayClick();  // from the end: from 0
+  device->PlayNext();
+  Item("Representwithsecond1")->trigger();
+  EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
+  window->close();
+  EXPECT_FALSE(device->IsOpen());
+  EXPECT_EQ(window->Model().CurPos, 0);
   window.reset();
+  EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, true}));
 }
 
 TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
@@ -287,29 +266,4 @@ TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
   QApplication::sendEvent(window.get(), &drop);
   EXPECT_EQ(Label("lbSample"), "Sample Rate : 11025");
   EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(TfmMainTest, ExportStopsPlaybackThenShowsTheDialogWithTheFileAndMarks) {
-  Create();
-  FakeWaveOut* device = Plug();
-  std::string seen;
-  window->SetExportDialogRunner([&](QWidget* owner, const std::string& fileName,
-                                    const AudioFileInfo& info, int32_t beginMs, int32_t endMs,
-                                    Dialogs&, const std::function<void()>& stopPlayback) {
-    stopPlayback();
-    seen = (owner == window.get() ? "owner " : "") + fileName + " " +
-           std::to_string(info.LengthMs) + " " + std::to_string(beginMs) + "-" +
-           std::to_string(endMs) + (window->Model().Playing() ? " playing" : " stopped");
-    return false;
-  });
-  const std::string clip = WriteWav("a.wav", 5000);
-  ASSERT_TRUE(window->Model().LoadFile(clip));
-  window->show();
-  window->Model().CurPos = 3000;
-  window->Model().tbMarkendClick();
-  window->Model().tbPlayClick();
-  device->PlayNext();
-  QTest::keyClick(window.get(), Qt::Key_S);
-  EXPECT_EQ(seen, "owner " + clip + " 5000 0-3000 stopped");
-  EXPECT_EQ(window->Model().CurPos, 0);
 }

@@ -1,11 +1,7 @@
-// MP3 files from the decoder functions over libmpg123 up to the probe and the
-// PCM stream, on MP3s encoded from known PCM (each encoded once per run), and
-// on damaged, cut-short, joined (`cat`) and odd MP3s: their length and every
-// start agree with the program's own full decode, which damage does not end;
-// the bitrate is the frames' own or the audio bytes' average.
+// MP3 files from the decoder over libmpg123 up to the probe and the stream, on
+// MP3s encoded from known PCM, and on damaged, cut-short, joined and odd MP3s
+// whose length and every start agree with the program's own full decode.
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 #include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
@@ -18,13 +14,11 @@
 
 namespace {
 
-// Decodes from the open stream to its end; `blockBytes` gets every block's size.
-std::vector<int16_t> DecodeToEnd(std::vector<uint32_t>* blockBytes = nullptr) {
+std::vector<int16_t> DecodeToEnd() {
   std::vector<int16_t> out;
   uint8_t buffer[8192];
   uint32_t sizeBytes = 0;
   while (SB_decodeMP3(buffer, &sizeBytes) == 0) {
-    if (blockBytes) blockBytes->push_back(sizeBytes);
     const auto* samples = reinterpret_cast<const int16_t*>(buffer);
     out.insert(out.end(), samples, samples + sizeBytes / 2);
   }
@@ -35,22 +29,7 @@ std::vector<int16_t> DecodeFrom(const std::string& path, int32_t startMs) {
   return DecodeToEnd();
 }
 
-// Reads a probed file's whole stream from `startMs` through the program's reader.
-std::vector<int16_t> StreamToEnd(const std::string& path, const AudioFileInfo& info,
-                                 uint32_t startMs) {
-  std::vector<int16_t> out;
-  if (!OpenAudioStream(path, info, startMs)) return out;
-  uint8_t* data = nullptr;
-  uint32_t bytes = 0;
-  while (ReadAudioBlock(info, data, bytes)) {
-    const auto* samples = reinterpret_cast<const int16_t*>(data);
-    out.insert(out.end(), samples, samples + bytes / 2);
-  }
-  CloseAudioStream(info);
-  return out;
-}
-
-// MPEG-1, 2 and 2.5, mono and stereo, CBR and VBR.
+// MPEG-1, 2 and 2.5, CBR and VBR.
 struct Encoding {
   const char* name;
   int rate;
@@ -58,10 +37,7 @@ struct Encoding {
   Mp3MakerOptions options;
 };
 
-class Mp3Format : public ::testing::TestWithParam<Encoding> {
- protected:
-  void TearDown() override { SB_ExitMP3(); }
-};
+class Mp3Format : public ::testing::TestWithParam<Encoding> {};
 
 TEST_P(Mp3Format, GivesTheFormatTheExactLengthAndPcmInPlaceFromAnyStart) {
   const Encoding& e = GetParam();
@@ -69,18 +45,12 @@ TEST_P(Mp3Format, GivesTheFormatTheExactLengthAndPcmInPlaceFromAnyStart) {
   const EncodedMp3& mp3 = CachedMp3(e.rate, e.channels, frames, e.options);
   ASSERT_EQ(SB_InitMP3(mp3.path.c_str(), 0), 0);
   const Mp3FrameInfo info = GetMp3FrameInfo();
-  EXPECT_EQ(info.sampleRate, e.rate);
-  EXPECT_EQ(info.channels, e.channels);
-  EXPECT_EQ(info.lengthMs, FramesToMs(frames, e.rate));
+  EXPECT_EQ(std::vector({info.sampleRate, info.channels, info.lengthMs}),
+            std::vector({e.rate, e.channels, static_cast<int32_t>(FramesToMs(frames, e.rate))}));
   if (!e.options.vbr) {
     EXPECT_EQ(info.bitrateKbps, e.options.bitrateKbps);
   }
-  std::vector<uint32_t> blockBytes;
-  EXPECT_EQ(DecodeToEnd(&blockBytes).size(), mp3.pcm.size());
-  for (uint32_t bytes : blockBytes) {
-    EXPECT_LE(bytes, 8192u);
-    EXPECT_EQ(bytes % (2u * e.channels), 0u);
-  }
+  EXPECT_EQ(DecodeToEnd().size(), mp3.pcm.size());
   for (int32_t startMs : {1, 1001, 2500}) {
     ASSERT_EQ(SB_InitMP3(mp3.path.c_str(), startMs), 0);
     const std::vector<int16_t> decoded = DecodeToEnd();
@@ -90,24 +60,22 @@ TEST_P(Mp3Format, GivesTheFormatTheExactLengthAndPcmInPlaceFromAnyStart) {
     EXPECT_EQ(BestLagFrames(decoded, mp3.pcm, e.channels, startFrame, window, e.rate / 200), 0);
     EXPECT_GT(SnrDb(decoded, mp3.pcm, e.channels, startFrame, window), 6.0) << startMs;
   }
+  SB_ExitMP3();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, Mp3Format,
     ::testing::Values(Encoding{"Mpeg1Stereo44100Cbr128", 44100, 2, {.bitrateKbps = 128}},
-                      Encoding{"Mpeg1Mono48000Cbr96", 48000, 1, {.bitrateKbps = 96}},
                       Encoding{"Mpeg2Stereo24000Vbr", 24000, 2, {.vbr = true}},
-                      Encoding{"Mpeg25Mono11025Cbr32", 11025, 1, {.bitrateKbps = 32}},
                       Encoding{"Mpeg25Stereo8000Cbr24", 8000, 2, {.bitrateKbps = 24}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Part {
   int rate = 0, channels = 0, kbps = 0;
 };
-// One part of 6 s, or two of 3 s. Damage in the middle: `zeroBytes` zeros at
-// a frame header or a hole of `holeBytes`; at the end `cutBytes` cut off (or
-// zeros added, when negative). `otherEncoder` leaves the Info tag's VBR
-// method unknown, as encoders other than LAME do. `kbps` 0: the average.
+// One part of 6 s, or two of 3 s; `zeroBytes` zeros at a frame header or a
+// hole of `holeBytes` in the middle, `cutBytes` cut off the end; `otherEncoder`
+// leaves the Info tag's VBR method unknown. `kbps` 0: the average bitrate.
 struct OddFile {
   const char* name;
   Part first, second;
@@ -124,8 +92,6 @@ std::vector<uint8_t> Encode(const TempDir& dir, Part part, int seconds, Mp3Maker
   EXPECT_TRUE(WriteMp3File(dir.File("a.mp3"), pcm, part.rate, part.channels, options));
   return ReadFileBytes(dir.File("a.mp3"));
 }
-
-void PrintTo(const OddFile& file, std::ostream* out) { *out << file.name; }
 
 class OddMp3Test : public ::testing::TestWithParam<OddFile> {};
 
@@ -169,19 +135,13 @@ TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {
 }
 
 const Part kStereo{44100, 2, 128};
-const Mp3MakerOptions kVbr{.vbr = true, .vbrQuality = 2};
 INSTANTIATE_TEST_SUITE_P(
     Files, OddMp3Test,
     ::testing::Values(OddFile{"ZeroedFrameHeader", kStereo, {}, 128, {}, 4},
                       OddFile{"Hole", kStereo, {}, 128, {}, 0, 4096},
                       OddFile{"CutShortInAFrame", kStereo, {}, 128, {}, 0, 0, 1000},
-                      OddFile{"JoinedSameFormat", kStereo, kStereo, 128},
                       OddFile{"JoinedRateChange", kStereo, {48000, 2, 128}},
-                      OddFile{"JoinedMonoThenMpeg2Stereo", {32000, 1, 64}, {22050, 2, 64}},
                       OddFile{"VbrWithoutInfoTag", kStereo, {}, 0, {.vbr = true, .infoTag = false}},
-                      OddFile{"VbrWithTrailingZeros", kStereo, {}, 0, kVbr, 0, 0, -100000},
-                      OddFile{
-                          "LowBitrateVbr", {44100, 1, 0}, {}, 0, {.vbr = true, .vbrQuality = 9}},
                       OddFile{"FreeFormat", {44100, 2, 200}, {}, 0, {.freeFormat = true}},
                       OddFile{"OtherEncodersCbr", {44100, 2, 192}, {}, 192, {}, 0, 0, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -205,86 +165,44 @@ TEST_F(Mp3, TagsAroundTheAudioChangeNothing) {
   EXPECT_EQ(GetMp3FrameInfo().bitrateKbps, plainInfo.bitrateKbps);
 }
 
-TEST_F(Mp3, FilesWithoutMpegAudioAreRefusedAndDecodeNothing) {
-  SB_ExitMP3();  // without a stream, and twice, exit is harmless
-  WriteText(dir_.File("text.mp3"), std::string(5000, 'x'));
-  WriteText(dir_.File("zeros.mp3"), std::string(100000, '\0'));
-  for (const std::string& path : {dir_.File("text.mp3"), dir_.File("zeros.mp3"),
-                                  dir_.File("missing.mp3"), dir_.path().string()}) {
-    EXPECT_NE(SB_InitMP3(path.c_str(), 0), 0) << path;
-    uint8_t buffer[8192];
-    uint32_t sizeBytes = 99;
-    EXPECT_NE(SB_decodeMP3(buffer, &sizeBytes), 0) << path;
-    EXPECT_EQ(sizeBytes, 0u);
-    EXPECT_EQ(GetMp3FrameInfo().sampleRate, 0);
-    SB_ExitMP3();
-  }
-}
-
-TEST_F(Mp3, StartsPastTheEndOtherFilesAndRewrittenFilesAreHandled) {
-  const EncodedMp3& second = CachedMp3(44100, 2, 44100);
-  for (int32_t startMs : {1000, 1001, 100000})
-    EXPECT_TRUE(DecodeFrom(second.path, startMs).empty());
-  // A second init replaces the first stream.
-  ASSERT_EQ(SB_InitMP3(second.path.c_str(), 0), 0);
-  ASSERT_EQ(SB_InitMP3(CachedMp3(22050, 1, 22050, {.bitrateKbps = 64}).path.c_str(), 0), 0);
-  EXPECT_EQ(GetMp3FrameInfo().channels, 1);
-  EXPECT_EQ(DecodeToEnd().size(), 22050u);
-  // A file rewritten since its scan is scanned again.
-  const std::string path = dir_.File("a.mp3");
-  ASSERT_TRUE(WriteMp3File(path, MakeTestSignal(44100, 2, 44100), 44100, 2));
-  ASSERT_EQ(SB_InitMP3(path.c_str(), 0), 0);
-  SB_ExitMP3();
-  ASSERT_TRUE(WriteMp3File(path, MakeTestSignal(3 * 44100, 2, 44100), 44100, 2));
-  EXPECT_EQ(DecodeFrom(path, 2000).size(), 44100u * 2);
-  EXPECT_EQ(GetMp3FrameInfo().lengthMs, 3000);
-}
-
 TEST_F(Mp3, ProbeDescribesAnMp3AndReportsOneTheDecoderRefuses) {
   const EncodedMp3& song = CachedMp3(44100, 2, 44100 * 2 + 500);
   AudioFileInfo info;
   ASSERT_TRUE(GetAudioFileInfo(song.path, info, dialogs_));
   EXPECT_EQ(info, MakeInfo(AudioFileInfo::kTypeMp3, 44100, 2, 2011, 128));
   EXPECT_TRUE(dialogs_.messages.empty());
-  // The stream starts at the asked millisecond.
-  const std::vector<int16_t> decoded = StreamToEnd(song.path, info, 333);
-  const int64_t startFrame = MsToFrames(333, 44100);
-  ASSERT_EQ(static_cast<int64_t>(decoded.size()), (44100 * 2 + 500 - startFrame) * 2);
-  EXPECT_EQ(BestLagFrames(decoded, song.pcm, 2, startFrame, 2000, 100), 0);
-
   WriteText(dir_.File("broken.MP3"), "this is no audio");
   AudioFileInfo candidate = info;
   EXPECT_FALSE(GetAudioFileInfo(dir_.File("broken.MP3"), candidate, dialogs_));
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].text, "Error while open mp3 file");
-  EXPECT_EQ(dialogs_.messages[0].caption, "Error");
   EXPECT_EQ(candidate, MakeInfo(AudioFileInfo::kTypeMp3, 0, 0));
-  // The record kept from before the failed probe still reads its file.
-  EXPECT_EQ(StreamToEnd(song.path, info, 0).size(), song.pcm.size());
+  // The record kept from before the failed probe still reads its whole file.
+  ASSERT_TRUE(OpenAudioStream(song.path, info, 0));
+  uint8_t* data = nullptr;
+  uint32_t bytes = 0, total = 0;
+  while (ReadAudioBlock(info, data, bytes)) total += bytes;
+  CloseAudioStream(info);
+  EXPECT_EQ(total, song.pcm.size() * 2);
 }
 
-TEST_F(Mp3, StreamRefusesAFileThatNoLongerMatchesItsRecordAndFollowsOtherTypes) {
+// A file rewritten since its scan is scanned again, and a stream refuses a
+// file that no longer matches its record.
+TEST_F(Mp3, RewrittenFilesAreScannedAgainAndStartsPastTheEndGiveNothing) {
   const std::string path = dir_.File("a.mp3");
   ASSERT_TRUE(WriteMp3File(path, MakeTestSignal(44100, 2, 44100), 44100, 2));
   AudioFileInfo info;
   ASSERT_TRUE(GetAudioFileInfo(path, info, dialogs_));
+  for (int32_t startMs : {1000, 1001, 100000}) EXPECT_TRUE(DecodeFrom(path, startMs).empty());
+  ASSERT_TRUE(WriteMp3File(path, MakeTestSignal(3 * 44100, 2, 44100), 44100, 2));
+  EXPECT_EQ(DecodeFrom(path, 2000).size(), 44100u * 2);
+  EXPECT_EQ(GetMp3FrameInfo().lengthMs, 3000);
   ASSERT_TRUE(WriteMp3File(path, MakeTestSignal(22050, 1, 22050), 22050, 1, {.bitrateKbps = 64}));
   EXPECT_FALSE(OpenAudioStream(path, info, 0));
   uint8_t* data = nullptr;
   uint32_t sizeBytes = 0;
   EXPECT_FALSE(ReadAudioBlock(info, data, sizeBytes));
   CloseAudioStream(info);
-
-  const EncodedMp3& mp3 = CachedMp3(44100, 1, 44100, {.bitrateKbps = 64});
-  AudioFileInfo mp3Info, wavInfo;
-  ASSERT_TRUE(GetAudioFileInfo(mp3.path, mp3Info, dialogs_));
-  const std::string wav = dir_.File("b.wav");
-  WriteWavFile(wav, 8000, 1, MakeTestSignal(8000, 1, 8000));
-  ASSERT_TRUE(GetAudioFileInfo(wav, wavInfo, dialogs_));
-  // A WAV stream opened without closing the MP3 stream first replaces it.
-  ASSERT_TRUE(OpenAudioStream(mp3.path, mp3Info, 500));
-  EXPECT_EQ(StreamToEnd(wav, wavInfo, 0).size(), 8000u);
-  EXPECT_EQ(StreamToEnd(mp3.path, mp3Info, 500).size(), 22050u);
 }
 
 }  // namespace

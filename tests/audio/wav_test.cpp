@@ -1,11 +1,6 @@
-// WAV files from the RIFF reader up: chunk search, the probe's record and its
-// refusals, and the PCM stream's blocks, on files built byte by byte.
+// WAV files, built byte by byte, from the RIFF reader up to the probe and the stream.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
 
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"
@@ -29,7 +24,7 @@ class Wav : public ::testing::Test {
     WriteBytesToFile(dir_.File(name), bytes);
     return dir_.File(name);
   }
-  // Probes into a record filled with a marker, so that "unchanged" shows.
+  // Into a record filled with a marker, so that "unchanged" shows.
   bool Probe(const std::string& path) {
     dialogs_.messages.clear();
     info_ = {7, 7, 7, 7, 7};
@@ -93,32 +88,7 @@ TEST_F(Wav, RiffChunkSearchReadsAndSeeks) {
   EXPECT_TRUE(reader_.Seek(10));
 }
 
-TEST_F(Wav, RiffReachesChunksBeyondTwoGigabytesOfOffset) {
-  const std::string path = dir_.File("big.wav");
-  const uint32_t junkBytes = 0xE0000000u;
-  {
-    Bytes head = RiffWaveBytes({});
-    head[4] = head[5] = head[6] = head[7] = 0xFF;
-    const Bytes junk = RiffChunkBytes("JUNK", {}, junkBytes),
-                data = RiffChunkBytes("data", CountingBytes(4, 7));
-    head.insert(head.end(), junk.begin(), junk.end());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(head.data()),
-              static_cast<std::streamsize>(head.size()));
-    out.seekp(static_cast<std::streamoff>(head.size()) + junkBytes);
-    out.write(reinterpret_cast<const char*>(data.data()),
-              static_cast<std::streamsize>(data.size()));
-    ASSERT_TRUE(out.good()) << "the file system holds no sparse file this large";
-  }
-  RiffChunk riff, data;
-  ASSERT_TRUE(reader_.Open(path));
-  ASSERT_TRUE(reader_.DescendRiff(MakeFourCC("WAVE"), riff));
-  ASSERT_TRUE(reader_.DescendChunk(MakeFourCC("data"), riff, data));
-  EXPECT_EQ(data.dataOffset, 12 + 8 + int64_t{junkBytes} + 8);
-}
-
-// Files the probe describes, with the record it gives; an empty record is a
-// file refused with "File Error !" (never a division by zero or a hang).
+// The record the probe gives, or "File Error !" (never a division by zero or a hang).
 struct WavCase {
   const char* name;
   Bytes bytes;
@@ -133,10 +103,6 @@ TEST_P(WavProbe, GivesTheRecordOrRefusesTheFile) {
   EXPECT_EQ(Message(), GetParam().usable ? "?" : "File Error !");
 }
 
-Bytes Patched(Bytes bytes, size_t at, uint8_t value) {
-  bytes[at] = value;
-  return bytes;
-}
 const AudioFileInfo kRefused = MakeInfo(AudioFileInfo::kTypeWav, 0, 0);
 
 WavCase Refused(const char* name, Bytes bytes) { return {name, std::move(bytes), kRefused, false}; }
@@ -155,13 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
         Mono("HalfMsDown", 8000, 16, 8, WavInfo(8000, 1, 125, 0)),
         Mono("HalfMsUp", 8000, 16, 24, WavInfo(8000, 1, 125, 2)),
         Mono("Format18", 22050, 18, 44100, WavInfo(22050, 1, 344, 1000)),
-        Mono("Format40", 22050, 40, 44100, WavInfo(22050, 1, 344, 1000)),
-        WavCase{"AnyFormatTag", PlainWav({.formatTag = 0xFFFE}, 1764), WavInfo(44100, 2, 1378, 10)},
-        WavCase{"DataFirstOddChunksBetween",
-                RiffWaveBytes({RiffChunkBytes("LIST", CountingBytes(13)),
-                               RiffChunkBytes("data", CountingBytes(176400)),
-                               RiffChunkBytes("id3 ", CountingBytes(9)), FormatChunkBytes({})}),
-                WavInfo(44100, 2, 1378, 1000)},
         // A recording cut short: the data chunk claims 10 s, the file holds 1 s.
         WavCase{"DataLongerThanTheFile",
                 RiffWaveBytes({FormatChunkBytes({}),
@@ -170,18 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Other bit depths: refused with the fields filled.
         WavCase{"EightBits", PlainWav({.bitsPerSample = 8}, 176400), WavInfo(44100, 2, 1378, 1000),
                 false},
-        Refused("Empty", {}), Refused("NoRiff", Patched(PlainWav({}, 400), 0, 'X')),
-        Refused("NoFormat", RiffWaveBytes({RiffChunkBytes("data", CountingBytes(400))})),
+        Refused("NoRiff", CountingBytes(400)),
         Refused("NoData", RiffWaveBytes({FormatChunkBytes({})})),
         Refused("Format14", PlainWav({.formatBytes = 14}, 400)),
-        Refused("FormatCut", RiffWaveBytes({RiffChunkBytes("fmt ", CountingBytes(10), 16)})),
-        Refused("ZeroChannels", PlainWav({.channels = 0}, 400)),
-        Refused("ThreeChannels", PlainWav({.channels = 3}, 600)),
         Refused("ZeroRate", PlainWav({.sampleRate = 0}, 400)),
         Refused("RateBeyondInt32", PlainWav({.sampleRate = 0x80000000u}, 400))),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Wav, UnopenablePathsAreReportedWithoutWaitingAndKeepNoFileOpen) {
+TEST_F(Wav, UnopenablePathsAreReportedAndNoFileIsKeptOpen) {
   const auto openFiles = [] {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                          std::filesystem::directory_iterator());
@@ -196,86 +151,73 @@ TEST_F(Wav, UnopenablePathsAreReportedWithoutWaitingAndKeepNoFileOpen) {
   Probe(Write(PlainWav({}, 400)));
   Probe(Write(PlainWav({.bitsPerSample = 8}, 400)));
   EXPECT_EQ(openFiles(), before);
-  // A named pipe would wait for a writer forever: probed in a child that an
-  // alarm ends, so a probe that waits fails instead of hanging the run.
-  for (const char* name : {"pipe.wav", "pipe.mp3"}) {
-    ASSERT_EQ(::mkfifo(dir_.File(name).c_str(), 0600), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::alarm(5);
-      ::_exit(!Probe(dir_.File(name)) && dialogs_.messages.size() == 1 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name;
-  }
 }
 
 // The branch is chosen by the last "." of the file name itself, any case.
 TEST_F(Wav, TheExtensionChoosesTheBranch) {
-  std::filesystem::create_directory(dir_.File("x.wav"));
-  for (const char* name : {"a.WAV", "c.mp3.wav"})
-    EXPECT_TRUE(Probe(Write(PlainWav({}, 400), name)));
-  EXPECT_FALSE(Probe(Write(PlainWav({}, 400), "d.Mp3")));
-  EXPECT_EQ(info_, MakeInfo(AudioFileInfo::kTypeMp3, 0, 0));
-  for (const char* name : {"e.wav.bak", "f.wav.", "g", "x.wav/file"}) {
+  EXPECT_TRUE(Probe(Write(PlainWav({}, 400), "c.mp3.WAV")));
+  for (const char* name : {"e.wav.bak", "g"}) {
     EXPECT_FALSE(Probe(Write(PlainWav({}, 400), name))) << name;
     EXPECT_EQ(Message(), "We can only accept mp3 and wav file") << name;
-    EXPECT_EQ(info_, (AudioFileInfo{7, 7, 7, 7, 7})) << name;
   }
 }
 
-// The stream gives the data in 8192-byte blocks from the start frame on, up
-// to the bytes present and the last whole frame.
+// 8192-byte blocks from the start frame to the bytes present and the last whole frame.
 TEST_F(Wav, StreamGivesTheDataFromTheStartFrameToTheLastWholeFrame) {
   const Bytes samples = CountingBytes(3 * 8192 + 102, 3);
   const std::string path =
       Write(RiffWaveBytes({FormatChunkBytes({}), RiffChunkBytes("data", samples, 1000000)}));
   info_ = WavInfo(44100, 2, 0, 0);
   std::vector<uint32_t> sizes;
-  const auto wholeFramesFrom = [&](size_t from) {
-    return Bytes(samples.begin() + from, samples.end() - 2);
+  const auto wholeFramesFrom = [&](size_t at) {
+    return Bytes(samples.begin() + at, samples.end() - 2);
   };
   EXPECT_EQ(Stream(path, 0, &sizes), wholeFramesFrom(0));
   EXPECT_EQ(sizes, (std::vector<uint32_t>{8192, 8192, 8192, 100}));
   // 44100 Hz: 5 ms is 220.5 frames (220), 15 ms is 661.5 frames (662).
   EXPECT_EQ(Stream(path, 5), wholeFramesFrom(220 * 4));
   EXPECT_EQ(Stream(path, 15), wholeFramesFrom(662 * 4));
-  const std::string list =
-      Write(RiffWaveBytes({FormatChunkBytes({}), RiffChunkBytes("data", samples),
-                           RiffChunkBytes("LIST", CountingBytes(999, 200))}),
-            "l.wav");
-  EXPECT_EQ(Stream(list, 0), wholeFramesFrom(0));
   const std::string second = Write(PlainWav({.channels = 2, .sampleRate = 8000}, 32000), "b.wav");
   info_ = WavInfo(8000, 2, 0, 0);
   for (uint32_t startMs : {1000u, 1001u, 4000000000u}) EXPECT_TRUE(Stream(second, startMs).empty());
 }
 
-TEST_F(Wav, StreamsReplaceOneAnotherAndNothingIsReadWithoutOne) {
-  info_ = WavInfo(44100, 2, 0, 0);
-  const std::string a = Write(PlainWav({}, 1000), "a.wav"),
-                    b = Write(PlainWav({}, 2000, 77), "b.wav");
-  uint8_t *data = nullptr, *first = nullptr;
-  uint32_t bytes = 0;
-  EXPECT_FALSE(ReadAudioBlock(info_, data, bytes));
-  EXPECT_FALSE(OpenAudioStream(dir_.File("missing.wav"), info_, 0));
-  EXPECT_FALSE(ReadAudioBlock(info_, data, bytes));
-  ASSERT_TRUE(OpenAudioStream(a, info_, 0));
-  ASSERT_TRUE(OpenAudioStream(b, info_, 0));
-  ASSERT_TRUE(ReadAudioBlock(info_, first, bytes));
-  EXPECT_EQ(Bytes(first, first + bytes), CountingBytes(2000, 77));
-  CloseAudioStream(info_);
-  CloseAudioStream(info_);
-  EXPECT_FALSE(ReadAudioBlock(info_, data, bytes));
-  AudioFileInfo unknown = info_;
-  unknown.FileType = AudioFileInfo::kTypeNone;
-  EXPECT_FALSE(OpenAudioStream(a, unknown, 0));
-  EXPECT_FALSE(ReadAudioBlock(unknown, data, bytes));
-  // Every block of one stream is the same buffer.
-  ASSERT_TRUE(OpenAudioStream(Write(PlainWav({}, 3 * 8192), "c.wav"), info_, 0));
-  ASSERT_TRUE(ReadAudioBlock(info_, first, bytes));
-  while (ReadAudioBlock(info_, data, bytes)) EXPECT_EQ(data, first);
-  CloseAudioStream(info_);
+// Sizes a writer streaming to a pipe could not fill in, and the 64-bit RF64 and
+// BW64 forms: probe and stream cover all the samples, a chunk after them stays out.
+struct StreamedCase {
+  const char* formId;
+  uint32_t formBytes, dataBytes;  // the size fields
+  bool ds64;                      // a ds64 chunk with the true data size comes first
+  const char* trailer;            // a chunk after the data ("" for none)
+};
+class StreamedWav : public Wav, public ::testing::WithParamInterface<StreamedCase> {};
+
+TEST_P(StreamedWav, ProbeAndStreamCoverAllSamples) {
+  const StreamedCase& row = GetParam();
+  const Bytes samples = CountingBytes(17640);  // 100 ms of 44100 Hz stereo
+  Bytes body = {'W', 'A', 'V', 'E'}, ds64(28, 0);
+  ds64[8] = 17640 & 0xFF;
+  ds64[9] = 17640 >> 8;
+  for (const Bytes& chunk :
+       {row.ds64 ? RiffChunkBytes("ds64", ds64) : Bytes{}, FormatChunkBytes({}),
+        RiffChunkBytes("data", samples, row.dataBytes),
+        *row.trailer ? RiffChunkBytes(row.trailer, CountingBytes(40)) : Bytes{}})
+    body.insert(body.end(), chunk.begin(), chunk.end());
+  const std::string path = Write(RiffChunkBytes(row.formId, body, row.formBytes));
+  ASSERT_TRUE(Probe(path));
+  EXPECT_EQ(info_.LengthMs, 100);
+  EXPECT_EQ(Stream(path, 0), samples);
 }
+
+constexpr uint32_t kUnknown = 0xFFFFFFFF;
+INSTANTIATE_TEST_SUITE_P(Forms, StreamedWav,
+                         ::testing::Values(StreamedCase{"RIFF", 0, 17640, false, "LIST"},
+                                           StreamedCase{"RIFF", 0, 0, false, ""},
+                                           StreamedCase{"RIFF", kUnknown, kUnknown, false, ""},
+                                           StreamedCase{"RF64", kUnknown, kUnknown, true, "LIST"},
+                                           StreamedCase{"BW64", kUnknown, kUnknown, true, ""}),
+                         [](const auto& row) {
+                           return row.param.formId + std::to_string(row.index);
+                         });
 
 }  // namespace

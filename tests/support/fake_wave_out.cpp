@@ -74,9 +74,3 @@ bool FakeWaveOut::PlayNext() {
   Deliver();
   return true;
 }
-
-int FakeWaveOut::PlayAll(int limit) {
-  int played = 0;
-  while (played < limit && PlayNext()) ++played;
-  return played;
-}

@@ -44,8 +44,10 @@ class FakeWaveOut final : public WaveOut {
   void Deliver();
   // FinishNext then Deliver; false when nothing was queued.
   bool PlayNext();
-  // Plays until nothing is queued (or `limit` headers); returns how many.
-  int PlayAll(int limit = 1000000);
+  // Plays until nothing is queued.
+  void PlayAll() {
+    while (PlayNext()) continue;
+  }
 
  private:
   void Return(WaveHeader* header);

@@ -4,14 +4,8 @@
 #include <numbers>
 
 std::vector<uint8_t> PcmBytes(const std::vector<int16_t>& samples) {
-  std::vector<uint8_t> bytes;
-  bytes.reserve(samples.size() * 2);
-  for (int16_t sample : samples) {
-    const auto bits = static_cast<uint16_t>(sample);
-    bytes.push_back(static_cast<uint8_t>(bits & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(bits >> 8));
-  }
-  return bytes;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());  // little-endian
+  return {bytes, bytes + samples.size() * 2};
 }
 
 std::vector<uint8_t> StereoBlock(const std::function<int16_t(int)>& left,
@@ -32,15 +26,13 @@ std::vector<uint8_t> ToneBlock(int cycles, double amplitude) {
   return StereoBlock(tone, tone);
 }
 
-std::vector<uint8_t> SilentBlock() { return std::vector<uint8_t>(kSpectrumBlockBytes, 0); }
-
 void Feed(const std::vector<uint8_t>& bytes) {
   SpectrumFeed(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
 void SettleSpectrum() {
   SetShowAnalyzerFlag(true);
-  const std::vector<uint8_t> silence = SilentBlock();
+  const std::vector<uint8_t> silence(kSpectrumBlockBytes);
   SpectrumFeed(silence.data(), kSpectrumBlockBytes - SpectrumFill);
   // A bar of 40 falls to 0 within 14 blocks.
   for (int i = 0; i < 14; ++i) Feed(silence);

@@ -21,9 +21,6 @@ std::vector<uint8_t> StereoBlock(const std::function<int16_t(int)>& left,
 // per 2048 pairs (so all of it lands in FFT bin `cycles`), peak `amplitude`.
 std::vector<uint8_t> ToneBlock(int cycles, double amplitude);
 
-// A stereo block of silence.
-std::vector<uint8_t> SilentBlock();
-
 // Feeds `bytes` in one call (at most 8192 bytes).
 void Feed(const std::vector<uint8_t>& bytes);
 
