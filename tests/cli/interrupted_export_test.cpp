@@ -31,7 +31,7 @@ TEST_P(KilledExport, LeavesNothingByTheNextExport) {
     OutputFile file;
     if (file.Create(dir.File("a.mp3")) && file.Write(block.data(), block.size())) ::raise(SIGKILL);
     return 1;
-  }, false);
+  });
   EXPECT_EQ(Entries(dir), GetParam() ? 0 : 1);
   const std::string live = dir.File(".a.mp3.snipola-" + std::to_string(::getppid()) + "-0.part");
   WriteBytesToFile(live, {1});

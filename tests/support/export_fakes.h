@@ -1,9 +1,8 @@
 #pragma once
 // Fakes for the export pipeline: a PCM source over samples in memory with a
 // chosen block size (so blocks straddle chunks the way a test needs), a host
-// that records progress and time texts and runs a scripted tick clock, and a
-// helper that runs a piece of code as an unprivileged user (root ignores
-// folder permissions, so permission tests drop to "nobody" in a child).
+// that records progress, a helper that runs a piece of code in a child process
+// and a file size limit that stands in for a full disk.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,16 +27,13 @@ class MemoryExportSource : public ExportSource {
         blockBytes_(blockBytes),
         buffer_(blockBytes) {}
 
-  std::vector<uint32_t> openedAtMs;
   int closes = 0;
   int reads = 0;
-  bool failOpen = false;
   bool endlessEmptyBlocks = false;
 
   bool Open(const std::string&, const AudioFileInfo&, uint32_t startMs) override {
-    openedAtMs.push_back(startMs);
     positionBytes_ = static_cast<size_t>(MsToFrames(startMs, sampleRate_)) * channels_ * 2;
-    return !failOpen;
+    return true;
   }
 
   bool Read(uint8_t*& data, uint32_t& bytes) override {
@@ -48,7 +44,7 @@ class MemoryExportSource : public ExportSource {
       return true;
     }
     const size_t totalBytes = samples_.size() * 2;
-    if (failOpen || positionBytes_ >= totalBytes) return false;
+    if (positionBytes_ >= totalBytes) return false;
     bytes = static_cast<uint32_t>(std::min<size_t>(blockBytes_, totalBytes - positionBytes_));
     std::memcpy(buffer_.data(), reinterpret_cast<const uint8_t*>(samples_.data()) + positionBytes_,
                 bytes);
@@ -70,31 +66,17 @@ class MemoryExportSource : public ExportSource {
 class RecordingHost : public ExportHost {
  public:
   std::vector<int> progress;
-  std::vector<std::string> timeTexts;
-  int pumps = 0;
-  uint32_t tickMs = 0;
-  uint32_t tickStepMs = 0;  // the clock advances by this much per reading
-
   void SetProgress(int percent) override { progress.push_back(percent); }
-  void SetTimeText(const std::string& text) override { timeTexts.push_back(text); }
-  void ProcessMessages() override { ++pumps; }
-  uint32_t TickMs() override {
-    const uint32_t now = tickMs;
-    tickMs += tickStepMs;
-    return now;
-  }
+  void SetTimeText(const std::string&) override {}
+  void ProcessMessages() override {}
+  uint32_t TickMs() override { return 0; }
 };
 
-// Runs `body` in a child process; as user and group 65534 when running as
-// root. Returns the child's exit code (body's result), or -1 when it crashed.
-inline int RunInChild(const std::function<int()>& body, bool dropToNobody) {
+// Runs `body` in a child process. Returns the child's exit code (body's
+// result), or -1 when it crashed.
+inline int RunInChild(const std::function<int()>& body) {
   const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (dropToNobody && ::geteuid() == 0) {
-      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
-    }
-    ::_exit(body());
-  }
+  if (pid == 0) ::_exit(body());
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
