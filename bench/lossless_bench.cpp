@@ -29,6 +29,7 @@
 #include "audio/mp3io.h"
 #include "export/export_pipeline.h"
 #include "export/output_file.h"
+#include "long_files.h"
 #include "support/allocation_counter.h"
 #include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
@@ -39,19 +40,6 @@ namespace {
 
 constexpr int kRate = 44100;
 
-void Signal(uint64_t firstFrame, uint32_t frameCount, int16_t* out) {
-  uint32_t noise = static_cast<uint32_t>(firstFrame * 2654435761u);
-  for (uint32_t i = 0; i < frameCount; ++i) {
-    const double t = static_cast<double>(firstFrame + i) / kRate;
-    const double tone = 0.3 * std::sin(2 * std::numbers::pi * (220 + 20 * std::sin(t * 0.5)) * t);
-    for (int c = 0; c < 2; ++c) {
-      noise = noise * 1664525u + 1013904223u;
-      const double n = 0.05 * (static_cast<double>(noise >> 8) / 8388608.0 - 1.0);
-      out[2 * i + c] = static_cast<int16_t>(std::lround((tone + n) * 30000));
-    }
-  }
-}
-
 std::string Input(int minutes) {
   const char* dir = std::getenv("SNIPOLA_BENCH_DIR");
   const fs::path folder = dir ? fs::path(dir) : fs::temp_directory_path() / "snipola-bench";
@@ -60,7 +48,7 @@ std::string Input(int minutes) {
   if (!fs::exists(path)) {
     Mp3MakerOptions options;
     options.bitrateKbps = 128;
-    WriteLongMp3File(path.string(), uint64_t{60} * minutes * kRate, kRate, 2, options, Signal);
+    WriteLongMp3File(path.string(), uint64_t{60} * minutes * kRate, kRate, 2, options, MusicSignal);
   }
   return path.string();
 }
@@ -116,7 +104,8 @@ bool Copy(const std::string& input, uint64_t bytes, const std::string& output, b
 }
 
 double MsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 void BM_LosslessCutVersusCopy(benchmark::State& state) {

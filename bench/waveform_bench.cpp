@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "long_files.h"
 #include "support/allocation_counter.h"
 #include "support/mp3_maker.h"
 #include "waveform/overview_job.h"
@@ -78,37 +79,12 @@ std::string Mp3File() {
   return path.string();
 }
 
-void PutLe(std::ofstream& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>(value >> (8 * i) & 0xFF));
-}
-
 std::string WavFile() {
   const fs::path path = CacheDir() / "wave-60min.wav";
   if (!fs::exists(path)) {
     std::fprintf(stderr, "writing %s once...\n", path.c_str());
     const fs::path partial = path.string() + ".part";
-    const uint32_t dataBytes = static_cast<uint32_t>(kFrames60Min * 4);
-    std::ofstream out(partial, std::ios::binary);
-    out.write("RIFF", 4);
-    PutLe(out, 36 + dataBytes, 4);
-    out.write("WAVEfmt ", 8);
-    PutLe(out, 16, 4);
-    PutLe(out, 1, 2);
-    PutLe(out, 2, 2);
-    PutLe(out, kRate, 4);
-    PutLe(out, kRate * 4, 4);
-    PutLe(out, 4, 2);
-    PutLe(out, 16, 2);
-    out.write("data", 4);
-    PutLe(out, dataBytes, 4);
-    std::vector<int16_t> chunk(2 * kRate);
-    for (uint64_t frame = 0; frame < kFrames60Min; frame += kRate) {
-      MakeFrames(frame, kRate, chunk.data());
-      out.write(reinterpret_cast<const char*>(chunk.data()),
-                static_cast<std::streamsize>(chunk.size() * 2));
-    }
-    if (!out.flush()) std::exit(1);
-    out.close();
+    if (!WriteLongWav(partial.string(), kFrames60Min, MakeFrames)) std::exit(1);
     fs::rename(partial, path);
   }
   return path.string();
