@@ -96,9 +96,8 @@ class TfmMainTest : public ::testing::Test {
 
 }  // namespace
 
-// Each image button and its menu twin leave the same position, marks,
-// playback calls, open dialogs and exports. Export stops playback (the
-// export reads the same stream), then gets the file and the marks.
+// Each image button and its menu twin leave the same position, marks, playback calls, open
+// dialogs and exports. Export stops playback (it reads the same stream), then gets file and marks.
 TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
   Create();
   FakePlayback playback;
@@ -117,19 +116,15 @@ TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
   const auto run = [&](const std::function<void()>& trigger) {
     MainWindowModel& m = window->Model();
     m.CurPos = 3000, m.MarkBegin = 2000, m.MarkEnd = 4000;
-    playback.calls.clear();
+    playback.calls.clear(), dialogs.openFilters.clear(), exports = 0;
     playback.playing = true;  // so that Stop has something to stop
     dialogs.openAnswers = {std::nullopt};
-    dialogs.openFilters.clear();
-    exports = 0;
     trigger();
     return Marks() + " " + playback.calls + std::to_string(dialogs.openFilters.size()) +
            std::to_string(exports);
   };
   const struct {
-    const char* button;
-    const char* item;
-    const char* after;
+    const char *button, *item, *after;
   } kRows[] = {{"tbOpenFile", "OpenFile1", "3000 2000-4000 10"},
                {"tbJumpBegin", "Jumptobegin1", "0 2000-4000 0@0 00"},
                {"tbPlay", "Play1", "3000 2000-4000 3000@10000 00"},
@@ -196,18 +191,15 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   EXPECT_TRUE(window->isMinimized());
 }
 
-// Settings come with the window and go back when it is destroyed; the
-// analyzer docks and minimises with it and is fed by playback; an MP3 opens
-// while another plays (the probe needs the decoder's only stream, so the open
-// stops playback first); closing while playing stops first.
+// Settings come and go with the window; the analyzer docks and minimises with it and is fed by
+// playback; an MP3 opens while another plays (the probe needs the decoder's only stream, so the
+// open stops playback first); closing while playing stops first.
 TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
   TfmLed led;
   fmLed = &led;
   FakeWaveOut* device = Plug();
-  ASSERT_TRUE(WriteMp3File(dir.File("1.mp3"), MakeTestSignal(3 * 44100, 2, 44100), 44100, 2));
-  ASSERT_TRUE(WriteMp3File(dir.File("2.mp3"), MakeTestSignal(22050, 1, 22050), 22050, 1));
-  ASSERT_TRUE(window->Model().LoadFile(dir.File("1.mp3")));
+  ASSERT_TRUE(window->Model().LoadFile(CachedMp3(44100, 2, 3 * 44100).path));
   window->show();
   EXPECT_FALSE(led.isVisible());
   window->move(300, 400);
@@ -226,7 +218,7 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   device->PlayNext();
   device->PlayNext();
   EXPECT_NE(led.OffscreenPicture()->image(), empty) << "no bars after two blocks";
-  ASSERT_TRUE(window->Model().LoadFile(dir.File("2.mp3")));
+  ASSERT_TRUE(window->Model().LoadFile(CachedMp3(22050, 1, 22050).path));
   EXPECT_EQ(led.OffscreenPicture()->image(), empty);
   window->Model().tbPlayClick();
   device->playedBytes.clear();
@@ -253,15 +245,16 @@ TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
   EXPECT_EQ(Child<QLabel>("lbFileName")->textFormat(), Qt::PlainText);
   QMimeData mime;
   mime.setUrls({QUrl("https://example.org/x.wav")});
-  QDragEnterEvent refused(QPoint(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  refused.ignore();
-  QApplication::sendEvent(window.get(), &refused);
-  EXPECT_FALSE(refused.isAccepted());
+  const auto enters = [&] {
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    enter.ignore();
+    QApplication::sendEvent(window.get(), &enter);
+    return enter.isAccepted();
+  };
+  EXPECT_FALSE(enters());
   mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(WriteWav("b.wav", 2000, 11025))),
                 QUrl::fromLocalFile(QString::fromStdString(first))});
-  QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(window.get(), &enter);
-  EXPECT_TRUE(enter.isAccepted());
+  EXPECT_TRUE(enters());
   QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &drop);
   EXPECT_EQ(Label("lbSample"), "Sample Rate : 11025");

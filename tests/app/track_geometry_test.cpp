@@ -23,8 +23,7 @@ TEST(TrackGeometry, TheHandleRoundsHalfPixelsToEvenAndMapsBack) {
 }
 
 TEST(TrackGeometry, TheSelectionBarRunsBetweenHandleCentresRoundedSeparately) {
-  // (The model's test draws whole bars.) Begin at 2.5 px rounds to 2, the
-  // 1.5 px width rounds to 2.
+  // (The model's test draws whole bars.) Begin at 2.5 px rounds to 2, the 1.5 px width rounds to 2.
   const auto bar = SelectionBarFor(2500, 4000, 340000, kMin, kMax, kTrackButtonWidth);
   EXPECT_EQ(bar.left, 16 + 2 + 15);
   EXPECT_EQ(bar.width, 2);

@@ -1,6 +1,5 @@
 // The value entry's arithmetic: what a typed text parses to, the text offered,
-// seconds to milliseconds without wrapping, and the clamp. (The model's test
-// checks every prompt.)
+// seconds to milliseconds without wrapping, and the clamp. (The model's test checks every prompt.)
 #include "app/value_entry.h"
 
 #include <gtest/gtest.h>

@@ -1,14 +1,12 @@
-// The SDL wave-out device on SDL's disk driver, where the played bytes land in
-// a file: the header rules, Reset handing back all that is queued, the
-// completion pool, and a playback end to end (engine, stream reader, device)
-// that plays the piece byte for byte without allocating on SDL's thread.
+// The SDL wave-out device on SDL's disk driver, where the played bytes land in a file: the
+// header rules, Reset handing back all that is queued, and a playback end to end (engine,
+// stream reader, device) that plays the piece byte for byte without allocating on SDL's thread.
 #include "audio/sdl_wave_out.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <algorithm>
 #include <memory>
 
 #include "audio/playback_engine.h"
@@ -72,9 +70,8 @@ class SdlTest : public ::testing::Test {
   std::unique_ptr<PlaybackEngine> engine;
 };
 
-// A slow device (about a callback's worth of audio every 100 ms) keeps the
-// headers queued: the header rules hold, and Reset hands every one back, in
-// order, each with its own completion, before it returns.
+// A slow device (a callback's worth every 100 ms) keeps the headers queued: Reset hands
+// every one back, in order, each with its own completion, before it returns.
 TEST_F(SdlTest, HeaderRulesHoldAndResetHandsEveryQueuedHeaderBack) {
   std::vector<uint8_t> block(8192, 1);
   std::vector<WaveHeader> headers(20);
@@ -107,18 +104,6 @@ TEST_F(SdlTest, HeaderRulesHoldAndResetHandsEveryQueuedHeaderBack) {
   EXPECT_TRUE(sink.returned.size() == headers.size() && WomDoneEvent::PooledInUse() == 0);
 }
 
-TEST(WomDoneEventPool, HandsOutSixtyFourEventsThenNoneAndRefillsOnDelete) {
-  std::vector<WomDoneEvent*> events(65);
-  for (auto& event : events) event = WomDoneEvent::CreateFromPool(nullptr, nullptr);
-  EXPECT_TRUE(std::count(events.begin(), events.end(), nullptr) == 1 && !events[64]);
-  delete WomDoneEvent::Create(nullptr, nullptr);  // past the pool: from the heap
-  delete events[63];
-  EXPECT_EQ(WomDoneEvent::PooledInUse(), 63);
-  EXPECT_NE(events[63] = WomDoneEvent::CreateFromPool(nullptr, nullptr), nullptr);
-  for (WomDoneEvent* event : events) delete event;
-  EXPECT_EQ(WomDoneEvent::PooledInUse(), 0);
-}
-
 TEST_F(SdlTest, AWavPieceReachesTheDeviceByteForByteWithoutAudioThreadAllocations) {
   const std::vector<int16_t> samples = MakeTestSignal(5 * 44100, 2, 44100);
   host.fileName = dir.File("clip.wav");
@@ -129,16 +114,14 @@ TEST_F(SdlTest, AWavPieceReachesTheDeviceByteForByteWithoutAudioThreadAllocation
   engine->StartPlayback(host.fileName, host.info, 1000, 4000);
   ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
   EXPECT_EQ(host.curPos, 4000);
-  // Byte for byte with only silence around it (and inside, where a busy
-  // machine's UI thread was late with a refill).
+  // Byte for byte with only silence around it (and inside, where a refill came late).
   const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
   const std::vector<uint8_t> expected(bytes + 44100 * 4, bytes + 4 * 44100 * 4),
       played = ReadFileBytes(output);
   const PlayedMatch match = MatchPlayed(played, expected);
   EXPECT_EQ(match.expectedBytes, expected.size()) << "first difference";
   EXPECT_TRUE(SilentFrom(played, match.playedEnd)) << "something played after the end";
-  // 3 s are 65 buffers. Past the first few (SDL's thread starting, the output
-  // file's first write) the audio thread allocates nothing.
+  // 3 s are 65 buffers; past the first few (SDL's start, the file's first write) no allocation.
   const auto& counts = host.otherThreadAllocations;
   ASSERT_EQ(counts.size(), 65u);
   EXPECT_EQ(counts.back() - counts[8], 0u) << (CountsMalloc() ? "malloc and new" : "new");

@@ -74,25 +74,8 @@ TEST_F(SpectrumAnalysis, FeedingAndAnalysingAllocateNothing) {
   EXPECT_EQ(display_.pictures(), 100);
 }
 
-TEST_F(SpectrumAnalysis, WithTheFlagOffNothingIsCollectedAndHeldBytesWait) {
-  const std::vector<uint8_t> stream = Distinct(kSpectrumBlockBytes, 3);
-  SpectrumFeed(stream.data(), 3000);
-  const auto heldBuffer = SpectrumBuffer;
-  const auto heldLevels = BarLevel;
-  SetShowAnalyzerFlag(false);
-  Feed(ToneBlock(40, 32767));
-  EXPECT_EQ(SpectrumFill, 3000);
-  EXPECT_TRUE(SpectrumBuffer == heldBuffer && BarLevel == heldLevels);
-  EXPECT_EQ(display_.pictures(), 0);
-  SetShowAnalyzerFlag(true);
-  SpectrumFeed(stream.data() + 3000, kSpectrumBlockBytes - 3000);
-  EXPECT_EQ(display_.pictures(), 1);
-  ExpectAnalysed(stream);
-}
-
-// Silence and a constant component give no bars. A full-scale sine that fits
-// the block a whole number of times lands in one bin: its band is lit to the
-// top and every other band stays dark.
+// Silence and a constant component give no bars. A full-scale sine that fits the block a whole
+// number of times lands in one bin: its band is lit to the top and every other band stays dark.
 TEST_F(SpectrumAnalysis, AToneLightsOnlyTheBandHoldingItsBin) {
   Feed(StereoBlock([](int) -> int16_t { return 32767; }, [](int) -> int16_t { return -32768; }));
   for (int band = 0; band < kSpectrumBands; ++band) EXPECT_EQ(Height(band), 0) << band;

@@ -1,11 +1,8 @@
-// The analyzer window's pictures pixel by pixel (expected pixels worked out
-// from the layout, independently of the drawing), its release on close, and
-// dragging, on the offscreen platform.
+// The analyzer window's pictures pixel by pixel (expected pixels worked out from the
+// layout, independently of the drawing) and its release on close, on the offscreen platform.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QMouseEvent>
-#include <QWindow>
 
 #include "spectrum/led.h"
 #include "spectrum/led_colors.h"
@@ -86,23 +83,6 @@ TEST_F(AnalyzerWindow, CloseReleasesThePictureShowRebuildsItAndDestroyStopsTheDr
   EXPECT_TRUE(CurrentLedDisplay() == nullptr && fmLed == nullptr);
   Feed(ToneBlock(40, 32767));
   EXPECT_EQ(BarLevel[8], 37);
-}
-
-// The offscreen platform has no window move of its own, so this drives the
-// fallback in which the window follows the pointer until the release.
-TEST_F(AnalyzerWindow, DraggingFromAnyPointMovesTheWindowWithThePointer) {
-  window_->move(300, 200);
-  window_->show();
-  const QPoint start = window_->mapToGlobal(QPoint(100, 30));
-  const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button,
-                        Qt::MouseButtons held) {
-    QMouseEvent event(type, window_->mapFromGlobal(global), global, button, held, Qt::NoModifier);
-    QApplication::sendEvent(window_.get(), &event);
-  };
-  send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-  send(QEvent::MouseMove, start + QPoint(40, -25), Qt::NoButton, Qt::LeftButton);
-  send(QEvent::MouseButtonRelease, start + QPoint(40, -25), Qt::LeftButton, Qt::NoButton);
-  EXPECT_EQ(window_->pos(), QPoint(340, 175));
 }
 
 }  // namespace

@@ -40,12 +40,10 @@ void* CountedNew(std::size_t bytes) {
 void* operator new(std::size_t bytes) { return CountedNew(bytes); }
 void* operator new[](std::size_t bytes) { return CountedNew(bytes); }
 void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept {
-  Count();
-  return std::malloc(bytes == 0 ? 1 : bytes);
+  return Count(), std::malloc(bytes == 0 ? 1 : bytes);
 }
 void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept {
-  Count();
-  return std::malloc(bytes == 0 ? 1 : bytes);
+  return Count(), std::malloc(bytes == 0 ? 1 : bytes);
 }
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
@@ -62,18 +60,9 @@ void* __libc_calloc(std::size_t count, std::size_t bytes);
 void* __libc_realloc(void* memory, std::size_t bytes);
 void __libc_free(void* memory);
 
-void* malloc(std::size_t bytes) {
-  Count();
-  return __libc_malloc(bytes);
-}
-void* calloc(std::size_t count, std::size_t bytes) {
-  Count();
-  return __libc_calloc(count, bytes);
-}
-void* realloc(void* memory, std::size_t bytes) {
-  Count();
-  return __libc_realloc(memory, bytes);
-}
+void* malloc(std::size_t bytes) { return Count(), __libc_malloc(bytes); }
+void* calloc(std::size_t count, std::size_t bytes) { return Count(), __libc_calloc(count, bytes); }
+void* realloc(void* memory, std::size_t bytes) { return Count(), __libc_realloc(memory, bytes); }
 void free(void* memory) { __libc_free(memory); }
 }
 

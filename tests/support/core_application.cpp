@@ -20,8 +20,7 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
   QCoreApplication::sendPostedEvents();
   while (!condition()) {
     if (deadline.hasExpired()) return false;
-    // Wake up at least every 5 ms to look at the condition again; posted
-    // events wake the loop sooner.
+    // Look again at least every 5 ms; posted events wake the loop sooner.
     QEventLoop loop;
     QTimer::singleShot(5, &loop, &QEventLoop::quit);
     loop.processEvents(QEventLoop::WaitForMoreEvents);

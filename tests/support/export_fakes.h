@@ -1,8 +1,7 @@
 #pragma once
-// Fakes for the export pipeline: a PCM source over samples in memory with a
-// chosen block size (so blocks straddle chunks the way a test needs), a host
-// that records progress, a helper that runs a piece of code in a child process
-// and a file size limit that stands in for a full disk.
+// Fakes for the export pipeline: a PCM source over samples in memory with a chosen block size
+// (so blocks straddle chunks as a test needs), a host that records progress, a run in a child
+// process and a file size limit that stands in for a full disk.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,14 +20,9 @@ class MemoryExportSource : public ExportSource {
  public:
   MemoryExportSource(std::vector<int16_t> samples, int channels, int sampleRate,
                      uint32_t blockBytes = 8192)
-      : samples_(std::move(samples)),
-        channels_(channels),
-        sampleRate_(sampleRate),
-        blockBytes_(blockBytes),
-        buffer_(blockBytes) {}
-
-  int closes = 0;
-  int reads = 0;
+      : samples_(std::move(samples)), channels_(channels), sampleRate_(sampleRate),
+        blockBytes_(blockBytes), buffer_(blockBytes) {}
+  int closes = 0, reads = 0;
   bool endlessEmptyBlocks = false;
 
   bool Open(const std::string&, const AudioFileInfo&, uint32_t startMs) override {
@@ -39,11 +33,8 @@ class MemoryExportSource : public ExportSource {
   bool Read(uint8_t*& data, uint32_t& bytes) override {
     ++reads;
     data = buffer_.data();
-    if (endlessEmptyBlocks) {
-      bytes = 0;
-      return true;
-    }
     const size_t totalBytes = samples_.size() * 2;
+    if (endlessEmptyBlocks) return bytes = 0, true;
     if (positionBytes_ >= totalBytes) return false;
     bytes = static_cast<uint32_t>(std::min<size_t>(blockBytes_, totalBytes - positionBytes_));
     std::memcpy(buffer_.data(), reinterpret_cast<const uint8_t*>(samples_.data()) + positionBytes_,
@@ -56,8 +47,7 @@ class MemoryExportSource : public ExportSource {
 
  private:
   std::vector<int16_t> samples_;
-  int channels_;
-  int sampleRate_;
+  int channels_, sampleRate_;
   uint32_t blockBytes_;
   std::vector<uint8_t> buffer_;
   size_t positionBytes_ = 0;
@@ -72,8 +62,7 @@ class RecordingHost : public ExportHost {
   uint32_t TickMs() override { return 0; }
 };
 
-// Runs `body` in a child process. Returns the child's exit code (body's
-// result), or -1 when it crashed.
+// Runs `body` in a child process: the child's exit code (body's result), or -1 when it crashed.
 inline int RunInChild(const std::function<int()>& body) {
   const pid_t pid = ::fork();
   if (pid == 0) ::_exit(body());

@@ -16,13 +16,11 @@ bool FakeWaveOut::Open(const WaveFormat& openFormat, QObject* completionTarget) 
 
 bool FakeWaveOut::Write(WaveHeader& header) {
   if (!open_ || !header.Has(WaveHeader::kPrepared) || header.Has(WaveHeader::kInQueue) ||
-      queuedCount_ == queue_.size()) {
+      queuedCount_ == queue_.size())
     return false;
-  }
   header.flags.fetch_and(~WaveHeader::kDone);
   header.flags.fetch_or(WaveHeader::kInQueue);
-  queue_[(queueHead_ + queuedCount_) % queue_.size()] = &header;
-  ++queuedCount_;
+  queue_[(queueHead_ + queuedCount_++) % queue_.size()] = &header;
   writtenLengths.push_back(header.lengthBytes);
   return true;
 }
@@ -67,10 +65,4 @@ bool FakeWaveOut::FinishNext() {
 
 void FakeWaveOut::Deliver() {
   if (target_ != nullptr) QCoreApplication::sendPostedEvents(target_, MM_WOM_DONE);
-}
-
-bool FakeWaveOut::PlayNext() {
-  if (!FinishNext()) return false;
-  Deliver();
-  return true;
 }

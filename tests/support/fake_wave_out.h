@@ -1,13 +1,9 @@
 #pragma once
-// FakeWaveOut: a scripted WaveOut for unit tests. It plays nothing by itself:
-// the test finishes queued headers one at a time (FinishNext), which posts
-// their completions like a real device, and delivers them (Deliver) through
-// Qt's event queue to the completion target. It records what it was asked to
-// do: the format, every write, the bytes of every finished header, resets and
-// closes. It can refuse to open, and it can stall on Reset (a sound server
-// that never hands its buffers back).
-//
-// Threads: UI thread only; needs a QCoreApplication.
+// FakeWaveOut: a scripted WaveOut for unit tests (UI thread, needs a QCoreApplication). The
+// test finishes queued headers one at a time (FinishNext), which posts their completions like a
+// real device, and delivers them (Deliver) through Qt's event queue. It records the format,
+// every write, the bytes played, resets and closes; it can refuse to open and stall on Reset (a
+// sound server that never hands its buffers back).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -17,14 +13,8 @@
 
 class FakeWaveOut final : public WaveOut {
  public:
-  // Script.
-  bool refuseOpen = false;
-  bool stallOnReset = false;
-
-  // Record.
-  int opens = 0;
-  int closes = 0;
-  int resets = 0;
+  bool refuseOpen = false, stallOnReset = false;  // the script
+  int opens = 0, closes = 0, resets = 0;
   WaveFormat format;
   std::vector<uint32_t> writtenLengths;  // byte count of every Write, in order
   std::vector<uint8_t> playedBytes;      // bytes of the headers finished by FinishNext
@@ -37,14 +27,10 @@ class FakeWaveOut final : public WaveOut {
   bool IsOpen() const { return open_; }
   const WaveHeader* QueuedHeader(size_t index) const;
 
-  // Finishes the head header as played and posts its completion; false when
-  // nothing is queued.
+  // Finishes the head header as played and posts its completion; false when nothing is queued.
   bool FinishNext();
-  // Delivers the completions posted so far to the target.
-  void Deliver();
-  // FinishNext then Deliver; false when nothing was queued.
-  bool PlayNext();
-  // Plays until nothing is queued.
+  void Deliver();  // delivers the completions posted so far
+  bool PlayNext() { return FinishNext() ? (Deliver(), true) : false; }
   void PlayAll() {
     while (PlayNext()) continue;
   }
@@ -57,6 +43,5 @@ class FakeWaveOut final : public WaveOut {
   QObject* target_ = nullptr;
   // A fixed ring, so that queueing allocates nothing (allocation tests).
   std::array<WaveHeader*, kMaxQueuedHeaders> queue_{};
-  size_t queueHead_ = 0;
-  size_t queuedCount_ = 0;
+  size_t queueHead_ = 0, queuedCount_ = 0;
 };

@@ -17,78 +17,47 @@
 
 namespace {
 
-struct LameDeleter {
-  void operator()(lame_global_flags* flags) const { lame_close(flags); }
-};
-using LamePtr = std::unique_ptr<lame_global_flags, LameDeleter>;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
+using LamePtr = std::unique_ptr<lame_global_flags, decltype(&lame_close)>;
 using Bytes = std::vector<unsigned char>;
 
-void PutBigEndian(Bytes& out, uint32_t value, int byteCount) {
-  for (int i = byteCount - 1; i >= 0; --i)
-    out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+void Append(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+void PutLittleEndian(Bytes& out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-// An ID3v2.3 tag of exactly `totalBytes` bytes: one title frame, then zero
-// padding.
+// An ID3v2.3 tag of exactly `totalBytes` bytes: one title frame ("TIT2", size
+// 13, no flags, ISO-8859-1), then zero padding; the tag size is syncsafe.
 Bytes Id3v2Tag(size_t totalBytes) {
-  const std::string title = "Snipola test";
-  Bytes frame = {'T', 'I', 'T', '2'};
-  PutBigEndian(frame, static_cast<uint32_t>(title.size() + 1), 4);
-  frame.push_back(0);
-  frame.push_back(0);
-  frame.push_back(0);  // ISO-8859-1
-  frame.insert(frame.end(), title.begin(), title.end());
-  const size_t bodyBytes = std::max(totalBytes, frame.size() + 10) - 10;
+  const size_t bodyBytes = std::max<size_t>(totalBytes, 33) - 10;
   Bytes tag = {'I', 'D', '3', 3, 0, 0};
-  for (int shift = 21; shift >= 0; shift -= 7) {
-    tag.push_back(static_cast<unsigned char>((bodyBytes >> shift) & 0x7F));  // syncsafe
-  }
-  tag.insert(tag.end(), frame.begin(), frame.end());
+  for (int shift = 21; shift >= 0; shift -= 7)
+    tag.push_back(static_cast<unsigned char>((bodyBytes >> shift) & 0x7F));
+  Append(tag, std::string("TIT2\0\0\0\x0D\0\0\0", 11) + "Snipola test");
   tag.resize(10 + bodyBytes, 0);
   return tag;
 }
 
 Bytes Id3v1Tag() {
-  Bytes tag(128, 0);
-  const std::string text = "TAGSnipola test";
-  std::copy(text.begin(), text.end(), tag.begin());
+  Bytes tag;
+  Append(tag, "TAGSnipola test");
+  tag.resize(128, 0);
   tag[127] = 255;  // no genre
   return tag;
 }
 
-void PutLittleEndian(Bytes& out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
 // An APEv2 tag with header, one "Title" item and footer.
 Bytes ApeTag() {
-  const std::string key = "Title";
-  const std::string value = "Snipola test";
-  Bytes item;
-  PutLittleEndian(item, static_cast<uint32_t>(value.size()));
+  Bytes item, tag;
+  PutLittleEndian(item, 12);  // the value's size, then no flags
   PutLittleEndian(item, 0);
-  item.insert(item.end(), key.begin(), key.end());
-  item.push_back(0);
-  item.insert(item.end(), value.begin(), value.end());
-  const auto headerOrFooter = [&](bool header) {
-    Bytes out = {'A', 'P', 'E', 'T', 'A', 'G', 'E', 'X'};
-    PutLittleEndian(out, 2000);
-    PutLittleEndian(out, static_cast<uint32_t>(item.size() + 32));  // items + footer
-    PutLittleEndian(out, 1);
-    PutLittleEndian(out, header ? 0xA0000000u : 0x80000000u);
-    out.resize(out.size() + 8, 0);
-    return out;
-  };
-  Bytes tag = headerOrFooter(true);
-  tag.insert(tag.end(), item.begin(), item.end());
-  const Bytes footer = headerOrFooter(false);
-  tag.insert(tag.end(), footer.begin(), footer.end());
+  Append(item, std::string("Title\0Snipola test", 18));
+  for (const uint32_t flags : {0xA0000000u, 0x80000000u}) {  // header, footer
+    if (flags == 0x80000000u) tag.insert(tag.end(), item.begin(), item.end());
+    Append(tag, "APETAGEX");
+    for (const uint32_t field : {2000u, static_cast<uint32_t>(item.size() + 32), 1u, flags})
+      PutLittleEndian(tag, field);
+    tag.resize(tag.size() + 8, 0);
+  }
   return tag;
 }
 
@@ -97,8 +66,8 @@ bool Put(std::FILE* file, const unsigned char* bytes, size_t count) {
 }
 
 LamePtr MakeEncoder(int sampleRate, int channels, const Mp3MakerOptions& options) {
-  LamePtr lame(lame_init());
-  if (!lame) return nullptr;
+  LamePtr lame(lame_init(), &lame_close);
+  if (!lame) return lame;
   lame_global_flags* flags = lame.get();
   lame_set_in_samplerate(flags, sampleRate);
   lame_set_out_samplerate(flags, sampleRate);
@@ -115,7 +84,7 @@ LamePtr MakeEncoder(int sampleRate, int channels, const Mp3MakerOptions& options
   }
   lame_set_bWriteVbrTag(flags, options.infoTag ? 1 : 0);
   lame_set_write_id3tag_automatic(flags, 0);
-  if (lame_init_params(flags) < 0) return nullptr;
+  if (lame_init_params(flags) < 0) lame.reset();
   return lame;
 }
 
@@ -124,7 +93,8 @@ LamePtr MakeEncoder(int sampleRate, int channels, const Mp3MakerOptions& options
 bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, int channels,
                       const Mp3MakerOptions& options, const PcmSource& source) {
   LamePtr lame = MakeEncoder(sampleRate, channels, options);
-  FilePtr file(std::fopen(path.c_str(), "wb"));
+  std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "wb"),
+                                                          &std::fclose);
   if (!lame || !file) return false;
 
   const Bytes id3v2 = options.id3v2Bytes > 0 ? Id3v2Tag(options.id3v2Bytes) : Bytes{};
@@ -133,40 +103,31 @@ bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, 
 
   constexpr uint32_t kChunkFrames = 8192;
   std::vector<int16_t> pcm(static_cast<size_t>(kChunkFrames) * channels);
-  std::vector<int16_t> left(kChunkFrames);
   Bytes mp3(static_cast<size_t>(1.25 * kChunkFrames) + 7200);
   for (uint64_t done = 0; done < frames;) {
     const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kChunkFrames, frames - done));
     source(done, count, pcm.data());
-    int bytes;
-    if (channels == 2) {
-      bytes = lame_encode_buffer_interleaved(lame.get(), pcm.data(), static_cast<int>(count),
-                                             mp3.data(), static_cast<int>(mp3.size()));
-    } else {
-      std::copy(pcm.begin(), pcm.begin() + count, left.begin());
-      bytes = lame_encode_buffer(lame.get(), left.data(), nullptr, static_cast<int>(count),
-                                 mp3.data(), static_cast<int>(mp3.size()));
-    }
+    const int bytes =
+        channels == 2 ? lame_encode_buffer_interleaved(lame.get(), pcm.data(), static_cast<int>(count),
+                                                       mp3.data(), static_cast<int>(mp3.size()))
+                      : lame_encode_buffer(lame.get(), pcm.data(), nullptr, static_cast<int>(count),
+                                           mp3.data(), static_cast<int>(mp3.size()));
     if (bytes < 0 || !Put(file.get(), mp3.data(), static_cast<size_t>(bytes))) return false;
     done += count;
   }
   const int flushed = lame_encode_flush(lame.get(), mp3.data(), static_cast<int>(mp3.size()));
   if (flushed < 0 || !Put(file.get(), mp3.data(), static_cast<size_t>(flushed))) return false;
 
-  Bytes tail;
-  if (options.apeTag) tail = ApeTag();
-  if (options.id3v1) {
-    const Bytes v1 = Id3v1Tag();
-    tail.insert(tail.end(), v1.begin(), v1.end());
-  }
+  Bytes tail = options.apeTag ? ApeTag() : Bytes{}, v1 = options.id3v1 ? Id3v1Tag() : Bytes{};
+  tail.insert(tail.end(), v1.begin(), v1.end());
   if (!Put(file.get(), tail.data(), tail.size())) return false;
 
   if (options.infoTag) {
     // The Info tag replaces the placeholder frame LAME wrote first.
     const size_t tagBytes = lame_get_lametag_frame(lame.get(), mp3.data(), mp3.size());
-    if (tagBytes == 0 || tagBytes > mp3.size()) return false;
-    if (std::fseek(file.get(), audioStart, SEEK_SET) != 0) return false;
-    if (!Put(file.get(), mp3.data(), tagBytes)) return false;
+    if (tagBytes == 0 || tagBytes > mp3.size() || std::fseek(file.get(), audioStart, SEEK_SET) != 0 ||
+        !Put(file.get(), mp3.data(), tagBytes))
+      return false;
   }
   return std::fclose(file.release()) == 0;
 }
@@ -206,12 +167,12 @@ const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
     std::atexit([] { std::filesystem::remove_all(folder); });
     return root;
   }();
-  const std::string key = std::to_string(sampleRate) + "-" + std::to_string(channels) + "-" +
-                          std::to_string(frames) + "-" + std::to_string(options.bitrateKbps) +
-                          "-" + std::to_string(options.vbr) + std::to_string(options.vbrQuality) +
-                          "-" + std::to_string(options.id3v2Bytes) + std::to_string(options.id3v1) +
-                          std::to_string(options.apeTag) + std::to_string(options.infoTag) +
-                          std::to_string(options.freeFormat);
+  std::string key;
+  for (const size_t field : {size_t(sampleRate), size_t(channels), size_t(frames),
+                             size_t(options.bitrateKbps), size_t(options.vbr * 10 + options.vbrQuality),
+                             options.id3v2Bytes, size_t(options.id3v1 * 1000 + options.apeTag * 100 +
+                                                        options.infoTag * 10 + options.freeFormat)})
+    key += std::to_string(field) + "-";
   auto found = cache.find(key);
   if (found == cache.end()) {
     EncodedMp3 made{(folder / (key + ".mp3")).string(),

@@ -1,9 +1,8 @@
 #pragma once
-// MP3 files for the tests and benchmarks, made by encoding known PCM with
-// libmp3lame. The first frame carries LAME's Info tag (encoder delay and
-// padding), so a gapless decoder gives back exactly the frames encoded.
-// Optional ID3v2, ID3v1 and APEv2 tags surround the audio as taggers write
-// them.
+// MP3 files for the tests and benchmarks, made by encoding known PCM with libmp3lame. The first
+// frame carries LAME's Info tag (encoder delay and padding), so a gapless decoder gives back
+// exactly the frames encoded. Optional ID3v2, ID3v1 and APEv2 tags surround the audio as taggers
+// write them.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,30 +19,23 @@ struct Mp3MakerOptions {
   bool id3v1 = false;     // a 128-byte ID3v1 tag at the end
   bool apeTag = false;    // an APEv2 tag at the end (before an ID3v1 tag)
 };
-
-// Encodes interleaved 16-bit `samples` (frames x channels) and writes the
-// MP3 file. False when LAME refuses the settings or the file cannot be
-// written.
+// Encodes interleaved 16-bit `samples` (frames x channels) and writes the MP3 file. False when LAME
+// refuses the settings or the file cannot be written.
 bool WriteMp3File(const std::string& path, const std::vector<int16_t>& samples, int sampleRate,
                   int channels, const Mp3MakerOptions& options = {});
-
 // Fills `out` with `frameCount` interleaved frames starting at `firstFrame`.
 using PcmSource = std::function<void(uint64_t firstFrame, uint32_t frameCount, int16_t* out)>;
-
 // Like WriteMp3File, but the PCM comes from `source` chunk by chunk, so that
 // hour-long files need no hour of PCM in memory.
 bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, int channels,
                       const Mp3MakerOptions& options, const PcmSource& source);
-
-// An MP3 of MakeTestSignal(frames, channels, sampleRate) with `options`,
-// encoded once per test program and kept until the program ends, so that
-// tests sharing a file do not encode it again.
+// An MP3 of MakeTestSignal(frames, channels, sampleRate) with `options`, encoded once per test
+// program and kept until the program ends, so that tests sharing a file do not encode it again.
 struct EncodedMp3 {
   std::string path;
   std::vector<int16_t> pcm;
 };
 const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
                             const Mp3MakerOptions& options = {});
-
 // A whole MP3 file decoded gaplessly (interleaved) by the program's own libmpg123 decoder.
 std::vector<int16_t> DecodeMp3File(const std::string& path);

@@ -15,8 +15,7 @@ bool IsZero(uint8_t byte) { return byte == 0; }
 
 PlayedMatch MatchPlayed(const std::vector<uint8_t>& played, const std::vector<uint8_t>& expected) {
   PlayedMatch match;
-  size_t i = 0;  // in expected
-  size_t j = 0;  // in played
+  size_t i = 0, j = 0;  // in expected, in played
   while (i < expected.size() && j < played.size()) {
     if (played[j] == expected[i]) {
       ++i;
@@ -24,9 +23,8 @@ PlayedMatch MatchPlayed(const std::vector<uint8_t>& played, const std::vector<ui
       continue;
     }
     if (played[j] != 0) break;
-    // Silence where the audio should go on: find where it resumes. Zeros of
-    // the audio itself that were matched just before are indistinguishable
-    // from the silence, so where exactly the run began does not matter.
+    // Silence where the audio should go on: find where it resumes (zeros of the audio matched
+    // just before cannot be told from the silence, so where the run began does not matter).
     const size_t window = std::min(kResumeWindowBytes, expected.size() - i);
     const auto from = played.begin() + static_cast<std::ptrdiff_t>(j);
     const auto resume =

@@ -1,10 +1,9 @@
 #pragma once
-// Comparing what an audio device played (the bytes SDL's disk driver wrote)
-// with what it was given. A real device keeps running when the program is
-// late with the next buffer and plays silence meanwhile, so on a busy machine
-// runs of silence can appear anywhere in the played bytes. The comparison
-// skips such runs and nothing else: every byte it was given must come out,
-// in order, unchanged, and only silence may lie between, before or after.
+// Comparing what an audio device played (the bytes SDL's disk driver wrote) with what it was given.
+// A real device keeps running when the program is late with the next buffer and plays silence
+// meanwhile, so on a busy machine runs of silence can appear anywhere in the played bytes. The
+// comparison skips such runs and nothing else: every byte it was given must come out, in order,
+// unchanged, and only silence may lie between, before or after.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,6 +18,5 @@ struct PlayedMatch {
 // 16-bit PCM) wherever `expected` does not go on with them. Stops at the first
 // difference that is not silence, or at the end of either.
 PlayedMatch MatchPlayed(const std::vector<uint8_t>& played, const std::vector<uint8_t>& expected);
-
 // True when every byte of `bytes` from `offset` on is zero.
 bool SilentFrom(const std::vector<uint8_t>& bytes, size_t offset);

@@ -1,10 +1,10 @@
 #pragma once
-// RecordingPlaybackHost: the window's side of the playback engine for tests
-// and benchmarks. It holds the file to hand the engine, answers the device
-// error through ScriptedDialogs, and records what the engine reported. Its
-// PlayedTo clamps like the window's (nothing while no file is open) and
-// records the shown position; the analyzer calls only count. `recordPositions`
-// can be switched off where a test counts allocations.
+// RecordingPlaybackHost: the window's side of the playback engine for tests and benchmarks. It
+// holds the file to hand the engine, answers the device error through ScriptedDialogs, and
+// records what the engine reported: PlayedTo clamps like the window's (nothing while no file is
+// open) and records the shown position unless `recordPositions` is off (allocation counts); the
+// analyzer calls only count.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,17 +22,13 @@ class RecordingPlaybackHost : public PlaybackHost {
 
   bool recordPositions = true;
   std::vector<int32_t> shownPositions;
-  int showPositionCalls = 0;
-  int feeds = 0;
+  int feeds = 0, clearDisplayCalls = 0;
   uint64_t fedBytes = 0;
-  int clearDisplayCalls = 0;
 
   void PlayedTo(int32_t positionMs) override {
     curPos = positionMs;
-    ++showPositionCalls;
     if (info.LengthMs == 0) return;
-    if (curPos < 0) curPos = 0;
-    if (curPos > info.LengthMs) curPos = info.LengthMs;
+    curPos = std::clamp(curPos, 0, info.LengthMs);
     if (recordPositions) shownPositions.push_back(curPos);
   }
 

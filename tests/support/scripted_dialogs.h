@@ -1,7 +1,6 @@
 #pragma once
-// ScriptedDialogs: the tests' answer to the Dialogs seam. Messages are
-// recorded; input, open and save dialogs take their answers from queues the
-// test fills beforehand (an empty queue answers Cancel).
+// ScriptedDialogs: the tests' answer to the Dialogs seam. Messages are recorded; input, open
+// and save dialogs take their answers from queues the test fills (an empty queue: Cancel).
 #include <deque>
 #include <optional>
 #include <string>
@@ -10,56 +9,43 @@
 #include "base/dialogs.h"
 
 struct RecordedMessage {
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   MessageIcon icon;
 };
-
 struct RecordedInput {
-  std::string caption;
-  std::string prompt;
-  std::string defaultText;
+  std::string caption, prompt, defaultText;
 };
 
 class ScriptedDialogs : public Dialogs {
  public:
   std::vector<RecordedMessage> messages;
   std::vector<RecordedInput> inputs;
-  std::vector<std::string> openFilters;
-  std::vector<std::string> saveFilters;
-
-  std::deque<std::optional<std::string>> inputAnswers;
-  std::deque<std::optional<std::string>> openAnswers;
-  std::deque<std::optional<std::string>> saveAnswers;
+  std::vector<std::string> openFilters, saveFilters;
+  std::deque<std::optional<std::string>> inputAnswers, openAnswers, saveAnswers;
 
   void ShowMessage(const std::string& text, const std::string& caption,
                    MessageIcon icon) override {
     messages.push_back({text, caption, icon});
   }
-
   std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
                                         const std::string& defaultText) override {
     inputs.push_back({caption, prompt, defaultText});
     return Next(inputAnswers);
   }
-
   std::optional<std::string> OpenFileName(const std::string& filter) override {
     openFilters.push_back(filter);
     return Next(openAnswers);
   }
-
   std::optional<std::string> SaveFileName(const std::string& filter) override {
     saveFilters.push_back(filter);
     return Next(saveAnswers);
   }
-
   std::string LastMessageText() const { return messages.empty() ? "" : messages.back().text; }
 
  private:
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& queue) {
     if (queue.empty()) return std::nullopt;
-    auto answer = queue.front();
-    queue.pop_front();
-    return answer;
+    const auto answer = queue.front();
+    return queue.pop_front(), answer;
   }
 };

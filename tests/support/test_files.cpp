@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -19,9 +20,7 @@ TempDir::TempDir(Where where) {
   const fs::path root = buildTree ? fs::path(base) : fs::temp_directory_path() / "snipola-tests";
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "tmp";
-  for (char& c : name) {
-    if (c == '/') c = '_';
-  }
+  std::replace(name.begin(), name.end(), '/', '_');
   // The system temp folder is shared by every build tree on the machine: the
   // process id keeps two runs of the same test apart.
   path_ = root / (buildTree ? name : name + "." + std::to_string(::getpid()));
@@ -54,11 +53,8 @@ std::vector<int16_t> MakeTestSignal(uint32_t frames, int channels, int sampleRat
 
 void WriteWavFile(const std::string& path, int sampleRate, int channels,
                   const std::vector<int16_t>& samples) {
-  Bytes data;
-  for (const int16_t sample : samples) {
-    data.push_back(static_cast<uint8_t>(sample & 0xFF));
-    data.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8));
-  }
+  const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());  // little-endian host
+  const Bytes data(bytes, bytes + samples.size() * 2);
   const WavFormatFields format{1, static_cast<uint16_t>(channels),
                                static_cast<uint32_t>(sampleRate), 16, 16};
   WriteBytesToFile(path, RiffWaveBytes({FormatChunkBytes(format), RiffChunkBytes("data", data)}));
@@ -75,7 +71,7 @@ void WriteText(const std::string& path, const std::string& text) {
 
 std::string ReadText(const std::string& path) {
   const auto bytes = ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
+  return {bytes.begin(), bytes.end()};
 }
 
 size_t FilesIn(const fs::path& folder) {
@@ -84,11 +80,5 @@ size_t FilesIn(const fs::path& folder) {
 
 AudioFileInfo MakeInfo(int32_t type, int32_t rate, int32_t channels, int32_t lengthMs,
                        int32_t bitrate) {
-  AudioFileInfo info;
-  info.FileType = type;
-  info.SampleRate = rate;
-  info.Channels = channels;
-  info.LengthMs = lengthMs;
-  info.Bitrate = bitrate;
-  return info;
+  return {type, rate, channels, bitrate, lengthMs};
 }

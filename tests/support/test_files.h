@@ -19,7 +19,6 @@ class TempDir {
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-
   const std::filesystem::path& path() const { return path_; }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
 
@@ -27,26 +26,19 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// A deterministic test signal: interleaved 16-bit samples, frames x channels,
-// a mix of two sines per channel with a little pseudo-random noise, so that
-// cross-correlation has a single clear peak.
+// A deterministic test signal: interleaved 16-bit samples, frames x channels, a mix of two sines
+// per channel with a little pseudo-random noise, so that cross-correlation has a single clear peak.
 std::vector<int16_t> MakeTestSignal(uint32_t frames, int channels, int sampleRate,
                                     uint32_t seed = 1);
 
-// Writes a canonical 16-bit PCM WAV (16-byte fmt chunk) holding `samples`.
+// A canonical 16-bit PCM WAV (16-byte fmt chunk) holding `samples`.
 void WriteWavFile(const std::string& path, int sampleRate, int channels,
                   const std::vector<int16_t>& samples);
-
-// Reads a whole file into memory.
+// Whole files read as bytes, written and read as text; the entries a folder holds.
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
-// Writes and reads a whole file as text.
 void WriteText(const std::string& path, const std::string& text);
 std::string ReadText(const std::string& path);
-
-// How many entries a folder holds.
 size_t FilesIn(const std::filesystem::path& folder);
-
 // The record of an audio file with the fields given.
 AudioFileInfo MakeInfo(int32_t type, int32_t rate, int32_t channels, int32_t lengthMs = 0,
                        int32_t bitrate = 0);

@@ -1,9 +1,8 @@
 #pragma once
-// The application object for widget tests (QT_QPA_PLATFORM=offscreen), made
-// once per test process, with the compiled-in pictures registered. It also
-// points the system-wide and per-user settings folders into the test tree
-// before anything reads them, so no test ever writes /etc/xdg or ~/.config.
-// Header-only: only the widget tests, which link Qt Widgets, include it.
+// The application object for widget tests (QT_QPA_PLATFORM=offscreen), made once per test process,
+// with the compiled-in pictures registered. It also points the system-wide and per-user settings
+// folders into the test tree before anything reads them, so no test ever writes /etc/xdg or
+// ~/.config. Header-only: only the widget tests, which link Qt Widgets, include it.
 #include <stdlib.h>
 
 #include <QApplication>
