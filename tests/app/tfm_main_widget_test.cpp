@@ -79,11 +79,6 @@ class TfmMainTest : public ::testing::Test {
     return std::to_string(m.CurPos) + " " + std::to_string(m.MarkBegin) + "-" +
            std::to_string(m.MarkEnd);
   }
-  FakeWaveOut* Plug() {
-    auto* device = new FakeWaveOut;
-    window->PlugPlayback(std::unique_ptr<FakeWaveOut>(device));
-    return device;
-  }
   std::string WriteWav(const std::string& name, int32_t lengthMs, int rate = 44100) {
     WriteWavFile(dir.File(name), rate, 2, MakeTestSignal(lengthMs * rate / 1000, 2, rate));
     return dir.File(name);
@@ -147,8 +142,8 @@ TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
   window->Model().SetPlayback(nullptr);
 }
 
-// Advanced items, keys (with Shift or Ctrl, not Alt; also after the unit
-// switch moved the focus), labels, the handle, the title strip and its glyphs.
+// Advanced items, keys (Shift or Ctrl, not Alt; also after the unit switch took the focus),
+// labels, the handle, the title strip and its glyphs.
 TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   Create();
   int abouts = 0;
@@ -198,7 +193,8 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
   TfmLed led;
   fmLed = &led;
-  FakeWaveOut* device = Plug();
+  auto* device = new FakeWaveOut;
+  window->PlugPlayback(std::unique_ptr<FakeWaveOut>(device));
   ASSERT_TRUE(window->Model().LoadFile(CachedMp3(44100, 2, 3 * 44100).path));
   window->show();
   EXPECT_FALSE(led.isVisible());

@@ -109,7 +109,6 @@ TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {
   if (file.otherEncoder) mp3[std::string(mp3.begin(), mp3.begin() + 99).find("Info") + 129] = 0;
   const std::string path = dir.File("odd.mp3");
   WriteBytesToFile(path, mp3);
-
   const std::vector<int16_t> full = DecodeFrom(path, 0);
   const int rate = file.first.rate;
   const int64_t frames = static_cast<int64_t>(full.size()) / file.first.channels;
@@ -171,8 +170,7 @@ TEST_F(Mp3, ProbeDescribesAnMp3AndReportsOneTheDecoderRefuses) {
   WriteText(dir_.File("broken.MP3"), "this is no audio");
   AudioFileInfo candidate = info;  // the record kept from before still reads its whole file
   EXPECT_FALSE(GetAudioFileInfo(dir_.File("broken.MP3"), candidate, dialogs_));
-  ASSERT_EQ(dialogs_.messages.size(), 1u);
-  EXPECT_EQ(dialogs_.messages[0].text, "Error while open mp3 file");
+  EXPECT_EQ(dialogs_.messages.size(), 1u);  // its text: cli_reason_test
   EXPECT_EQ(candidate, MakeInfo(AudioFileInfo::kTypeMp3, 0, 0));
   ASSERT_TRUE(OpenAudioStream(song.path, info, 0));
   uint8_t* data = nullptr;

@@ -50,7 +50,6 @@ class Wav : public ::testing::Test {
   std::string Message() const {
     return dialogs_.messages.size() == 1 ? dialogs_.messages[0].text : "?";
   }
-
   TempDir dir_;
   RiffReader reader_;
   ScriptedDialogs dialogs_;
@@ -102,9 +101,10 @@ TEST_F(Wav, RiffReachesChunksBeyondTwoGigabytesOfOffset) {
   std::ofstream(path, std::ios::binary | std::ios::app)
       .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
   RiffChunk riff, chunk;
-  uint8_t first = 0;
-  ASSERT_TRUE(reader_.Open(path) && reader_.DescendRiff(MakeFourCC("WAVE"), riff) &&
-              reader_.DescendChunk(MakeFourCC("data"), riff, chunk) && reader_.Read(&first, 1) == 1);
+  uint8_t first = 0;  // the data's first byte
+  ASSERT_TRUE(reader_.Open(path) && reader_.DescendRiff(MakeFourCC("WAVE"), riff));
+  ASSERT_TRUE(reader_.DescendChunk(MakeFourCC("data"), riff, chunk));
+  ASSERT_EQ(reader_.Read(&first, 1), 1);
   EXPECT_EQ(chunk.dataOffset, 12 + 8 + int64_t{junkBytes} + 8);
   EXPECT_EQ(first, 7);
 }
@@ -125,7 +125,6 @@ TEST_P(WavProbe, GivesTheRecordOrRefusesTheFile) {
 }
 
 const AudioFileInfo kRefused = MakeInfo(AudioFileInfo::kTypeWav, 0, 0);
-
 WavCase Refused(const char* name, Bytes bytes) { return {name, std::move(bytes), kRefused, false}; }
 WavCase Mono(const char* name, uint32_t rate, uint16_t formatBytes, size_t dataBytes,
              AudioFileInfo expected) {
@@ -176,7 +175,7 @@ TEST_F(Wav, UnopenablePathsAreReportedAndNoFileIsKeptOpen) {
   for (const char* name : {"pipe.wav", "pipe.mp3"}) {
     ASSERT_EQ(::mkfifo(dir_.File(name).c_str(), 0600), 0);
     EXPECT_EXIT((::alarm(5), ::_exit(Probe(dir_.File(name)) || dialogs_.messages.size() != 1)),
-                ::testing::ExitedWithCode(0), "") << name;
+                ::testing::ExitedWithCode(0), "");
   }
 }
 

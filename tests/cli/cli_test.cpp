@@ -44,7 +44,6 @@ class CliCut : public ::testing::Test {
   }
   size_t WavFrames(const std::string& n) { return (ReadFileBytes(dir.File(n)).size() - 46) / 4; }
   std::string Info(const std::string& name) { return RunCliCaptured({"info", dir.File(name)}).out; }
-
   TempDir dir;
   const std::string wav = dir.File("source.wav");  // 3000 ms of stereo
   const std::string mp3 = CachedMp3(48000, 1, 48000 * 2, {.bitrateKbps = 96}).path;  // 2000 ms

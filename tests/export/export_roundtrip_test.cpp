@@ -39,7 +39,6 @@ class ExportRoundTrip : public ::testing::TestWithParam<Row> {
     CloseAudioStream(info);
     return out;
   }
-
   TempDir dir;
   RecordingHost host;
   ScriptedDialogs dialogs;

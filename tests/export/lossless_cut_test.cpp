@@ -87,7 +87,6 @@ TEST_P(LosslessCut, DecodesToExactlyThePiece) {
   const int64_t length = static_cast<int64_t>(whole.size()) / source.channels;
   const int64_t begin = row.beginFrame * spf - source.skip + row.beginDelta;
   const int64_t end = row.endFrame < 0 ? length : row.endFrame * spf - source.skip + row.endDelta;
-
   const std::string outPath = dir.File("cut.mp3");
   OutputFile output;
   ASSERT_TRUE(output.Create(outPath));
@@ -97,7 +96,6 @@ TEST_P(LosslessCut, DecodesToExactlyThePiece) {
   const int difference =
       MaxDifference(DecodeMp3File(outPath), whole, begin, end - begin, source.channels);
   EXPECT_TRUE(difference >= 0 && difference <= row.mpg123Tolerance) << difference;
-
   const auto in = ReadFileBytes(sourcePath), out = ReadFileBytes(outPath);
   ASSERT_LE(result.copiedOutputOffset + result.copiedBytes, out.size());
   EXPECT_TRUE(std::equal(in.begin() + result.copiedSourceOffset,

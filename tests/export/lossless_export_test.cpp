@@ -28,7 +28,6 @@ class LosslessExport : public ::testing::Test {
     job.MarkEnd = job.FileInfo.LengthMs;
   }
   bool Export() { return RunExport(job, host, dialogs, stream); }
-
   TempDir dir;
   std::string source = dir.File("source.mp3");
   ScriptedDialogs dialogs;

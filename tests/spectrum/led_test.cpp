@@ -20,26 +20,13 @@ class SpectrumAnalysis : public ::testing::Test {
     SetLedDisplay(&display_);
   }
   void TearDown() override { SetLedDisplay(nullptr); }
-  static std::vector<uint8_t> Distinct(size_t count, int start) {
-    std::vector<uint8_t> bytes(count);
-    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>((start + i * 7) % 251);
-    return bytes;
-  }
-  // The analysed block was exactly the first 8192 bytes of `bytes`, read as pairs.
-  void ExpectAnalysed(const std::vector<uint8_t>& b) {
-    for (int i = 0; i < kSpectrumPairs; ++i) {
-      ASSERT_EQ(LeftRealIn[i], static_cast<int16_t>(b[4 * i] | b[4 * i + 1] << 8)) << i;
-      ASSERT_EQ(RightRealIn[i], static_cast<int16_t>(b[4 * i + 2] | b[4 * i + 3] << 8)) << i;
-      ASSERT_EQ(LeftImagIn[i] + RightImagIn[i], 0.0);
-    }
-  }
   int Height(int band) const { return display_.shownHeights()[band]; }
-
   RecordingLedDisplay display_;
 };
 
 TEST_F(SpectrumAnalysis, FeedsAreGatheredIntoBlocksOf8192BytesAcrossCalls) {
-  const std::vector<uint8_t> stream = Distinct(9000 + kSpectrumBlockBytes, 11);
+  std::vector<uint8_t> stream(9000 + kSpectrumBlockBytes);  // distinct bytes
+  for (size_t i = 0; i < stream.size(); ++i) stream[i] = static_cast<uint8_t>((11 + i * 7) % 251);
   SpectrumFeed(stream.data(), 3000);
   SpectrumFeed(nullptr, 0);
   SpectrumFeed(stream.data(), kSpectrumBlockBytes + 4);  // longer than a playback buffer: ignored
@@ -50,7 +37,12 @@ TEST_F(SpectrumAnalysis, FeedsAreGatheredIntoBlocksOf8192BytesAcrossCalls) {
   SpectrumFeed(stream.data() + 6000, 3000);
   EXPECT_EQ(display_.pictures(), 1);
   EXPECT_EQ(SpectrumFill, 808);
-  ExpectAnalysed(stream);
+  for (int i = 0; i < kSpectrumPairs; ++i) {  // the first 8192 bytes, read as pairs
+    const uint8_t* b = &stream[4 * i];
+    ASSERT_EQ(LeftRealIn[i], static_cast<int16_t>(b[0] | b[1] << 8)) << i;
+    ASSERT_EQ(RightRealIn[i], static_cast<int16_t>(b[2] | b[3] << 8)) << i;
+    ASSERT_EQ(LeftImagIn[i] + RightImagIn[i], 0.0);
+  }
   EXPECT_TRUE(std::equal(stream.begin() + kSpectrumBlockBytes, stream.begin() + 9000,
                          SpectrumBuffer.begin()));
   // A feed that exactly fills the block analyses once and leaves nothing.

@@ -14,12 +14,10 @@
 namespace {
 
 QRgb Rgb(const LedRgb& c) { return qRgb(c.red, c.green, c.blue); }
-
 // Dots are 2 x 2 on a 3-pixel horizontal, 4-pixel vertical pitch from (2, 3).
 bool IsDotPixel(int x, int y) {
   return x >= 2 && x <= 126 && (x - 2) % 3 != 2 && y >= 3 && y <= 40 && (y - 3) % 4 < 2;
 }
-
 QRgb GridAt(int x, int y) {
   static const QImage background = MakeLedBackground();
   return IsDotPixel(x, y) ? Rgb(LedOffColor) : background.pixel(x, y) | 0xFF000000u;

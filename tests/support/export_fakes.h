@@ -20,16 +20,17 @@ class MemoryExportSource : public ExportSource {
  public:
   MemoryExportSource(std::vector<int16_t> samples, int channels, int sampleRate,
                      uint32_t blockBytes = 8192)
-      : samples_(std::move(samples)), channels_(channels), sampleRate_(sampleRate),
-        blockBytes_(blockBytes), buffer_(blockBytes) {}
+      : samples_(std::move(samples)),
+        channels_(channels),
+        sampleRate_(sampleRate),
+        blockBytes_(blockBytes),
+        buffer_(blockBytes) {}
   int closes = 0, reads = 0;
   bool endlessEmptyBlocks = false;
-
   bool Open(const std::string&, const AudioFileInfo&, uint32_t startMs) override {
     positionBytes_ = static_cast<size_t>(MsToFrames(startMs, sampleRate_)) * channels_ * 2;
     return true;
   }
-
   bool Read(uint8_t*& data, uint32_t& bytes) override {
     ++reads;
     data = buffer_.data();
@@ -42,7 +43,6 @@ class MemoryExportSource : public ExportSource {
     positionBytes_ += bytes;
     return true;
   }
-
   void Close() override { ++closes; }
 
  private:

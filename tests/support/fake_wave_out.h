@@ -18,15 +18,12 @@ class FakeWaveOut final : public WaveOut {
   WaveFormat format;
   std::vector<uint32_t> writtenLengths;  // byte count of every Write, in order
   std::vector<uint8_t> playedBytes;      // bytes of the headers finished by FinishNext
-
   bool Open(const WaveFormat& openFormat, QObject* completionTarget) override;
   bool Write(WaveHeader& header) override;
   void Reset() override;
   void Close() override;
-
   bool IsOpen() const { return open_; }
   const WaveHeader* QueuedHeader(size_t index) const;
-
   // Finishes the head header as played and posts its completion; false when nothing is queued.
   bool FinishNext();
   void Deliver();  // delivers the completions posted so far
@@ -38,7 +35,6 @@ class FakeWaveOut final : public WaveOut {
  private:
   void Return(WaveHeader* header);
   WaveHeader* PopFront();
-
   bool open_ = false;
   QObject* target_ = nullptr;
   // A fixed ring, so that queueing allocates nothing (allocation tests).

@@ -20,7 +20,9 @@ namespace {
 using LamePtr = std::unique_ptr<lame_global_flags, decltype(&lame_close)>;
 using Bytes = std::vector<unsigned char>;
 
-void Append(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
+void Append(Bytes& out, const std::string& text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
 void PutLittleEndian(Bytes& out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
@@ -96,11 +98,9 @@ bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, 
   std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "wb"),
                                                           &std::fclose);
   if (!lame || !file) return false;
-
   const Bytes id3v2 = options.id3v2Bytes > 0 ? Id3v2Tag(options.id3v2Bytes) : Bytes{};
   if (!Put(file.get(), id3v2.data(), id3v2.size())) return false;
   const long audioStart = std::ftell(file.get());
-
   constexpr uint32_t kChunkFrames = 8192;
   std::vector<int16_t> pcm(static_cast<size_t>(kChunkFrames) * channels);
   Bytes mp3(static_cast<size_t>(1.25 * kChunkFrames) + 7200);
@@ -108,25 +108,24 @@ bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, 
     const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kChunkFrames, frames - done));
     source(done, count, pcm.data());
     const int bytes =
-        channels == 2 ? lame_encode_buffer_interleaved(lame.get(), pcm.data(), static_cast<int>(count),
-                                                       mp3.data(), static_cast<int>(mp3.size()))
-                      : lame_encode_buffer(lame.get(), pcm.data(), nullptr, static_cast<int>(count),
-                                           mp3.data(), static_cast<int>(mp3.size()));
+        channels == 2
+            ? lame_encode_buffer_interleaved(lame.get(), pcm.data(), static_cast<int>(count),
+                                             mp3.data(), static_cast<int>(mp3.size()))
+            : lame_encode_buffer(lame.get(), pcm.data(), nullptr, static_cast<int>(count),
+                                 mp3.data(), static_cast<int>(mp3.size()));
     if (bytes < 0 || !Put(file.get(), mp3.data(), static_cast<size_t>(bytes))) return false;
     done += count;
   }
   const int flushed = lame_encode_flush(lame.get(), mp3.data(), static_cast<int>(mp3.size()));
   if (flushed < 0 || !Put(file.get(), mp3.data(), static_cast<size_t>(flushed))) return false;
-
   Bytes tail = options.apeTag ? ApeTag() : Bytes{}, v1 = options.id3v1 ? Id3v1Tag() : Bytes{};
   tail.insert(tail.end(), v1.begin(), v1.end());
   if (!Put(file.get(), tail.data(), tail.size())) return false;
-
   if (options.infoTag) {
     // The Info tag replaces the placeholder frame LAME wrote first.
     const size_t tagBytes = lame_get_lametag_frame(lame.get(), mp3.data(), mp3.size());
-    if (tagBytes == 0 || tagBytes > mp3.size() || std::fseek(file.get(), audioStart, SEEK_SET) != 0 ||
-        !Put(file.get(), mp3.data(), tagBytes))
+    if (tagBytes == 0 || tagBytes > mp3.size() ||
+        std::fseek(file.get(), audioStart, SEEK_SET) != 0 || !Put(file.get(), mp3.data(), tagBytes))
       return false;
   }
   return std::fclose(file.release()) == 0;
@@ -167,15 +166,13 @@ const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
     std::atexit([] { std::filesystem::remove_all(folder); });
     return root;
   }();
-  std::string key;
-  for (const size_t field : {size_t(sampleRate), size_t(channels), size_t(frames),
-                             size_t(options.bitrateKbps), size_t(options.vbr * 10 + options.vbrQuality),
-                             options.id3v2Bytes, size_t(options.id3v1 * 1000 + options.apeTag * 100 +
-                                                        options.infoTag * 10 + options.freeFormat)})
-    key += std::to_string(field) + "-";
+  char key[128];
+  std::snprintf(key, sizeof key, "%d-%d-%u-%d-%d%d-%zu-%d%d%d%d", sampleRate, channels, frames,
+                options.bitrateKbps, options.vbr, options.vbrQuality, options.id3v2Bytes,
+                options.id3v1, options.apeTag, options.infoTag, options.freeFormat);
   auto found = cache.find(key);
   if (found == cache.end()) {
-    EncodedMp3 made{(folder / (key + ".mp3")).string(),
+    EncodedMp3 made{(folder / (std::string(key) + ".mp3")).string(),
                     MakeTestSignal(frames, channels, sampleRate)};
     WriteMp3File(made.path, made.pcm, sampleRate, channels, options);
     found = cache.emplace(key, std::move(made)).first;

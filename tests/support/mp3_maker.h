@@ -11,13 +11,13 @@
 struct Mp3MakerOptions {
   int bitrateKbps = 128;  // constant bitrate; ignored for VBR
   bool vbr = false;
-  int vbrQuality = 4;     // LAME's V setting, 0 (best) to 9
-  int quality = 7;        // LAME's algorithm quality, 0 (slow) to 9 (fast)
-  bool infoTag = true;    // write the LAME Info tag into the first frame
+  int vbrQuality = 4;       // LAME's V setting, 0 (best) to 9
+  int quality = 7;          // LAME's algorithm quality, 0 (slow) to 9 (fast)
+  bool infoTag = true;      // write the LAME Info tag into the first frame
   bool freeFormat = false;  // free-format frames (bitrate index 0) at bitrateKbps
-  size_t id3v2Bytes = 0;  // an ID3v2.3 tag of this total size before the audio (0: none)
-  bool id3v1 = false;     // a 128-byte ID3v1 tag at the end
-  bool apeTag = false;    // an APEv2 tag at the end (before an ID3v1 tag)
+  size_t id3v2Bytes = 0;    // an ID3v2.3 tag of this total size before the audio (0: none)
+  bool id3v1 = false;       // a 128-byte ID3v1 tag at the end
+  bool apeTag = false;      // an APEv2 tag at the end (before an ID3v1 tag)
 };
 // Encodes interleaved 16-bit `samples` (frames x channels) and writes the MP3 file. False when LAME
 // refuses the settings or the file cannot be written.

@@ -19,19 +19,16 @@ class RecordingPlaybackHost : public PlaybackHost {
   AudioFileInfo info;
   int32_t curPos = 0;
   ScriptedDialogs dialogs;
-
   bool recordPositions = true;
   std::vector<int32_t> shownPositions;
   int feeds = 0, clearDisplayCalls = 0;
   uint64_t fedBytes = 0;
-
   void PlayedTo(int32_t positionMs) override {
     curPos = positionMs;
     if (info.LengthMs == 0) return;
     curPos = std::clamp(curPos, 0, info.LengthMs);
     if (recordPositions) shownPositions.push_back(curPos);
   }
-
   void SpectrumFeed(const uint8_t*, uint32_t sizeBytes) override {
     ++feeds;
     fedBytes += sizeBytes;

@@ -1,7 +1,6 @@
 #include "support/riff_bytes.h"
 
 #include <fstream>
-#include <utility>
 
 namespace {
 
@@ -28,10 +27,13 @@ Bytes RiffChunkBytes(const std::string& id, const Bytes& body,
 Bytes FormatChunkBytes(const WavFormatFields& format) {
   Bytes body;
   const uint32_t blockAlign = format.channels * ((format.bitsPerSample + 7u) / 8u);
-  for (const auto& [value, byteCount] :  // ..., block align, bits, extra size
-       {std::pair<uint32_t, int>{format.formatTag, 2}, {format.channels, 2}, {format.sampleRate, 4},
-        {format.sampleRate * blockAlign, 4}, {blockAlign, 2}, {format.bitsPerSample, 2}, {0, 2}})
-    Put(body, value, byteCount);
+  Put(body, format.formatTag, 2);
+  Put(body, format.channels, 2);
+  Put(body, format.sampleRate, 4);
+  Put(body, format.sampleRate * blockAlign, 4);
+  Put(body, blockAlign, 2);
+  Put(body, format.bitsPerSample, 2);
+  Put(body, 0, 2);  // extra size
   body.resize(format.formatBytes, 0);
   return RiffChunkBytes("fmt ", body);
 }

@@ -22,9 +22,7 @@ class ScriptedDialogs : public Dialogs {
   std::vector<RecordedInput> inputs;
   std::vector<std::string> openFilters, saveFilters;
   std::deque<std::optional<std::string>> inputAnswers, openAnswers, saveAnswers;
-
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override {
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     messages.push_back({text, caption, icon});
   }
   std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,

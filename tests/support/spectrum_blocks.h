@@ -31,7 +31,6 @@ class RecordingLedDisplay : public LedDisplay {
   void DrawLedGrid() override;
   void PaintBar(int band, int heightPx) override;
   void CopyToWindow() override;
-
   // Bar heights of the last picture that was copied to the window.
   const std::array<int, kSpectrumBands>& shownHeights() const { return shown_; }
   int pictures() const { return pictures_; }

@@ -43,9 +43,9 @@ std::vector<int16_t> MakeTestSignal(uint32_t frames, int channels, int sampleRat
     const double t = static_cast<double>(i) / sampleRate;
     for (int c = 0; c < channels; ++c) {
       const double v = 0.35 * std::sin(twoPi * (220.0 + 110.0 * c) * t) +
-                       0.25 * std::sin(twoPi * (1375.0 + 37.0 * c) * t + c) +
-                       0.05 * noise(random);
-      samples[static_cast<size_t>(i) * channels + c] = static_cast<int16_t>(std::lround(v * 32767.0));
+                       0.25 * std::sin(twoPi * (1375.0 + 37.0 * c) * t + c) + 0.05 * noise(random);
+      samples[static_cast<size_t>(i) * channels + c] =
+          static_cast<int16_t>(std::lround(v * 32767.0));
     }
   }
   return samples;
@@ -75,7 +75,8 @@ std::string ReadText(const std::string& path) {
 }
 
 size_t FilesIn(const fs::path& folder) {
-  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+  return static_cast<size_t>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 AudioFileInfo MakeInfo(int32_t type, int32_t rate, int32_t channels, int32_t lengthMs,
