@@ -13,7 +13,14 @@
 // resident memory grew during the job, which stays at a few megabytes: no
 // buffer ever holds more than a block per worker.
 //
-// The files are made once into bench-cache/ next to this executable.
+// - real-time playback of a 30-second MP3 through the playback engine and
+//   SDL's disk driver while overview jobs decode the same file over and over:
+//   counters give the dropouts (runs of silence inside the played piece, 0
+//   expected), the bytes played against the bytes expected and whether the
+//   played PCM equals the file's decoded PCM; a gap or a mismatch fails the
+//   benchmark.
+//
+// The hour-long files are made once into bench-cache/ next to this executable.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -29,9 +36,16 @@
 #include <string>
 #include <vector>
 
+#include "audio/mp3io.h"
+#include "audio/playback_engine.h"
+#include "audio/sdl_wave_out.h"
 #include "long_files.h"
 #include "support/allocation_counter.h"
+#include "support/core_application.h"
 #include "support/mp3_maker.h"
+#include "support/played_audio.h"
+#include "support/recording_playback_host.h"
+#include "support/test_files.h"
 #include "waveform/overview_job.h"
 
 namespace fs = std::filesystem;
@@ -176,8 +190,71 @@ void BM_OverviewWav_60min_vs_cat(benchmark::State& state) {
            "cat '" + path + "' > /dev/null", 2.0);
 }
 
+// Plays 2 s to 12 s of a 30-second MP3 at real time into SDL's disk driver
+// while overview jobs, restarted whenever one finishes, decode the same file
+// on their own threads; then compares the captured bytes with the file's PCM.
+void BM_PlaybackBesideOverview(benchmark::State& state) {
+  constexpr uint32_t kStartMs = 2000;
+  constexpr uint32_t kEndMs = 12000;
+  EnsureCoreApplication();
+  TempDir dir(TempDir::Where::SystemTemp);
+  const std::string output = dir.File("played.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "23", 1);  // 1024 frames at 44.1 kHz: real time
+  RecordingPlaybackHost host;
+  host.fileName = CachedMp3(kRate, 2, 30 * kRate).path;
+  if (!GetAudioFileInfo(host.fileName, host.info, host.dialogs)) {
+    state.SkipWithError("cannot read the test MP3");
+    return;
+  }
+  const std::vector<int16_t> decoded = DecodeMp3File(host.fileName);
+  const auto* pcm = reinterpret_cast<const uint8_t*>(decoded.data());
+  const std::vector<uint8_t> expected(pcm + uint64_t{kStartMs} * kRate / 1000 * 4,
+                                      pcm + uint64_t{kEndMs} * kRate / 1000 * 4);
+  int jobs = 0;
+  bool finished = true;
+  for (auto _ : state) {
+    auto engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
+    std::unique_ptr<OverviewJob> job;
+    engine->StartPlayback(host.fileName, host.info, kStartMs, kEndMs);
+    finished = engine->Playing() &&
+               WaitUntil(
+                   [&] {
+                     if (!job || job->Finished()) {
+                       job = std::make_unique<OverviewJob>(host.fileName, host.info, kColumns,
+                                                           OverviewJob::DefaultThreads(),
+                                                           [](int, std::vector<ColumnPeak>) {});
+                       ++jobs;
+                     }
+                     return !engine->Playing();
+                   },
+                   2 * (kEndMs - kStartMs) + 5000);
+    engine.reset();
+    job.reset();
+  }
+  const std::vector<uint8_t> played = ReadFileBytes(output);
+  const PlayedMatch match = MatchPlayed(played, expected);
+  const bool equal = match.expectedBytes == expected.size() && SilentFrom(played, match.playedEnd);
+  state.counters["dropouts"] = match.dropouts;
+  state.counters["played_bytes"] = static_cast<double>(match.expectedBytes);
+  state.counters["expected_bytes"] = static_cast<double>(expected.size());
+  state.counters["pcm_equal"] = equal ? 1 : 0;
+  state.counters["overview_jobs"] = jobs;
+  if (!finished) {
+    state.SkipWithError("playback did not start or did not end in time");
+  } else if (match.dropouts != 0) {
+    state.SkipWithError("GAP: silence inside the played piece");
+  } else if (!equal) {
+    state.SkipWithError("MISMATCH: the played PCM differs from the file's decoded PCM");
+  } else if (jobs < 2) {
+    state.SkipWithError("the overview did not run beside the whole playback");
+  }
+}
+
 }  // namespace
 
+BENCHMARK(BM_PlaybackBesideOverview)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_OverviewMp3_60min_vs_mpg123)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
