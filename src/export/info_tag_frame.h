@@ -37,6 +37,3 @@ size_t InfoTagFrameBytes(const uint8_t header[4]);
 
 // The tag frame itself (InfoTagFrameBytes long) for that stream.
 std::vector<uint8_t> MakeInfoTagFrame(const uint8_t header[4], const InfoTagFacts& facts);
-
-// CRC-16 (polynomial 0x8005, reflected, start 0) as the LAME tag uses it.
-uint16_t LameTagCrc(const uint8_t* bytes, size_t count, uint16_t crc = 0);

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/crc16.h"
 #include "export/info_tag_frame.h"
 
 struct BeStream {
@@ -34,7 +35,7 @@ struct BeStream {
   bool ownTag = false;
   std::vector<uint8_t> firstHeader;  // of the first audio frame, once seen
   uint64_t streamBytes = 0;          // everything produced, the tag frame included
-  uint16_t musicCrc = 0;             // over the audio frames' bytes
+  Crc16 musicCrc;                    // over the audio frames' bytes
 };
 
 namespace {
@@ -48,7 +49,7 @@ constexpr uint32_t kOwnTagRoomBytes = 512;
 // the reserved frame does not fit.
 int TakeOutput(BeStream& stream, uint8_t* output, int produced, int space) {
   if (produced <= 0) return produced;
-  stream.musicCrc = LameTagCrc(output, static_cast<size_t>(produced), stream.musicCrc);
+  stream.musicCrc.Update(output, static_cast<size_t>(produced));
   if (stream.ownTag && stream.firstHeader.empty()) {
     stream.firstHeader.assign(output, output + std::min(produced, 4));
     stream.firstHeader.resize(4, 0);
@@ -74,7 +75,7 @@ std::vector<uint8_t> OwnTagFrame(const BeStream& stream) {
   facts.bitrateKbps = static_cast<uint32_t>(lame_get_brate(flags));
   facts.lowpassHz = lame_get_lowpassfreq(flags);
   facts.quality = 100 - 10 * lame_get_VBR_q(flags) - lame_get_quality(flags);
-  facts.musicCrc = stream.musicCrc;
+  facts.musicCrc = stream.musicCrc.Value();
   return MakeInfoTagFrame(stream.firstHeader.data(), facts);
 }
 
