@@ -31,15 +31,6 @@ void ShowFileError(Dialogs& dialogs, const char* text) {
   dialogs.ShowMessage(text, kErrorCaption, MessageIcon::None);
 }
 
-// The file name's extension upper-cased; empty when it has none.
-std::string UpperExtension(const std::string& fileName) {
-  std::string extension = FileExtension(fileName);
-  for (char& c : extension) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return extension;
-}
-
 bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {
   info = AudioFileInfo{};
   if (SB_InitMP3(fileName.c_str(), 0) != 0) {
@@ -90,13 +81,13 @@ bool GetWavFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
 }  // namespace
 
 bool GetAudioFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {
-  const std::string extension = UpperExtension(fileName);
-  if (extension == ".MP3") {
+  const std::string extension = LowerCaseExtension(fileName);
+  if (extension == ".mp3") {
     const bool usable = GetMp3FileInfo(fileName, info, dialogs);
     info.FileType = AudioFileInfo::kTypeMp3;
     return usable;
   }
-  if (extension == ".WAV") {
+  if (extension == ".wav") {
     const bool usable = GetWavFileInfo(fileName, info, dialogs);
     info.FileType = AudioFileInfo::kTypeWav;
     return usable;

@@ -19,14 +19,6 @@ namespace {
 
 constexpr const char* kOnly16BitPcm = "only 16-bit PCM WAV files can be read";
 
-std::string LowerExtension(const std::string& fileName) {
-  std::string extension = FileExtension(fileName);
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return extension;
-}
-
 // Why the file cannot be read at all; empty when it can.
 std::string OpenProblem(const std::string& fileName) {
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -87,7 +79,7 @@ std::string WavProblemText(const std::string& fileName) {
 }  // namespace
 
 std::string ProbeRefusalReason(const std::string& fileName) {
-  const std::string extension = LowerExtension(fileName);
+  const std::string extension = LowerCaseExtension(fileName);
   if (extension != ".mp3" && extension != ".wav") {
     return "only files named .mp3 or .wav can be read";
   }

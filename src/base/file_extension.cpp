@@ -7,3 +7,11 @@ std::string FileExtension(const std::string& path) {
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
   return path.substr(dot);
 }
+
+std::string LowerCaseExtension(const std::string& path) {
+  std::string extension = FileExtension(path);
+  for (char& c : extension) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return extension;
+}

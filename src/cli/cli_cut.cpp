@@ -302,7 +302,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
     mp3 = format == "mp3";
     outFileName = WithDefaultExtension(outFileName, mp3);
   } else {
-    const std::string extension = Lower(FileExtension(outFileName));
+    const std::string extension = LowerCaseExtension(outFileName);
     if (extension != ".mp3" && extension != ".wav") {
       return UsageError(err, "cannot tell the format of '" + outFileName +
                                  "': give it the extension .mp3 or .wav, or use --format");

@@ -11,3 +11,8 @@ TEST(FileExtension, IsTakenFromTheFileNameOnly) {
       {"/music/song.", "."},           {"", ""}};
   for (const auto& [path, extension] : kPaths) EXPECT_EQ(FileExtension(path), extension) << path;
 }
+
+TEST(FileExtension, LowerCaseFoldsOnlyTheLettersAToZ) {
+  EXPECT_EQ(LowerCaseExtension("/Music.D/Song.Mp3"), ".mp3");
+  EXPECT_EQ(LowerCaseExtension("a.W@V[Z]"), ".w@v[z]");
+}
