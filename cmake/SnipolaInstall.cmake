@@ -6,7 +6,10 @@
 #   share/applications/snipola.desktop    menu entry and "Open with" for MP3/WAV
 #   share/icons/hicolor/*/apps/snipola.*  the icon (assets/icons/)
 #   share/metainfo/<id>.metainfo.xml      AppStream description for software centres
-#   share/man/man1/snipola.1, snipola-cli.1
+#   share/man/man1/snipola.1.gz, snipola-cli.1.gz
+#   share/doc/snipola/copyright           the licence (GPL-3.0-or-later, the
+#                                         machine-readable Debian format)
+#   share/doc/snipola/changelog.gz        made from CHANGELOG.md
 #
 # The programs find their data files relative to their own location
 # (base/data_files.h: <bin>/../share/snipola/), so a DESTDIR, /usr/local or
@@ -15,8 +18,10 @@
 include(GNUInstallDirs)
 
 set(SNIPOLA_APP_ID "org.snipola.snipola")
-# The date of the release that project(VERSION) names; change both together.
-set(SNIPOLA_RELEASE_DATE "2026-12-07")
+set(SNIPOLA_MAINTAINER "Varnell <snipola@example.org>")
+# The Debian changelog, and SNIPOLA_RELEASE_DATE: the date CHANGELOG.md gives
+# the version project() names.
+include(${CMAKE_CURRENT_LIST_DIR}/SnipolaChangelog.cmake)
 
 file(RELATIVE_PATH snipola_bin_to_data "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_DATADIR}")
 if(NOT snipola_bin_to_data STREQUAL "../share")
@@ -27,6 +32,11 @@ endif()
 set(snipola_data ${CMAKE_INSTALL_DATADIR}/snipola)
 
 install(TARGETS snipola snipola-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The installed programs resolve every symbol at start and then keep their
+# relocation tables read-only (Debian's "bindnow" hardening).
+foreach(program snipola snipola-cli)
+  target_link_options(${program} PRIVATE LINKER:-z,relro,-z,now)
+endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/demo/snipola-demo.wav DESTINATION ${snipola_data}/demo)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/manual/ DESTINATION ${snipola_data}/manual)
 
@@ -43,10 +53,30 @@ foreach(size 16 22 24 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME snipola.png)
 endforeach()
 
+# Manual pages and the changelog are installed compressed, as Debian's policy
+# asks: gzip -9n, with no name or time stamp, so equal sources give equal bytes.
+find_program(SNIPOLA_GZIP gzip REQUIRED)
+set(snipola_gzipped)
+function(snipola_gzip source)
+  add_custom_command(
+    OUTPUT ${source}.gz
+    COMMAND ${SNIPOLA_GZIP} -9nkf ${source}
+    DEPENDS ${source}
+    VERBATIM)
+  set(snipola_gzipped ${snipola_gzipped} ${source}.gz PARENT_SCOPE)
+endfunction()
+
 foreach(page snipola snipola-cli)
   configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  snipola_gzip(${CMAKE_BINARY_DIR}/man/${page}.1)
+  install(FILES ${CMAKE_BINARY_DIR}/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+
+set(snipola_doc ${CMAKE_INSTALL_DATADIR}/doc/snipola)
+snipola_gzip(${SNIPOLA_DEBIAN_CHANGELOG})
+install(FILES ${PROJECT_SOURCE_DIR}/assets/package/copyright ${SNIPOLA_DEBIAN_CHANGELOG}.gz
+        DESTINATION ${snipola_doc})
+add_custom_target(snipola-gzipped-docs ALL DEPENDS ${snipola_gzipped})
 
 # The Debian package: `cpack --config build/CPackConfig.cmake -B build/package`
 # in a Release build. dpkg-shlibdeps works out the library dependencies; the
@@ -54,7 +84,7 @@ endforeach()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME snipola)
 set(CPACK_PACKAGE_VENDOR "Varnell")
-set(CPACK_PACKAGE_CONTACT "Varnell <snipola@example.org>")
+set(CPACK_PACKAGE_CONTACT ${SNIPOLA_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cut pieces out of MP3 and WAV files")
 set(CPACK_PACKAGE_DESCRIPTION
     "Snipola opens an MP3 or WAV file, plays it, marks a begin and an end with\n"

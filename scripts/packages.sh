@@ -7,8 +7,9 @@ SNIPOLA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
-  # scripts/check-install and cpack: validators, man, shlibdeps, file types
-  desktop-file-utils appstream man-db groff-base dpkg-dev file
+  # scripts/check-install and cpack: validators, man, shlibdeps, file types,
+  # the package checker
+  desktop-file-utils appstream man-db groff-base dpkg-dev file lintian
 )
 
 snipola_install_packages() {

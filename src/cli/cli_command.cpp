@@ -70,7 +70,7 @@ int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err) {
     return kCliOk;
   }
   if (args[0] == "--version") {
-    out << "snipola-cli " << kSnipolaVersion << '\n';
+    out << "snipola-cli " << kSnipolaVersion << '\n' << kSnipolaLicense << '\n';
     return kCliOk;
   }
   for (const CliCommand& command : kCommands) {

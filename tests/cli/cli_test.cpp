@@ -24,6 +24,8 @@ TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
     EXPECT_TRUE(run.exitCode == 2 && !run.err.empty() && run.out.empty()) << args.size();
   }
   EXPECT_NE(RunCliCaptured({"--help"}).out.find("info FILE"), std::string::npos);
+  EXPECT_NE(RunCliCaptured({"--version"}).out.find("\nLicense GPL-3.0-or-later: "),
+            std::string::npos);
   EXPECT_EQ(RunCliCaptured({"info", "--help"}).exitCode, 0);
 }
 

@@ -4,12 +4,12 @@
 // event loop. Closing the main window ends the program; its destruction saves
 // the settings. SIGTERM, SIGINT and SIGHUP end it the same way.
 //
-// `snipola --version` prints the version and ends before any window system is
-// needed. With the environment variable SNIPOLA_PRINT_HELP_PATH set, the
-// program starts as usual, prints the path of the user manual that Help opens
-// (an empty line when it has none) and ends instead of running, with exit
-// status 1 when the manual is missing: scripts/check-install uses it to check
-// an installed tree.
+// `snipola --version` prints the version and the licence and ends before any
+// window system is needed. With the environment variable SNIPOLA_PRINT_HELP_PATH
+// set, the program starts as usual, prints the path of the user manual that
+// Help opens (an empty line when it has none) and ends instead of running,
+// with exit status 1 when the manual is missing: scripts/check-install uses it
+// to check an installed tree.
 #include <stdlib.h>
 
 #include <QApplication>
@@ -31,7 +31,7 @@
 
 int main(int argc, char* argv[]) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::cout << "snipola " << kSnipolaVersion << '\n';
+    std::cout << "snipola " << kSnipolaVersion << '\n' << kSnipolaLicense << '\n';
     return 0;
   }
   // Before the application object, which picks the platform.
