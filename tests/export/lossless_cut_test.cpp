@@ -1,8 +1,7 @@
-// Lossless cuts of LAME-made sources at frame edges, a sample off them, first and last samples,
-// after damage and in joined files: libmpg123 (and ffmpeg, if installed) decode them to exactly
-// the source's samples over the piece; the copied frames are the source's bytes, the tags around
-// them too (ID3v2 with its length frame set to the piece's). The cut's plan: lossless_plan.h.
-// Below: the frame header's bitrate tables and the Info/LAME tag read back field by field.
+// Lossless cuts at frame edges, a sample off them, first and last samples, after damage and in
+// joined files: libmpg123 (and ffmpeg) decode them to exactly the source's samples over the piece;
+// copied frames and tags keep their bytes (but the ID3v2 length). Plan: lossless_plan.h. Below:
+// the bitrate tables, the Info/LAME tag read back field by field, the ID3v2 length frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 
 #include "base/rounding.h"
 #include "export/lossless_cut.h"
+#include "export/lossless_tags.h"
 #include "export/output_file.h"
 #include "support/mp3_maker.h"
 #include "support/riff_bytes.h"
@@ -40,9 +40,8 @@ const Source kMpeg2Stereo{"mpeg2-stereo", 24000, 2, {.bitrateKbps = 64}, 1105};
 const Source kMpeg2Mono{"mpeg2-mono", 22050, 1, {.bitrateKbps = 32, .infoTag = false}, 0};
 const Source kMpeg25Mono{"mpeg25-mono", 11025, 1, {.bitrateKbps = 16, .infoTag = false}, 0};
 const Source kHole{"hole", 44100, 2, {}, 1105, 16000};
-// Three seconds twice: the decoder ends the first part at its tag's end (dropping the padding
-// of its last frame), plays the second Info frame as a frame of silence and the second part
-// whole, its delay and padding included.
+// Three seconds twice: the decoder ends the first part at its tag's end, plays the second Info
+// frame as silence and the second part whole (lame_tag.h).
 const Source kJoined{"joined", 44100, 2, {.id3v1 = true}, 1105, 0, true};
 
 // begin = beginFrame x samples per frame - skip + beginDelta; end (exclusive) likewise or -1.
@@ -212,6 +211,26 @@ TEST(LameTag, ReadsBackEveryFieldWritten) {
   ASSERT_TRUE(tag);
   EXPECT_EQ(std::tuple(tag->frames, tag->bytes, tag->lame.has_value()),
             std::tuple(std::optional<uint32_t>(12345), std::optional<uint32_t>(65536), false));
+}
+
+// An ID3v2 length frame set to 250 ms: its digits written over, zero-padded (ISO-8859-1 in 2.3,
+// UTF-16 in 2.4); removed when it has too few; left alone in a tag unsynchronised as a whole.
+TEST(LosslessTags, Id3v2LengthFrameGetsThePiecesLength) {
+  const auto tag = [](char version, char flags, std::string body) {  // '.' stands for a 0 byte
+    std::string bytes = "ID3" + std::string{version, '.', flags, '.', '.', '.', '('};
+    if (!body.empty())
+      bytes += "TLEN..." + std::string(1, static_cast<char>(body.size())) + ".." + body;
+    bytes.resize(50, '.');
+    std::replace(bytes.begin(), bytes.end(), '.', '\0');
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+  };
+  const std::string bom = "\x01\xFF\xFE";  // UTF-16, little-endian
+  const std::pair<std::vector<uint8_t>, std::vector<uint8_t>> rows[] = {
+      {tag(3, 0, ".99999"), tag(3, 0, ".00250")},
+      {tag(4, 0, bom + "9.9.9.9."), tag(4, 0, bom + "0.2.5.0.")},
+      {tag(3, 0, ".99"), tag(3, 0, "")},
+      {tag(3, '\x80', ".99"), tag(3, '\x80', ".99")}};
+  for (auto [in, out] : rows) EXPECT_EQ((SetId3v2Length(in, 250), in), out);
 }
 
 }  // namespace

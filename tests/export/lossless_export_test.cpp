@@ -60,12 +60,10 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
       {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
       {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},
       {[&] {  // a part at 48000 Hz joined on: the decoder plays it resampled
-         const std::string other = dir.File("other.mp3");
-         WriteMp3File(other, MakeTestSignal(48000, 2, 48000), 48000, 2);
-         const auto bytes = ReadFileBytes(other);
-         std::ofstream(source, std::ios::app | std::ios::binary)
-             .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
-         std::filesystem::remove(other);
+         WriteMp3File(job.OutFileName, MakeTestSignal(48000, 2, 48000), 48000, 2);
+         const auto bytes = ReadFileBytes(job.OutFileName);
+         std::filesystem::remove(job.OutFileName);
+         patch(std::filesystem::file_size(source), std::string(bytes.begin(), bytes.end()));
          GetAudioFileInfo(source, job.FileInfo, dialogs);
          job.MarkEnd = 2500;
        },
