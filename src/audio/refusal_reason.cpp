@@ -42,8 +42,6 @@ std::string EncodingName(uint16_t formatTag) {
       return " ADPCM";
     case 0x11:
       return " IMA ADPCM";
-    case 0x55:
-      return " MP3";
     default:
       return "";
   }
@@ -54,6 +52,9 @@ std::string WavProblemText(const std::string& fileName) {
   WavLayout layout;
   if (OpenWavLayout(fileName, reader, layout) == WavOpenResult::Ok) {
     if (layout.bitsPerSample == 16) return {};
+    // MP3 frames in a RIFF wrapper state no sample size (0 bits).
+    if (layout.formatTag == 0x55)
+      return std::string("MP3 data inside a WAV file: ") + kOnly16BitPcm;
     return std::to_string(layout.bitsPerSample) + "-bit" + EncodingName(layout.formatTag) +
            " samples: " + kOnly16BitPcm;
   }

@@ -36,9 +36,31 @@ void PutBigEndian16(uint8_t* p, uint16_t value) {
 
 }  // namespace
 
+namespace {
+
+// Fraunhofer's VBRI header: "VBRI" 32 bytes after the frame header, then
+// version, delay and quality (2 bytes each), the byte count and the frame
+// count (4 each, big-endian), then its own seek table.
+constexpr size_t kVbriOffset = 36;
+constexpr size_t kVbriBytes = 26;
+
+std::optional<InfoTag> ParseVbriTag(const uint8_t* frame, size_t frameBytes) {
+  if (frameBytes < kVbriOffset + kVbriBytes || std::memcmp(frame + kVbriOffset, "VBRI", 4) != 0) {
+    return std::nullopt;
+  }
+  InfoTag tag;
+  tag.xing = true;
+  tag.bytes = BigEndian32(frame + kVbriOffset + 10);
+  tag.frames = BigEndian32(frame + kVbriOffset + 14);
+  return tag;
+}
+
+}  // namespace
+
 std::optional<InfoTag> ParseInfoTag(const Mp3FrameHeader& header, const uint8_t* frame,
                                     size_t frameBytes) {
   if (header.layer != 3 || frameBytes < 4) return std::nullopt;
+  if (auto vbri = ParseVbriTag(frame, frameBytes)) return vbri;
   // Offsets count from the byte after the header, as the decoder counts: the
   // name sits right after the side information whether or not a CRC is there.
   const uint8_t* body = frame + 4;
@@ -69,6 +91,8 @@ std::optional<InfoTag> ParseInfoTag(const Mp3FrameHeader& header, const uint8_t*
   }
   if (flags & kSeekTableFlag) {
     if (!left(100)) return tag;
+    tag.seekTable.emplace();
+    std::copy_n(body + at, 100, tag.seekTable->begin());
     at += 100;
   }
   if (flags & kQualityFlag) {
@@ -90,6 +114,10 @@ std::optional<InfoTag> ParseInfoTag(const Mp3FrameHeader& header, const uint8_t*
     fields.misc = lame[24];
     fields.mp3Gain = lame[25];
     fields.preset = static_cast<uint16_t>(lame[26] << 8 | lame[27]);
+    tag.musicBytes = BigEndian32(lame + 28);
+    tag.musicCrc = static_cast<uint16_t>(lame[32] << 8 | lame[33]);
+    tag.tagCrcOk = Crc16::Of(frame, static_cast<size_t>(lame + 34 - frame)) ==
+                   static_cast<uint16_t>(lame[34] << 8 | lame[35]);
   }
   tag.lame = fields;
   return tag;
@@ -101,8 +129,20 @@ SourceTimeline TimelineOf(const std::optional<InfoTag>& tag, int samplesPerFrame
   const int delay = tag->lame ? tag->encoderDelay : 0;
   const int padding = tag->lame ? tag->encoderPadding : 0;
   timeline.skipSamples = kDecoderDelaySamples + delay;
-  timeline.endSample =
-      int64_t{*tag->frames} * samplesPerFrame - padding + kDecoderDelaySamples;
+  timeline.endSample = int64_t{*tag->frames} * samplesPerFrame - padding + kDecoderDelaySamples;
+  timeline.announcedFrames = *tag->frames;
+  return timeline;
+}
+
+SourceTimeline WithFrameCount(SourceTimeline timeline, int64_t frames, int samplesPerFrame) {
+  const int64_t framesEnd = frames * samplesPerFrame;
+  if (timeline.announcedFrames >= 0 && frames > timeline.announcedFrames) {
+    timeline.dropAt = timeline.endSample;
+    timeline.dropSamples =
+        std::max<int64_t>(0, timeline.announcedFrames * samplesPerFrame - timeline.endSample);
+  }
+  timeline.endSample = std::min(timeline.endSample, framesEnd);
+  if (timeline.dropAt != INT64_MAX) timeline.endSample = framesEnd;
   return timeline;
 }
 
@@ -135,8 +175,8 @@ std::vector<uint8_t> MakeInfoFrame(const InfoFrameContent& content) {
   const LameTagFields& fields = content.lame;
   // A decoder honours delay and padding only behind an encoder name it knows.
   const bool knownName = std::memcmp(fields.encoder.data(), "LAME", 4) == 0;
-  std::memcpy(lame, knownName ? fields.encoder.data() : DefaultLameTagFields(false, 0).encoder.data(),
-              9);
+  std::memcpy(lame,
+              knownName ? fields.encoder.data() : DefaultLameTagFields(false, 0).encoder.data(), 9);
   lame[9] = fields.revisionAndMethod;
   lame[10] = fields.lowpass;
   // Peak and ReplayGain (bytes 11 to 18) stay 0: they measured the whole

@@ -35,39 +35,71 @@ struct LameTagFields {
   uint8_t misc = 0;
   uint8_t mp3Gain = 0;
   uint16_t preset = 0;
+
+  bool operator==(const LameTagFields&) const = default;
 };
 
 struct InfoTag {
   bool xing = false;  // "Xing" rather than "Info"
   std::optional<uint32_t> frames;
   std::optional<uint32_t> bytes;
+  std::optional<std::array<uint8_t, 100>> seekTable;
   std::optional<uint32_t> quality;
   std::optional<LameTagFields> lame;
   int encoderDelay = 0;    // samples; meaningful with a LAME tag
   int encoderPadding = 0;  // samples; meaningful with a LAME tag
+  // The LAME tag's music length (tag frame and audio frames) and CRCs.
+  std::optional<uint32_t> musicBytes;
+  uint16_t musicCrc = 0;
+  bool tagCrcOk = false;  // the tag's own CRC matches its bytes
 };
 
 // The Xing/Info tag of `frame` (its header already parsed, `frameBytes`
 // long), or nothing when the frame is ordinary audio. Follows the decoder's
-// test: zeros from the third side-information byte on, then the name.
+// test: zeros from the third side-information byte on, then the name. A VBRI
+// header (Fraunhofer's, "VBRI" 32 bytes after the frame header) gives a tag
+// with its frame and byte counts and no LAME tag: that frame is no audio
+// either.
 std::optional<InfoTag> ParseInfoTag(const Mp3FrameHeader& header, const uint8_t* frame,
                                     size_t frameBytes);
 
 // Where a gapless decoder puts a stream's samples: gapless sample s is sample
-// skipSamples + s of the decoded frames after the tag frame, and the stream
-// ends before sample endSample of them.
+// skipSamples + s of the decoded frames after the tag frame (their decoded
+// index), and the stream ends before decoded index endSample.
+//
+// A file joined from several encodes holds more frames than its tag
+// announces. libmpg123 (measured: 1.31) then ends the first part where its
+// tag says, drops the rest of that part's last frame (dropSamples from
+// dropAt on) and goes on with every later frame whole to the end of the file:
+// an Info frame inside the file plays as a frame of silence, the later parts'
+// delays and paddings play too.
 struct SourceTimeline {
   int64_t skipSamples = 0;
   int64_t endSample = INT64_MAX;
+  int64_t announcedFrames = -1;  // frames the tag's end counts from; -1: no end
+  int64_t dropAt = INT64_MAX;
+  int64_t dropSamples = 0;
+
+  int64_t DecodedIndexOf(int64_t sample) const {
+    const int64_t decoded = sample + skipSamples;
+    return decoded >= dropAt ? decoded + dropSamples : decoded;
+  }
+  // Samples the decoder puts out.
+  int64_t Length() const {
+    return endSample - skipSamples - (endSample > dropAt ? dropSamples : 0);
+  }
 };
 inline constexpr int kDecoderDelaySamples = 529;
 SourceTimeline TimelineOf(const std::optional<InfoTag>& tag, int samplesPerFrame);
+// The timeline of a stream whose decoded frames, as the decoder counts them,
+// number `frames`.
+SourceTimeline WithFrameCount(SourceTimeline timeline, int64_t frames, int samplesPerFrame);
 
 // Everything a new Info frame states.
 struct InfoFrameContent {
   Mp3FrameHeader header;  // the tag frame's own header
   bool xing = false;
-  uint32_t frames = 0;      // audio frames after the tag frame
+  uint32_t frames = 0;       // audio frames after the tag frame
   uint32_t streamBytes = 0;  // the tag frame and those frames
   std::array<uint8_t, 100> seekTable{};
   uint32_t quality = 0;

@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "base/rounding.h"
 #include "export/crc16.h"
 #include "export/lame_tag.h"
+#include "export/lossless_tags.h"
 #include "export/mp3_frame_reader.h"
 #include "export/output_file.h"
 #include "export/xing_seek_table.h"
@@ -18,7 +21,9 @@ constexpr uint64_t kProgressEveryFrames = 256;
 // Copied frames are read and written in pieces of this size: large enough for
 // the output to write them straight from here, small enough to show progress.
 constexpr size_t kCopyBlockBytes = 512 * 1024;
-constexpr size_t kId3v1Bytes = 128;
+// ID3v2 tags up to this size are read whole to set their length frame;
+// larger ones (pictures of many megabytes) are copied as they are.
+constexpr uint64_t kMaxEditedId3v2Bytes = 64 * 1024 * 1024;
 
 // The last bytes of the main-data areas walked so far: the bit reservoir that
 // the next frame's main_data_begin reaches back into (at most 511 bytes).
@@ -56,7 +61,7 @@ LosslessCutError ErrorOf(Mp3FrameReader::Status status) {
       return LosslessCutError::CannotRead;
     case Mp3FrameReader::Status::FreeFormat:
       return LosslessCutError::FreeFormat;
-    case Mp3FrameReader::Status::Damaged:
+    case Mp3FrameReader::Status::Irregular:
       return LosslessCutError::Damaged;
     default:
       return LosslessCutError::NotLayer3;
@@ -88,6 +93,46 @@ std::vector<uint8_t> MakeLeadFrame(const Mp3FrameHeader& like, int reservoirByte
   return frame;
 }
 
+// An Xing, Info or VBRI frame inside the stream (a joined file's) plays as a
+// frame of silence: copied as such, its header kept, everything after it
+// zeros (no granule bits), so no player takes it for a tag.
+bool IsHeaderFrame(const Mp3FrameHeader& header, const uint8_t* frame) {
+  return ParseInfoTag(header, frame, static_cast<size_t>(header.FrameBytes())).has_value();
+}
+void Silence(const Mp3FrameHeader& header, uint8_t* frame) {
+  std::memset(frame + header.SideInfoOffset(), 0,
+              static_cast<size_t>(header.FrameBytes() - header.SideInfoOffset()));
+}
+
+// The frames of a file as the decoder counts them (the frames after a tag
+// frame), walked before anything is written.
+struct FrameCensus {
+  int samplesPerFrame = 1152;
+  int64_t frames = 0;
+  int64_t formatChange = -1;     // the first frame of another version, rate or mode
+  std::vector<int64_t> damaged;  // frames that follow damage
+};
+
+LosslessCutError TakeCensus(const std::string& path, FrameCensus& census,
+                            std::optional<InfoTag>& tag) {
+  Mp3FrameReader reader;
+  Mp3FrameReader::Status status = reader.Open(path);
+  if (status == Mp3FrameReader::Status::Frame) status = reader.Next();
+  if (status != Mp3FrameReader::Status::Frame) return ErrorOf(status);
+  const Mp3FrameHeader first = reader.Header();
+  census.samplesPerFrame = first.SamplesPerFrame();
+  tag = ParseInfoTag(first, reader.FrameData(), static_cast<size_t>(reader.FrameBytes()));
+  if (tag) status = reader.Next();
+  for (; status == Mp3FrameReader::Status::Frame; status = reader.Next()) {
+    if (census.formatChange < 0 && !reader.Header().CompatibleWith(first)) {
+      census.formatChange = census.frames;
+    }
+    if (reader.AfterDamage()) census.damaged.push_back(census.frames);
+    ++census.frames;
+  }
+  return status == Mp3FrameReader::Status::End ? LosslessCutError::None : ErrorOf(status);
+}
+
 // Writes the audio frames after the Info frame and keeps what its tag states.
 class AudioWriter {
  public:
@@ -106,6 +151,7 @@ class AudioWriter {
   }
 
   uint64_t Frames() const { return seekTable_.Frames(); }
+  uint64_t Start() const { return start_; }
   uint64_t StreamBytes() const { return output_.SizeBytes() - start_; }
   const XingSeekTable& SeekTable() const { return seekTable_; }
   uint16_t MusicCrc() const { return crc_.Value(); }
@@ -127,6 +173,12 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
     result.error = error;
     return result;
   };
+  // First the walk: where the piece's frames lie on the decoder's count of
+  // the whole file, and whether they can be copied as one stream.
+  FrameCensus census;
+  std::optional<InfoTag> sourceTag;
+  if (const auto error = TakeCensus(sourcePath, census, sourceTag); error != LosslessCutError::None)
+    return fail(error);
   Mp3FrameReader reader;
   Mp3FrameReader::Status status = reader.Open(sourcePath);
   if (status == Mp3FrameReader::Status::Frame) status = reader.Next();
@@ -134,17 +186,37 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
 
   const Mp3FrameHeader firstHeader = reader.Header();
   const int samplesPerFrame = firstHeader.SamplesPerFrame();
-  const std::optional<InfoTag> sourceTag =
-      ParseInfoTag(firstHeader, reader.FrameData(), static_cast<size_t>(reader.FrameBytes()));
   LosslessPlan& plan = result.plan;
   const int phaseFrames =
       DecoderPhaseFrames(firstHeader.version == Mp3FrameHeader::Version::Mpeg1, firstHeader.mono);
-  if (!PlanLosslessCut(TimelineOf(sourceTag, samplesPerFrame), samplesPerFrame, phaseFrames,
-                       beginSample, sampleCount, plan)) {
+  const SourceTimeline timeline =
+      WithFrameCount(TimelineOf(sourceTag, samplesPerFrame), census.frames, samplesPerFrame);
+  if (!PlanLosslessCut(timeline, samplesPerFrame, phaseFrames, beginSample, sampleCount, plan)) {
     return fail(LosslessCutError::Empty);
   }
-  if (const auto error = CopyFileBytes(reader, 0, reader.Id3v2Bytes(), output);
-      error != LosslessCutError::None) {
+  if (census.formatChange >= 0 && census.formatChange <= plan.lastFrame) {
+    const int64_t at = census.formatChange * samplesPerFrame;
+    result.atSample = std::max<int64_t>(
+        0, at - timeline.skipSamples - (at >= timeline.dropAt ? timeline.dropSamples : 0));
+    return fail(LosslessCutError::FormatChange);
+  }
+  if (plan.acrossDrop && !plan.toStreamEnd) {
+    result.atSample = timeline.dropAt - timeline.skipSamples;
+    return fail(LosslessCutError::AcrossJoin);
+  }
+  for (const int64_t frame : census.damaged) {
+    if (frame > plan.firstFrame && frame <= plan.lastFrame) return fail(LosslessCutError::Damaged);
+  }
+
+  // The ID3v2 tags, their length frame set to the piece's.
+  if (reader.Id3v2Bytes() <= kMaxEditedId3v2Bytes) {
+    std::vector<uint8_t> tags(static_cast<size_t>(reader.Id3v2Bytes()));
+    if (!reader.ReadAt(0, tags.data(), tags.size())) return fail(LosslessCutError::CannotRead);
+    SetId3v2Length(tags, static_cast<int64_t>(RoundHalfEven(static_cast<double>(plan.pieceSamples) *
+                                                            1000.0 / firstHeader.sampleRate)));
+    if (!output.Write(tags.data(), tags.size())) return fail(LosslessCutError::CannotWrite);
+  } else if (const auto error = CopyFileBytes(reader, 0, reader.Id3v2Bytes(), output);
+             error != LosslessCutError::None) {
     return fail(error);
   }
 
@@ -155,27 +227,54 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
   int copiedBitrateIndex = -1;
   bool oneBitrate = true;
   uint64_t copiedEnd = 0;
+  // What the tag states of the output's first part, when it ends before the
+  // stream does (across the drop).
+  std::optional<InfoFrameContent> firstPart;
   const auto noteCopied = [&](const Mp3FrameHeader& header) {
     if (copiedBitrateIndex >= 0 && copiedBitrateIndex != header.bitrateIndex) oneBitrate = false;
     copiedBitrateIndex = header.bitrateIndex;
+  };
+  const auto partContent = [&]() {
+    InfoFrameContent content;
+    content.xing = !oneBitrate;
+    content.frames = static_cast<uint32_t>(audio->Frames());
+    const uint64_t streamBytes = audio->StreamBytes();
+    content.streamBytes = static_cast<uint32_t>(std::min<uint64_t>(streamBytes, UINT32_MAX));
+    content.seekTable = audio->SeekTable().Table(streamBytes);
+    content.musicCrc = audio->MusicCrc();
+    return content;
   };
   std::vector<uint8_t> block;
   uint64_t blockStart = 0;  // where the block being copied starts in the output
   // Made once: a std::function per block would allocate per block.
   const std::function<void(const Mp3FrameHeader&, size_t)> onCopiedFrame =
       [&](const Mp3FrameHeader& header, size_t at) {
+        if (IsHeaderFrame(header, block.data() + at)) Silence(header, block.data() + at);
         audio->AddFrameAt(blockStart + at);
         noteCopied(header);
       };
+  std::array<uint8_t, 2048> silenced{};
   // Without a tag frame the frame already read is the first audio frame.
   bool frameInHand = !sourceTag;
+  bool irregular = false;  // the next frame is read alone
   for (int64_t index = 0; index <= plan.lastFrame; ++index) {
-    if (audio) {
-      // Past the first copied frame: the rest goes in blocks of whole frames.
+    if (plan.acrossDrop && index == plan.announcedFrames && audio && !firstPart) {
+      firstPart = partContent();
+    }
+    if (audio && !irregular) {
+      // Past the first copied frame: the rest goes in blocks of whole frames,
+      // a block ending where the output's first part does.
       blockStart = output.SizeBytes();
       int64_t frames = 0;
-      status = reader.NextFrames(kCopyBlockBytes, plan.lastFrame - index + 1, block, onCopiedFrame,
-                                 frames);
+      int64_t most = plan.lastFrame - index + 1;
+      if (plan.acrossDrop && index < plan.announcedFrames)
+        most = std::min(most, plan.announcedFrames - index);
+      status = reader.NextFrames(kCopyBlockBytes, most, block, onCopiedFrame, frames);
+      if (status == Mp3FrameReader::Status::Irregular) {
+        irregular = true;
+        --index;
+        continue;
+      }
       if (status == Mp3FrameReader::Status::End) {
         if (!EndPlanAtFrames(index, plan)) return fail(LosslessCutError::Empty);
         break;
@@ -189,6 +288,7 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
         progress(static_cast<uint64_t>(index + 1), static_cast<uint64_t>(plan.lastFrame + 1));
       continue;
     }
+    irregular = false;
     if (!frameInHand) {
       status = reader.Next();
       if (status == Mp3FrameReader::Status::End) {
@@ -201,11 +301,17 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
     const Mp3FrameHeader& header = reader.Header();
     const uint8_t* frame = reader.FrameData();
     const int frameBytes = reader.FrameBytes();
+    if (index > plan.firstFrame && reader.AfterDamage()) return fail(LosslessCutError::Damaged);
     if (index < plan.firstFrame) {
       const int areaStart = header.SideInfoOffset() + header.SideInfoBytes();
       if (frameBytes > areaStart)
         tail.Append(frame + areaStart, static_cast<size_t>(frameBytes - areaStart));
     } else {
+      if (IsHeaderFrame(header, frame)) {
+        std::copy_n(frame, frameBytes, silenced.begin());
+        Silence(header, silenced.data());
+        frame = silenced.data();
+      }
       if (index == plan.firstFrame) {
         const int mainDataBegin = MainDataBegin(header, frame);
         result.leadFrames = plan.LeadFrames(mainDataBegin);
@@ -239,35 +345,36 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
   }
   if (!audio) return fail(LosslessCutError::Empty);
   result.copiedBytes = copiedEnd - result.copiedSourceOffset;
-  const uint64_t streamBytes = audio->StreamBytes();
 
-  // The ID3v1 tag, when the file ends in one that lies after the audio.
-  if (reader.FileBytes() >= copiedEnd + kId3v1Bytes) {
-    uint8_t id3v1[kId3v1Bytes];
-    if (!reader.ReadAt(reader.FileBytes() - kId3v1Bytes, id3v1, kId3v1Bytes)) {
-      return fail(LosslessCutError::CannotRead);
-    }
-    if (std::memcmp(id3v1, "TAG", 3) == 0 && !output.Write(id3v1, kId3v1Bytes)) {
-      return fail(LosslessCutError::CannotWrite);
-    }
+  InfoFrameContent content = firstPart ? *firstPart : partContent();
+  // The tags after the audio (APEv2, Lyrics3, ID3v1), as they are.
+  const uint64_t endTags = EndTagsOffset(reader, copiedEnd);
+  if (const auto error = CopyFileBytes(reader, endTags, reader.FileBytes() - endTags, output);
+      error != LosslessCutError::None) {
+    return fail(error);
   }
 
-  InfoFrameContent content;
   content.header = infoHeader;
-  content.xing = !oneBitrate;
-  content.frames = static_cast<uint32_t>(audio->Frames());
-  content.streamBytes = static_cast<uint32_t>(std::min<uint64_t>(streamBytes, UINT32_MAX));
-  content.seekTable = audio->SeekTable().Table(streamBytes);
   content.quality = sourceTag && sourceTag->quality ? *sourceTag->quality : 0;
   content.lame = sourceTag && sourceTag->lame
                      ? *sourceTag->lame
                      : DefaultLameTagFields(content.xing, reader.Header().BitrateKbps());
   content.encoderDelay = plan.EncoderDelay(result.leadFrames);
   content.encoderPadding = plan.EncoderPadding(result.leadFrames);
-  content.musicCrc = audio->MusicCrc();
   const std::vector<uint8_t> infoFrame = MakeInfoFrame(content);
   if (!output.WriteAt(infoOffset, infoFrame.data(), infoFrame.size())) {
     return fail(LosslessCutError::CannotWrite);
   }
   return result;
+}
+
+int64_t LosslessCutSamples(const std::string& path) {
+  FrameCensus census;
+  std::optional<InfoTag> tag;
+  if (TakeCensus(path, census, tag) != LosslessCutError::None || !tag || !tag->frames ||
+      census.formatChange >= 0 || !census.damaged.empty()) {
+    return -1;
+  }
+  const int samplesPerFrame = census.samplesPerFrame;
+  return WithFrameCount(TimelineOf(tag, samplesPerFrame), census.frames, samplesPerFrame).Length();
 }

@@ -11,8 +11,16 @@
 
 namespace {
 
-std::string TextOf(LosslessCutError error, const ExportJob& job) {
-  switch (error) {
+int64_t MsOf(int64_t sample, int32_t rate) {
+  return static_cast<int64_t>(RoundHalfEven(static_cast<double>(sample) * 1000.0 / rate));
+}
+
+std::string TextOf(const LosslessCutResult& result, const ExportJob& job) {
+  switch (result.error) {
+    case LosslessCutError::AcrossJoin:
+      return LosslessAcrossJoinText(MsOf(result.atSample, job.FileInfo.SampleRate));
+    case LosslessCutError::FormatChange:
+      return LosslessFormatChangeText(MsOf(result.atSample, job.FileInfo.SampleRate));
     case LosslessCutError::CannotRead:
       return "Cannot read file " + job.SourceFileName;
     case LosslessCutError::NotLayer3:
@@ -29,6 +37,26 @@ std::string TextOf(LosslessCutError error, const ExportJob& job) {
 }
 
 }  // namespace
+
+std::string LosslessAcrossJoinText(int64_t atMs) {
+  return "Lossless export is not possible: the marked piece runs from the first part of a joined "
+         "MP3, which ends at " +
+         std::to_string(atMs) +
+         " ms, into the middle of the next; end it before that or at the end of the file, or "
+         "choose a bitrate instead";
+}
+
+std::string LosslessFormatChangeText(int64_t atMs) {
+  return "Lossless export is not possible: the MP3's sample rate, channels or MPEG version change "
+         "at " +
+         std::to_string(atMs) +
+         " ms, which the marked piece reaches; a re-encoded export (choose a bitrate) works";
+}
+
+std::string LosslessShortText(int64_t plannedSamples, int64_t writtenSamples) {
+  return "Lossless export failed: the written file holds " + std::to_string(writtenSamples) +
+         " samples instead of the " + std::to_string(plannedSamples) + " marked; nothing was saved";
+}
 
 bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
   if (job.FileInfo.FileType != AudioFileInfo::kTypeMp3) {
@@ -58,12 +86,18 @@ bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
         host.ProcessMessages();
       });
   if (result.error != LosslessCutError::None) {
-    ShowApplicationError(dialogs, TextOf(result.error, job));
+    ShowApplicationError(dialogs, TextOf(result, job));
     return false;
   }
   host.SetProgress(100);
   if (!file.Close()) {
     ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
+    return false;
+  }
+  if (const int64_t written = LosslessCutSamples(file.TempPath());
+      written != result.plan.pieceSamples) {
+    file.Abandon();
+    ShowApplicationError(dialogs, LosslessShortText(result.plan.pieceSamples, written));
     return false;
   }
   if (file.Commit()) return true;

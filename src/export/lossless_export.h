@@ -11,8 +11,14 @@
 // frames as they are, so it has one piece and no fades; a job that asks for
 // either, or whose source is no MP3 file, is refused with kLosslessOptionsText
 // or kLosslessNeedsMp3Text. A source that cannot be cut shows why (free format,
-// not layer III, damaged frames, nothing inside the marks). Every failure
-// shows one message and leaves nothing behind.
+// not layer III, damaged frames inside the piece, a change of format or a
+// join it cannot copy across, nothing inside the marks). After the cut the
+// written file is walked again: unless its frames and tag give exactly the
+// planned samples, the export fails. Every failure shows one message and
+// leaves nothing behind.
+#include <cstdint>
+#include <string>
+
 #include "export/export_pipeline.h"
 
 inline constexpr const char* kLosslessNeedsMp3Text = "Lossless export needs an MP3 source";
@@ -28,5 +34,10 @@ inline constexpr const char* kLosslessDamagedText =
     "a bitrate instead";
 inline constexpr const char* kLosslessEmptyText =
     "Nothing to export: the marked piece lies beyond the end of the audio";
+// The join or change lies `atMs` into the file.
+std::string LosslessAcrossJoinText(int64_t atMs);
+std::string LosslessFormatChangeText(int64_t atMs);
+// The written cut does not decode to the samples planned.
+std::string LosslessShortText(int64_t plannedSamples, int64_t writtenSamples);
 
 bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs);

@@ -74,10 +74,14 @@ int DecoderPhaseFrames(bool mpeg1, bool mono) {
 
 bool PlanLosslessCut(const SourceTimeline& timeline, int samplesPerFrame, int phaseFrames,
                      int64_t beginSample, int64_t sampleCount, LosslessPlan& plan) {
-  if (beginSample < 0 || sampleCount <= 0) return false;
-  const int64_t begin = beginSample + timeline.skipSamples;
-  const int64_t end = std::min(begin + sampleCount, timeline.endSample);
-  if (end <= begin) return false;
+  const int64_t endSample = std::min(beginSample + sampleCount, timeline.Length());
+  if (beginSample < 0 || endSample <= beginSample) return false;
+  const int64_t begin = timeline.DecodedIndexOf(beginSample);
+  const int64_t end = timeline.DecodedIndexOf(endSample - 1) + 1;
+  plan.acrossDrop = timeline.dropSamples > 0 && begin < timeline.dropAt && end > timeline.dropAt;
+  plan.toStreamEnd = end == timeline.endSample;
+  plan.announcedFrames = timeline.announcedFrames;
+  plan.dropAt = timeline.dropAt;
   plan.samplesPerFrame = samplesPerFrame;
   plan.phaseFrames = phaseFrames;
   plan.beginFrame = begin / samplesPerFrame;
@@ -91,7 +95,7 @@ bool PlanLosslessCut(const SourceTimeline& timeline, int samplesPerFrame, int ph
     ChooseLeadAndWarmUp(plan, warmUp, sourceFramesBefore);
   }
   plan.lastFrame = (end - 1) / samplesPerFrame;
-  plan.pieceSamples = end - begin;
+  plan.pieceSamples = endSample - beginSample;
   return true;
 }
 
@@ -116,7 +120,15 @@ int LosslessPlan::EncoderDelay(int leadFrames) const {
                           kDecoderDelaySamples);
 }
 
+int64_t LosslessPlan::AnnouncedFrames(int leadFrames) const {
+  return leadFrames + (acrossDrop ? announcedFrames - firstFrame : CopiedFrames());
+}
+
 int LosslessPlan::EncoderPadding(int leadFrames) const {
+  // Across the drop the output's first part ends as the source's did.
+  if (acrossDrop) {
+    return static_cast<int>(announcedFrames * samplesPerFrame + kDecoderDelaySamples - dropAt);
+  }
   const int64_t frames = leadFrames + CopiedFrames();
   return static_cast<int>(frames * samplesPerFrame - EncoderDelay(leadFrames) - pieceSamples);
 }

@@ -41,13 +41,21 @@
 
 struct LosslessPlan {
   int samplesPerFrame = 1152;
-  int phaseFrames = 1;      // the decoder's rounding period in frames
-  int leadFrames = 0;       // lead frames, when the phase sets their number
-  int64_t firstFrame = 0;   // first copied frame (decoded-frame index)
-  int64_t beginFrame = 0;   // the frame that puts out the first wanted sample
-  int64_t lastFrame = 0;    // last copied frame
-  int64_t beginOffset = 0;  // first wanted sample within beginFrame's output
+  int phaseFrames = 1;       // the decoder's rounding period in frames
+  int leadFrames = 0;        // lead frames, when the phase sets their number
+  int64_t firstFrame = 0;    // first copied frame (decoded-frame index)
+  int64_t beginFrame = 0;    // the frame that puts out the first wanted sample
+  int64_t lastFrame = 0;     // last copied frame
+  int64_t beginOffset = 0;   // first wanted sample within beginFrame's output
   int64_t pieceSamples = 0;  // samples the output decodes to
+  // A piece of a joined file that runs past the end of its first part, which
+  // the decoder drops the rest of (see SourceTimeline): the output then ends
+  // its own first part there with the same tag, which can only be exact when
+  // the piece runs on to the end of the stream (no tag ends a later part).
+  bool acrossDrop = false;
+  bool toStreamEnd = false;
+  int64_t announcedFrames = -1;
+  int64_t dropAt = INT64_MAX;
 
   int64_t CopiedFrames() const { return lastFrame - firstFrame + 1; }
   // Lead frames before the copied ones, given the first copied frame's
@@ -55,6 +63,9 @@ struct LosslessPlan {
   // before itself or the skip would otherwise fall below the decoder's own
   // 529 samples. With a phase: the number the plan chose.
   int LeadFrames(int firstFrameMainDataBegin) const;
+  // The frames the output's tag counts: lead and copied frames, across the
+  // drop those up to the end of the source's first part.
+  int64_t AnnouncedFrames(int leadFrames) const;
   // Encoder delay and padding of the output with `leadFrames` lead frames.
   int EncoderDelay(int leadFrames) const;
   int EncoderPadding(int leadFrames) const;

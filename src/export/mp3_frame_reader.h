@@ -6,11 +6,13 @@
 // Id3v2Bytes()) and finds the first frame the way the decoder does: a valid
 // header whose successor at the announced distance is a compatible header (or
 // the file's end), searched byte by byte over at most 64 KiB of junk. From
-// there every frame must follow its predecessor directly with a compatible
-// header; the stream ends at the file's end, at a frame cut short by it, or
-// at a trailing tag (ID3v1, APEv2, Lyrics3). Anything else is damage: the
-// decoder would resynchronise there and count frames differently, so a copy
-// that needs frames beyond it cannot be exact.
+// there frames follow each other directly. Between them the reader passes, as
+// the decoder does, over tags (ID3v1, ID3v2, APEv2, Lyrics3: joined files hold
+// them in the middle) and over damage: it searches the next frame the same way
+// as the first and marks that frame AfterDamage(). A header of another
+// version, rate or channel mode is a frame too when its successor confirms it
+// (a joined part of another format). The stream ends at the file's end, at a
+// frame cut short by it, or where only tags and zero bytes remain.
 //
 // Reads go through a 64 KiB buffer; one frame is held at a time.
 #include <array>
@@ -27,7 +29,9 @@ class BufferedFile;
 
 class Mp3FrameReader {
  public:
-  enum class Status { Frame, End, Damaged, FreeFormat, NotLayer3, ReadError };
+  // Irregular: NextFrames stops before a frame that Next() must read (after
+  // a tag, damage or at a change of format).
+  enum class Status { Frame, End, Irregular, FreeFormat, NotLayer3, ReadError };
 
   Mp3FrameReader();
   ~Mp3FrameReader();
@@ -39,15 +43,19 @@ class Mp3FrameReader {
   // frame is found or it is not layer III; FreeFormat for free format.
   Status Open(const std::string& path);
 
-  // Reads the next frame (the first one after Open). Frame, or End, Damaged,
+  // Reads the next frame (the first one after Open). Frame, or End,
   // ReadError.
   Status Next();
+  // True when damage lay between the frame Next() read and the one before.
+  bool AfterDamage() const { return afterDamage_; }
 
   // Reads up to `maxFrames` whole frames at once into `block` (at most
-  // `maxBytes` bytes; the frames a copy takes in one piece), calling
+  // `maxBytes` bytes; the frames a copy takes in one piece), each of the
+  // first frame's format and following its predecessor directly, calling
   // onFrame(header, offset in block) for each; `frames` says how many. Frame
-  // when at least one was read, else what Next() would say. Header() and
-  // FrameOffset() then describe the last of them; FrameData() does not.
+  // when at least one was read, End at the end, Irregular when Next() must
+  // read the next one. Header() and FrameOffset() then describe the last of
+  // them; FrameData() does not.
   Status NextFrames(size_t maxBytes, int64_t maxFrames, std::vector<uint8_t>& block,
                     const std::function<void(const Mp3FrameHeader&, size_t)>& onFrame,
                     int64_t& frames);
@@ -67,12 +75,17 @@ class Mp3FrameReader {
  private:
   // The header at `offset`, when the file holds four bytes there.
   bool PeekHeader(uint64_t offset, uint8_t out[4]);
-  bool IsTrailingTag(uint64_t offset);
+  // The size of the tag that starts at `offset` (ID3v1, ID3v2, APEv2 with
+  // its header, Lyrics3); 0 when none does.
+  uint64_t TagBytesAt(uint64_t offset);
+  // The first byte from `offset` on that is not zero; the file's size when
+  // none is.
+  uint64_t ZerosEnd(uint64_t offset);
   bool FollowerFits(const Mp3FrameHeader& header, uint64_t offset);
-  // Why no frame starts at `offset` (whose bytes are not a compatible header).
-  Status NoFrameAt(uint64_t offset) {
-    return IsTrailingTag(offset) ? Status::End : Status::Damaged;
-  }
+  // A layer III frame of known size starts at `offset`: of the first frame's
+  // format, or of another one that its successor confirms (also for the
+  // first frame's format when `confirmed`: after damage).
+  std::optional<Mp3FrameHeader> FrameAt(uint64_t offset, bool confirmed);
   bool Fits(const std::optional<Mp3FrameHeader>& header) const {
     return header && header->CompatibleWith(first_) && !header->FreeFormat();
   }
@@ -82,6 +95,7 @@ class Mp3FrameReader {
   uint64_t id3v2Bytes_ = 0;
   uint64_t nextOffset_ = 0;
   uint64_t frameOffset_ = 0;
+  bool afterDamage_ = false;
   Mp3FrameHeader first_;
   Mp3FrameHeader header_;
   std::array<uint8_t, 2048> frame_{};

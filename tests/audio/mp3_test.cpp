@@ -72,7 +72,8 @@ struct Part {  // kbps 0: the average bitrate
   int rate = 0, channels = 0, kbps = 0;
 };
 // One part of 6 s, or two of 3 s; `zeroBytes` zeros at a frame header or a hole of `holeBytes` in
-// the middle, `cutBytes` cut off the end; `otherEncoder` leaves the Info tag's VBR method unknown.
+// the middle, `cutBytes` cut off the end (zeros added when negative); `otherEncoder` leaves the
+// Info tag's VBR method unknown.
 struct OddFile {
   const char* name;
   Part first, second;
@@ -136,6 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(OddFile{"ZeroedFrameHeader", kStereo, {}, 128, {}, 4},
                       OddFile{"Hole", kStereo, {}, 128, {}, 0, 4096},
                       OddFile{"CutShortInAFrame", kStereo, {}, 128, {}, 0, 0, 1000},
+                      OddFile{"TrailingZeros", kStereo, {}, 0, {.vbr = true}, 0, 0, -8192},
                       OddFile{"JoinedRateChange", kStereo, {48000, 2, 128}},
                       OddFile{"VbrWithoutInfoTag", kStereo, {}, 0, {.vbr = true, .infoTag = false}},
                       OddFile{"FreeFormat", {44100, 2, 200}, {}, 0, {.freeFormat = true}},

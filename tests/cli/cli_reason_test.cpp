@@ -26,6 +26,8 @@ TEST(CliReason, FollowsTheMessageOnASecondLine) {
   } rows[] = {
       {"a.wav", Wave(1, 1, 8000, 8), "info",
        "File Error !\n8-bit samples: only 16-bit PCM WAV files can be read\n"},
+      {"a.wav", Wave(0x55, 2, 44100, 0), "info",
+       "File Error !\nMP3 data inside a WAV file: only 16-bit PCM WAV files can be read\n"},
       {"a.wav", Wave(1, 6, 48000, 16), "info",
        "File Error !\n6 channels: only mono and stereo files can be read\n"},
       {"a.wav", Wave(1, 2, 44100, 16, false), "info", "File Error !\nno data chunk\n"},

@@ -2,6 +2,7 @@
 // piece's length back, and what it cannot do is refused with its message and nothing left behind.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -21,8 +22,11 @@ namespace {
 class LosslessExport : public ::testing::Test {
  protected:
   void SetUp() override {
-    job = {.FileInfo = {}, .MarkBegin = 250, .SourceFileName = source,
-           .OutFileName = dir.File("cut.mp3"), .Lossless = true};
+    job = {.FileInfo = {},
+           .MarkBegin = 250,
+           .SourceFileName = source,
+           .OutFileName = dir.File("cut.mp3"),
+           .Lossless = true};
     ASSERT_TRUE(WriteMp3File(source, MakeTestSignal(88200, 2, 44100), 44100, 2));
     ASSERT_TRUE(GetAudioFileInfo(source, job.FileInfo, dialogs));
     job.MarkEnd = job.FileInfo.LengthMs;
@@ -55,6 +59,15 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
       {[&] { patch(16000, std::string(1000, '\0')); }, kLosslessDamagedText},  // a frame header
       {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
       {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},
+      {[&] {  // a part at 48000 Hz joined on: the decoder plays it resampled
+         WriteMp3File(job.OutFileName, MakeTestSignal(48000, 2, 48000), 48000, 2);
+         const auto bytes = ReadFileBytes(job.OutFileName);
+         std::filesystem::remove(job.OutFileName);
+         patch(std::filesystem::file_size(source), std::string(bytes.begin(), bytes.end()));
+         GetAudioFileInfo(source, job.FileInfo, dialogs);
+         job.MarkEnd = 2500;
+       },
+       LosslessFormatChangeText(2000)},
       {[] {}, UnableToWriteText(dir.File("cut.mp3"))},  // a full disk, below
   };
   for (const auto& [arrange, message] : cases) {

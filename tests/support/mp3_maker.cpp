@@ -27,14 +27,16 @@ void PutLittleEndian(Bytes& out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-// An ID3v2.3 tag of exactly `totalBytes` bytes: one title frame ("TIT2", size
-// 13, no flags, ISO-8859-1), then zero padding; the tag size is syncsafe.
+// An ID3v2.3 tag of exactly `totalBytes` bytes: a title frame ("TIT2", size
+// 13, no flags, ISO-8859-1), a length frame ("TLEN", 8 digits), then zero
+// padding; the tag size is syncsafe.
 Bytes Id3v2Tag(size_t totalBytes) {
-  const size_t bodyBytes = std::max<size_t>(totalBytes, 33) - 10;
+  const size_t bodyBytes = std::max<size_t>(totalBytes, 52) - 10;
   Bytes tag = {'I', 'D', '3', 3, 0, 0};
   for (int shift = 21; shift >= 0; shift -= 7)
     tag.push_back(static_cast<unsigned char>((bodyBytes >> shift) & 0x7F));
   Append(tag, std::string("TIT2\0\0\0\x0D\0\0\0", 11) + "Snipola test");
+  Append(tag, std::string("TLEN\0\0\0\x09\0\0\0", 11) + "99999999");
   tag.resize(10 + bodyBytes, 0);
   return tag;
 }
