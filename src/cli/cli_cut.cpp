@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: snipola-cli cut IN -o OUT [--begin T] [--end T] [--unmarked]\n"
     "                          [--format mp3|wav] [--bitrate KBPS|origin]\n"
-    "                          [--fade-in S] [--fade-out S] [--lossless]\n";
+    "                          [--fade-in S] [--fade-out S] [--lossless] [--jobs N]\n";
 
 void PrintHelp(std::ostream& out) {
   out << kUsage
@@ -54,6 +54,8 @@ void PrintHelp(std::ostream& out) {
          "  --fade-out S       fade out over the last S whole seconds (0: no fade)\n"
          "  --lossless         copy the MP3 source's frames instead of re-encoding: no\n"
          "                     quality lost, the cut exact to the sample, no fades\n"
+         "  --jobs N           MP3 encoders working at once on one export (default:\n"
+         "                     one per core; 1: a single encoder)\n"
          "  -h, --help         show this help\n"
          "\n"
          "examples:\n"
@@ -140,6 +142,7 @@ struct CutArguments {
   std::optional<std::string> bitrate;
   std::optional<std::string> fadeIn;
   std::optional<std::string> fadeOut;
+  std::optional<std::string> jobs;
   bool lossless = false;
   bool help = false;
 };
@@ -193,6 +196,8 @@ std::optional<std::string> ParseArguments(const CliArgs& args, CutArguments& par
       problem = value(parsed.fadeIn);
     } else if (word == "--fade-out") {
       problem = value(parsed.fadeOut);
+    } else if (word == "--jobs") {
+      problem = value(parsed.jobs);
     } else if (word == "--lossless" && !inlineValue) {
       parsed.lossless = true;
     } else if (word.size() > 1 && word[0] == '-') {
@@ -292,6 +297,10 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   if (!fadeOut) {
     return UsageError(err, "--fade-out '" + *parsed.fadeOut + "' is not whole seconds");
   }
+  const std::optional<int32_t> jobs = parsed.jobs ? FadeSecondsOf(*parsed.jobs) : 0;
+  if (!jobs || (parsed.jobs && *jobs < 1)) {
+    return UsageError(err, "--jobs '" + *parsed.jobs + "' is not a number of encoders");
+  }
   bool mp3;
   std::string outFileName = parsed.out;
   if (parsed.format) {
@@ -372,6 +381,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   job.FadeOut = *fadeOut > 0;
   job.FadeOutSeconds = *fadeOut;
   job.StartTick = TickCountMs();
+  job.Jobs = *jobs;
 
   bool finished;
   {

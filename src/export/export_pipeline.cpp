@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "base/application_error.h"
@@ -14,6 +15,7 @@
 #include "export/lossless_export.h"
 #include "export/mp3_chunker.h"
 #include "export/output_file.h"
+#include "export/parallel_export.h"
 #include "export/wav_writer.h"
 #include "base/dialogs.h"
 
@@ -154,6 +156,15 @@ bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportS
 }
 
 bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
+  const uint64_t frames = TotalFrames(
+      PlanExportPieces(job.FileInfo, job.MarkBegin, job.MarkEnd, job.ExportUnmarked));
+  if (const int encoders = ExportEncoderCount(static_cast<int64_t>(frames), job.FileInfo.SampleRate,
+                                              job.Jobs, std::thread::hardware_concurrency());
+      encoders > 1) {
+    if (const std::optional<bool> done = ExportMP3Parallel(job, host, dialogs, encoders)) {
+      return *done;
+    }
+  }
   BE_CONFIG config;
   MakeExportEncoderConfig(config, job.FileInfo.SampleRate, job.FileInfo.Channels, job.BitrateKbps);
   uint32_t samplesPerChunk = 0;

@@ -49,6 +49,7 @@ struct ExportJob {
   bool FadeOut = false;
   int32_t FadeOutSeconds = 0;
   uint32_t StartTick = 0;  // tick count when the export was started
+  int Jobs = 0;            // MP3 encoders at once: 0 one per core, 1 one (parallel_export.h)
 };
 
 class ExportHost {

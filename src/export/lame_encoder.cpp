@@ -66,17 +66,7 @@ int TakeOutput(BeStream& stream, uint8_t* output, int produced, int space) {
 
 // The tag of a stream that carries its own, for its finished state.
 std::vector<uint8_t> OwnTagFrame(const BeStream& stream) {
-  lame_global_flags* flags = stream.lame.get();
-  InfoTagFacts facts;
-  facts.audioFrames = static_cast<uint32_t>(lame_get_frameNum(flags));
-  facts.streamBytes = static_cast<uint32_t>(std::min<uint64_t>(stream.streamBytes, UINT32_MAX));
-  facts.encoderDelay = lame_get_encoder_delay(flags);
-  facts.padding = lame_get_encoder_padding(flags);
-  facts.bitrateKbps = static_cast<uint32_t>(lame_get_brate(flags));
-  facts.lowpassHz = lame_get_lowpassfreq(flags);
-  facts.quality = 100 - 10 * lame_get_VBR_q(flags) - lame_get_quality(flags);
-  facts.musicCrc = stream.musicCrc.Value();
-  return MakeInfoTagFrame(stream.firstHeader.data(), facts);
+  return MakeInfoTagFrame(stream.firstHeader.data(), EncoderStreamFacts(&stream));
 }
 
 // The Info tag of the stream closed last; beWriteVBRHeader takes only a path.
@@ -226,6 +216,22 @@ BE_ERR beWriteVBRHeader(const char* fileName) {
   if (std::fclose(file) != 0) ok = false;
   return ok ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_HANDLE;
 }
+
+InfoTagFacts EncoderStreamFacts(const BeStream* stream) {
+  lame_global_flags* flags = stream->lame.get();
+  InfoTagFacts facts;
+  facts.audioFrames = static_cast<uint32_t>(lame_get_frameNum(flags));
+  facts.streamBytes = static_cast<uint32_t>(std::min<uint64_t>(stream->streamBytes, UINT32_MAX));
+  facts.encoderDelay = lame_get_encoder_delay(flags);
+  facts.padding = lame_get_encoder_padding(flags);
+  facts.bitrateKbps = static_cast<uint32_t>(lame_get_brate(flags));
+  facts.lowpassHz = lame_get_lowpassfreq(flags);
+  facts.quality = 100 - 10 * lame_get_VBR_q(flags) - lame_get_quality(flags);
+  facts.musicCrc = stream->musicCrc.Value();
+  return facts;
+}
+
+void ReleaseEncoderStream(HBE_STREAM stream) { delete stream; }
 
 bool EncoderHonoursBitrate(int32_t sampleRate, int32_t channels, uint32_t bitrateKbps) {
   static std::map<std::tuple<int32_t, int32_t, uint32_t>, bool> known;

@@ -15,6 +15,8 @@
 // larger bitrate than the audio frames (decoders skip it either way).
 #include <cstdint>
 
+#include "export/info_tag_frame.h"
+
 using BE_ERR = uint32_t;
 inline constexpr BE_ERR BE_ERR_SUCCESSFUL = 0;
 inline constexpr BE_ERR BE_ERR_INVALID_FORMAT = 1;
@@ -86,6 +88,16 @@ BE_ERR beCloseStream(HBE_STREAM stream);
 // Writes the Info tag of the last closed stream over the first frame of the
 // finished file at `fileName`.
 BE_ERR beWriteVBRHeader(const char* fileName);
+
+// What the Info tag of `stream` states so far (after the flush: its final
+// padding); the stream's own tag is built from it.
+InfoTagFacts EncoderStreamFacts(const BeStream* stream);
+
+// Frees a stream without keeping its tag for beWriteVBRHeader: the streams
+// of a parallel export, which run on worker threads and whose tag is made
+// from all of them. Each stream may be used by one thread at a time; only
+// beCloseStream and beWriteVBRHeader share state between streams.
+void ReleaseEncoderStream(HBE_STREAM stream);
 
 // True when a stream of this rate and channel count is written at exactly
 // `bitrateKbps`: LAME refuses some rates outright and quietly lowers the

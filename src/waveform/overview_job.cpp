@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "base/rounding.h"
-#include "waveform/peak_source.h"
+#include "audio/peak_source.h"
 
 namespace {
 

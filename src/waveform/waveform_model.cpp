@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/rounding.h"
-#include "waveform/peak_source.h"
+#include "audio/peak_source.h"
 
 WaveformModel::WaveformModel(int overviewColumns, int detailWidthPx, QObject* parent)
     : QObject(parent),

@@ -1,6 +1,6 @@
 // The two overview readers: reduced-rate MP3 decoding and block reads of a
 // WAV file's data chunk.
-#include "waveform/peak_source.h"
+#include "audio/peak_source.h"
 
 #include <algorithm>
 #include <vector>

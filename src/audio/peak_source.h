@@ -1,14 +1,16 @@
 #pragma once
-// PeakSource: a private reader of one audio file for the waveform window.
+// PeakSource: a private reader of one audio file, for readers that cannot
+// share the program's single PCM stream (mp3io.h).
 //
-// Each overview worker owns its own source, opened on its own thread, and
-// the detail strip has one on the user-interface thread; none of them
-// touches the program's single PCM stream (mp3io.h), which playback and
-// export keep using at the same time. An MP3 is decoded at a reduced rate
-// (a quarter where the library can, otherwise a half or the full rate): the
-// overview needs the shape of the sound, not every sample, and reduced-rate
-// synthesis is the cheapest decode the library offers. A WAV is read in big
-// blocks straight from its data chunk.
+// Each waveform overview worker and each encoder of a parallel MP3 export
+// owns its own source, opened on its own thread, and the waveform's detail
+// strip has one on the user-interface thread; none of them touches the
+// single stream, which playback and export keep using at the same time. For
+// the overview an MP3 is decoded at a reduced rate (a quarter where the
+// library can, otherwise a half or the full rate): it needs the shape of the
+// sound, not every sample, and reduced-rate synthesis is the cheapest decode
+// the library offers. Exact readers ask for the full rate. A WAV is read in
+// big blocks straight from its data chunk.
 //
 // Frames are counted at the source's own (possibly reduced) rate; TotalFrames
 // is the length in those frames. A source is used by one thread at a time.
