@@ -116,6 +116,7 @@ TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {
   EXPECT_EQ(
       std::vector({info.sampleRate, info.channels, info.lengthMs}),
       std::vector({rate, file.first.channels, static_cast<int32_t>(FramesToMs(frames, rate))}));
+  EXPECT_EQ(info.lengthFrames, SampleIndex(frames));
   EXPECT_GT(frames, rate * 56 / 10);  // a 4 KiB hole takes a quarter second
   EXPECT_NEAR(info.bitrateKbps, file.kbps > 0 ? file.kbps : averageKbps, file.kbps > 0 ? 0 : 2);
   for (int32_t startMs : {700, 2900, 3100, 4400, 5500}) {
