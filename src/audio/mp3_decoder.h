@@ -1,5 +1,5 @@
 #pragma once
-// The MP3 decoder interface of the audio input: four functions over one open
+// The MP3 decoder interface of the audio input: five functions over one open
 // stream for the whole program, used by the probe and the PCM stream reader.
 //
 //   SB_InitMP3(path, start)     0: the file is open and the first sample
@@ -37,13 +37,14 @@ int SB_decodeMP3(uint8_t* buffer, uint32_t* sizeBytes);
 void SB_ExitMP3();
 SampleIndex SB_GetLengthFrames();
 
-// The four values of SB_GetFrameInfo for the open stream, in one record.
+// The four values of SB_GetFrameInfo and the exact length in frames for the
+// open stream, in one record.
 struct Mp3FrameInfo {
   int32_t sampleRate = 0;
   int32_t channels = 0;
   int32_t bitrateKbps = 0;
   int32_t lengthMs = 0;
-  SampleIndex lengthFrames;
+  SampleIndex lengthFrames{};
 };
 
 inline Mp3FrameInfo GetMp3FrameInfo() {
