@@ -34,6 +34,7 @@ TEST(SampleTimeline, MarksMapOnceAndPieceAndRestTileTheFile) {
            {begin, end, true, {{SampleIndex(0), 54419, 68097}, {end, 68097, 0}}},
            {SampleIndex(0), fileEnd, false, {{SampleIndex(0), 220507, 0}}},
            {SampleIndex(-9), fileEnd + 9, true, {{SampleIndex(0), 0, 0}, {fileEnd, 0, 0}}},
+           {SampleIndex(-9), end, false, {{SampleIndex(0), 152410, 0}}},
            {end, begin, false, {{end, 0, 0}}}}) {
     const auto pieces = PlanExportPieces(info, from, to, unmarked);
     EXPECT_EQ(pieces, expected) << from.Frame() << ".." << to.Frame() << " unmarked " << unmarked;

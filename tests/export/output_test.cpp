@@ -61,8 +61,8 @@ TEST(WavWriter, HeaderIsTheFortySixBytesOfTheSourceFormatThenThePcm) {
 }
 
 // Planned past 4 GiB: a JUNK chunk keeps room for ds64. A file that then passes 4 GiB becomes RF64
-// with its sizes in ds64 (read back: wav_test), one that stays below keeps RIFF. The gigabytes are
-// a hole in a sparse file.
+// with its sizes in ds64 (read back: wav_test), one that stays below keeps RIFF; the most a plain
+// header holds has none. The gigabytes are a hole in a sparse file.
 TEST(WavWriter, PastFourGibibytesTheFileBecomesRf64) {
   TempDir dir;
   const uint64_t big = (uint64_t{1} << 32) + 4;
@@ -74,17 +74,21 @@ TEST(WavWriter, PastFourGibibytesTheFileBecomesRf64) {
   const std::string rf64 = "RF64" + le(~0u, 4) + "WAVEds64" + le(28, 4) + le(74 + big, 8) +
                            le(big, 8) + le(big / 4, 8) + le(0, 4) + "fmt ";
   const std::string riff = "RIFF" + le(74 + 1000, 4) + "WAVEJUNK" + le(28, 4) + le(0, 28) + "fmt ";
-  for (const auto& [dataBytes, head, dataSize] : {std::tuple{big, rf64, ~0u}, {1000, riff, 1000}}) {
+  const uint64_t most = (uint64_t{1} << 32) - 40;  // the most a plain RIFF of 46 bytes holds
+  const std::string plain = "RIFF" + le(most + 38, 4) + "WAVEfmt ";
+  for (const auto& [planned, dataBytes, head, dataSize] :
+       {std::tuple{big, big, rf64, ~0u}, {big, 1000, riff, 1000}, {most, most, plain, ~39u}}) {
     OutputFile file;
     WavWriter wav(file);
     const uint8_t pcm[4] = {1, 2, 3, 4};
     ASSERT_TRUE(file.Create(dir.File("big.wav")) &&
-                wav.Create(MakeInfo(AudioFileInfo::kTypeWav, 44100, 2), big) &&
+                wav.Create(MakeInfo(AudioFileInfo::kTypeWav, 44100, 2), planned) &&
                 wav.Append(pcm, 4) && file.AppendZeros(dataBytes - 4) && wav.Finish() &&
                 file.Commit());
     std::string header(82, '\0');
     std::ifstream(dir.File("big.wav"), std::ios::binary).read(header.data(), 82);
-    EXPECT_EQ(header.substr(0, 52) + header.substr(74, 8), head + "data" + le(dataSize, 4));
+    EXPECT_EQ(header.substr(0, head.size()) + header.substr(header.find("data"), 8),
+              head + "data" + le(dataSize, 4));
   }
 }
 
