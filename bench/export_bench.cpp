@@ -69,8 +69,8 @@ void RunExportBenchmark(benchmark::State& state, const std::string& input, int32
   }
   ExportJob job;
   job.FileInfo = info;
-  job.MarkBegin = beginMs;
-  job.MarkEnd = endMs;
+  job.BeginSample = SampleOfMs(info, beginMs);
+  job.EndSample = SampleOfMs(info, endMs);
   job.SourceFileName = (dir / input).string();
   job.OutFileName =
       (dir / (route == ExportRoute::Mp3 ? "bench-out.mp3" : "bench-out.wav")).string();

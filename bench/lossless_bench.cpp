@@ -75,8 +75,8 @@ bool Cut(const std::string& input, const AudioFileInfo& info, int32_t beginMs, i
   job.FileInfo = info;
   job.SourceFileName = input;
   job.OutFileName = output;
-  job.MarkBegin = beginMs;
-  job.MarkEnd = endMs;
+  job.BeginSample = SampleOfMs(info, beginMs);
+  job.EndSample = SampleOfMs(info, endMs);
   job.Lossless = true;
   NoHost host;
   StreamExportSource source;

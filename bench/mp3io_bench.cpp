@@ -122,7 +122,7 @@ void OpenAt59(benchmark::State& state, bool fresh) {
       Touch(path);
       state.ResumeTiming();
     }
-    OpenAudioStream(path, info, 59 * 60 * 1000);
+    OpenAudioStream(path, info, SampleOfMs(info, 59 * 60 * 1000));
     uint8_t* data = nullptr;
     uint32_t sizeBytes = 0;
     if (!ReadAudioBlock(info, data, sizeBytes)) state.SkipWithError("no block");
@@ -143,7 +143,7 @@ void BM_ReaderBlocks(benchmark::State& state) {
   if (!GetAudioFileInfo(path, info, dialogs)) return state.SkipWithError("probe failed");
   int64_t blocks = 0;
   for (auto _ : state) {
-    OpenAudioStream(path, info, 0);
+    OpenAudioStream(path, info, SampleIndex(0));
     uint8_t* data = nullptr;
     uint32_t sizeBytes = 0;
     while (ReadAudioBlock(info, data, sizeBytes)) ++blocks;
@@ -161,7 +161,7 @@ void BM_VbrProbeLengthEqualsFullDecode(benchmark::State& state) {
   if (!GetAudioFileInfo(path, info, dialogs)) return state.SkipWithError("probe failed");
   int64_t frames = 0;
   for (auto _ : state) {
-    OpenAudioStream(path, info, 0);
+    OpenAudioStream(path, info, SampleIndex(0));
     uint8_t* data = nullptr;
     uint32_t sizeBytes = 0;
     while (ReadAudioBlock(info, data, sizeBytes)) frames += sizeBytes / (2 * info.Channels);

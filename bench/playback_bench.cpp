@@ -122,7 +122,7 @@ void BM_MMWomDoneWav(benchmark::State& state) {
   const int rate = 44100;
   rig.host.fileName = rig.dir.File("bench.wav");
   WriteWavFile(rig.host.fileName, rate, 2, MakeTestSignal(120 * rate, 2, rate));
-  rig.host.info = {AudioFileInfo::kTypeWav, rate, 2, 1411, 120000};
+  rig.host.info = {AudioFileInfo::kTypeWav, rate, 2, 1411, 120000, SampleIndex(120 * rate)};
   RunCompletionLoop(state, rig);
 }
 BENCHMARK(BM_MMWomDoneWav)->Unit(benchmark::kMicrosecond);

@@ -179,14 +179,16 @@ void Overview(benchmark::State& state, const std::string& path, AudioFileInfo in
 
 void BM_OverviewMp3_60min_vs_mpg123(benchmark::State& state) {
   const std::string path = Mp3File();
-  Overview(state, path, {AudioFileInfo::kTypeMp3, kRate, 2, 128, 3600000},
+  Overview(state, path,
+           {AudioFileInfo::kTypeMp3, kRate, 2, 128, 3600000, SampleIndex(int64_t{3600} * kRate)},
            "mpg123 -q -t '" + path + "' >/dev/null 2>&1", 0.7);
 }
 
 void BM_OverviewWav_60min_vs_cat(benchmark::State& state) {
   const std::string path = WavFile();
   SecondsOf("cat '" + path + "' > /dev/null");  // into the page cache
-  Overview(state, path, {AudioFileInfo::kTypeWav, kRate, 2, 1411, 3600000},
+  Overview(state, path,
+           {AudioFileInfo::kTypeWav, kRate, 2, 1411, 3600000, SampleIndex(int64_t{3600} * kRate)},
            "cat '" + path + "' > /dev/null", 2.0);
 }
 

@@ -9,9 +9,9 @@
 namespace {
 
 // Reads the stream to its end; aborts on a block the reader must never give.
-void ReadToEnd(const std::string& path, const AudioFileInfo& info, uint32_t startMs) {
+void ReadToEnd(const std::string& path, const AudioFileInfo& info, SampleIndex start) {
   const uint32_t frameBytes = 2u * static_cast<uint32_t>(info.Channels);
-  OpenAudioStream(path, info, startMs);
+  OpenAudioStream(path, info, start);
   uint8_t* block = nullptr;
   uint32_t bytes = 0;
   // A decoder that keeps handing out blocks longer than any input of the
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (info.Channels < 1 || info.Channels > 2 || info.SampleRate <= 0 || info.LengthMs < 0) {
     std::abort();
   }
-  ReadToEnd(path, info, 0);
-  ReadToEnd(path, info, static_cast<uint32_t>(info.LengthMs / 2));
+  ReadToEnd(path, info, SampleIndex(0));
+  ReadToEnd(path, info, SampleIndex(info.LengthFrames.Frame() / 2));
   return 0;
 }

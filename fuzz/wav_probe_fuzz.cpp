@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const uint32_t frameBytes = 2u * static_cast<uint32_t>(info.Channels);
   uint64_t totalBytes = 0;
-  OpenAudioStream(path, info, 0);
+  OpenAudioStream(path, info, SampleIndex(0));
   uint8_t* block = nullptr;
   uint32_t bytes = 0;
   for (int blocks = 0; ReadAudioBlock(info, block, bytes); ++blocks) {

@@ -33,7 +33,7 @@ void ShowFileError(Dialogs& dialogs, const char* text) {
 
 bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {
   info = AudioFileInfo{};
-  if (SB_InitMP3(fileName.c_str(), 0) != 0) {
+  if (SB_InitMP3(fileName.c_str(), SampleIndex(0)) != 0) {
     ShowFileError(dialogs, kMp3OpenErrorText);
     return false;
   }
@@ -43,6 +43,7 @@ bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
   info.Channels = frame.channels;
   info.Bitrate = frame.bitrateKbps;
   info.LengthMs = frame.lengthMs;
+  info.LengthFrames = frame.lengthFrames;
   return true;
 }
 
@@ -71,7 +72,10 @@ bool GetWavFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
                                          layout.samplesPerSec / layout.channels / 2.0 * 1000.0);
   // Only absurd rates (a few Hz over gigabytes) exceed the 32-bit field.
   info.LengthMs = static_cast<int32_t>(std::min<int64_t>(lengthMs, INT32_MAX));
-  if (layout.bitsPerSample != 16) {
+  // Whole frames only: a torn last frame is never read as a sample.
+  info.LengthFrames = SampleIndex(layout.dataBytes / (int64_t{layout.channels} * 2));
+  // MP3 frames in a WAVE form are no PCM, whatever bits per sample they claim.
+  if (layout.bitsPerSample != 16 || layout.formatTag == kWavFormatMp3) {
     ShowFileError(dialogs, kFileErrorText);
     return false;
   }

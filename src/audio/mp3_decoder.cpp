@@ -3,7 +3,6 @@
 // scanned file survives between the probe and the stream that follows it.
 #include "audio/mp3_decoder.h"
 
-#include "base/rounding.h"
 #include "audio/mp3io.h"
 #include "audio/mpg123_decoder.h"
 
@@ -16,11 +15,11 @@ Mpg123Decoder& Decoder() {
 
 }  // namespace
 
-int SB_InitMP3(const char* path, int32_t startMs) {
+int SB_InitMP3(const char* path, SampleIndex start) {
   Mpg123Decoder& decoder = Decoder();
   decoder.Close();
-  if (path == nullptr || startMs < 0 || !decoder.Open(path)) return 1;
-  if (!decoder.SeekToFrame(MsToFrames(startMs, decoder.Facts().sampleRate))) {
+  if (path == nullptr || start < SampleIndex(0) || !decoder.Open(path)) return 1;
+  if (!decoder.SeekToFrame(start.Frame())) {
     decoder.Close();
     return 1;
   }
@@ -45,3 +44,7 @@ int SB_decodeMP3(uint8_t* buffer, uint32_t* sizeBytes) {
 }
 
 void SB_ExitMP3() { Decoder().Close(); }
+
+SampleIndex SB_GetLengthFrames() {
+  return SampleIndex(Decoder().IsOpen() ? Decoder().Facts().lengthFrames : 0);
+}

@@ -1,11 +1,10 @@
 #pragma once
-// The MP3 decoder interface of the audio input: four functions over one open
+// The MP3 decoder interface of the audio input: five functions over one open
 // stream for the whole program, used by the probe and the PCM stream reader.
 //
-//   SB_InitMP3(path, startMs)   0: the file is open and the first sample
-//                               decoded is the sample at round(startMs / 1000
-//                               x rate) (halves to even), counted in real
-//                               audio samples; other values: failure. A
+//   SB_InitMP3(path, start)     0: the file is open and the first sample
+//                               decoded is sample frame `start`, counted in
+//                               real audio samples; other values: failure. A
 //                               stream still open is closed first.
 //   SB_GetFrameInfo(...)        sample rate (Hz), channels, bitrate (kbit/s,
 //                               the average for all but CBR files) and the exact
@@ -18,6 +17,8 @@
 //                               rate and channels). Other values: end of
 //                               stream or failure, also when no file is open.
 //   SB_ExitMP3()                closes the stream; harmless when none is open.
+//   SB_GetLengthFrames()        the exact length of the open file in sample
+//                               frames (0 when none is open).
 //
 // Positions and the length are those of a full decode from the first sample,
 // also for damaged files (decoding goes on after the damage) and for files
@@ -27,22 +28,28 @@
 // UI thread only.
 #include <cstdint>
 
-int SB_InitMP3(const char* path, int32_t startMs);
+#include "base/sample_index.h"
+
+int SB_InitMP3(const char* path, SampleIndex start);
 int SB_GetFrameInfo(int32_t* sampleRate, int32_t* channels, int32_t* bitrateKbps,
                     int32_t* lengthMs);
 int SB_decodeMP3(uint8_t* buffer, uint32_t* sizeBytes);
 void SB_ExitMP3();
+SampleIndex SB_GetLengthFrames();
 
-// The four values of SB_GetFrameInfo for the open stream, in one record.
+// The four values of SB_GetFrameInfo and the exact length in frames for the
+// open stream, in one record.
 struct Mp3FrameInfo {
   int32_t sampleRate = 0;
   int32_t channels = 0;
   int32_t bitrateKbps = 0;
   int32_t lengthMs = 0;
+  SampleIndex lengthFrames{};
 };
 
 inline Mp3FrameInfo GetMp3FrameInfo() {
   Mp3FrameInfo frame;
   SB_GetFrameInfo(&frame.sampleRate, &frame.channels, &frame.bitrateKbps, &frame.lengthMs);
+  frame.lengthFrames = SB_GetLengthFrames();
   return frame;
 }

@@ -3,7 +3,7 @@
 //
 // The probe decides whether a file can be worked on and describes it in an
 // AudioFileInfo. The stream turns the opened file into PCM blocks starting at
-// a chosen millisecond: 16-bit signed little-endian samples, Channels
+// a chosen sample frame: 16-bit signed little-endian samples, Channels
 // interleaved, at SampleRate, delivered in one 8192-byte buffer that is
 // allocated once. There is one stream for the whole program; a consumer opens,
 // reads and closes it in one go. All calls come from the UI thread.
@@ -44,12 +44,13 @@ inline constexpr uint32_t kAudioBlockBytes = 8192;
 // decoder's single stream), so callers close the stream first.
 bool GetAudioFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs);
 
-// Opens the stream so that the first block read begins at startMs (rounded
-// to the nearest sample frame, halves to even). Uses info's FileType,
-// SampleRate and Channels, never values re-read from the file. A stream still
-// open is closed first. A failed open shows no message; it shows itself as a
-// stream whose first read returns false, and it still needs the close.
-bool OpenAudioStream(const std::string& fileName, AudioFileInfo info, uint32_t startMs);
+// Opens the stream so that the first block read begins at sample frame
+// `start` (a start at or past the end leaves nothing to read). Uses info's
+// FileType, SampleRate and Channels, never values re-read from the file. A
+// stream still open is closed first. A failed open shows no message; it shows
+// itself as a stream whose first read returns false, and it still needs the
+// close.
+bool OpenAudioStream(const std::string& fileName, AudioFileInfo info, SampleIndex start);
 
 // Sets data to the block buffer and sizeBytes to its byte count (at most
 // 8192, whole sample frames). True when a block was produced; an MP3 block may

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <string>
 
-#include "base/rounding.h"
 #include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"
@@ -30,28 +29,24 @@ alignas(16) uint8_t DecodeBuffer[kAudioBlockBytes];
 
 int64_t FrameBytes(const AudioFileInfo& info) { return static_cast<int64_t>(info.Channels) * 2; }
 
-bool OpenWavStream(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) {
+bool OpenWavStream(const std::string& fileName, const AudioFileInfo& info, SampleIndex start) {
   if (info.Channels < 1 || info.SampleRate < 1) return false;
   WavLayout layout;
   if (OpenWavLayout(fileName, WavFile, layout) != WavOpenResult::Ok) return false;
   const int64_t frameBytes = FrameBytes(info);
   const int64_t wholeFrameBytes = layout.dataBytes / frameBytes * frameBytes;
-  const int64_t startBytes = MsToFrames(startMs, info.SampleRate) * frameBytes;
-  if (startBytes >= wholeFrameBytes) {
+  if (start >= SampleIndex(wholeFrameBytes / frameBytes) || start < SampleIndex(0)) {
     WavBytesLeft = 0;
     return true;
   }
+  const int64_t startBytes = start.Frame() * frameBytes;
   if (!WavFile.Seek(layout.dataOffsetBytes + startBytes)) return false;
   WavBytesLeft = wholeFrameBytes - startBytes;
   return true;
 }
 
-bool OpenMp3Stream(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) {
-  // Start times beyond the 32-bit signed range lie past the end of any file.
-  if (SB_InitMP3(fileName.c_str(), static_cast<int32_t>(std::min<uint32_t>(startMs, INT32_MAX))) !=
-      0) {
-    return false;
-  }
+bool OpenMp3Stream(const std::string& fileName, const AudioFileInfo& info, SampleIndex start) {
+  if (SB_InitMP3(fileName.c_str(), start) != 0) return false;
   // Blocks are read with the record's format: a file that changed since it
   // was probed would be read as noise, so it is refused.
   const Mp3FrameInfo frame = GetMp3FrameInfo();
@@ -81,15 +76,15 @@ bool ReadWavBlock(const AudioFileInfo& info, uint32_t& sizeBytes) {
 
 }  // namespace
 
-bool OpenAudioStream(const std::string& fileName, AudioFileInfo info, uint32_t startMs) {
+bool OpenAudioStream(const std::string& fileName, AudioFileInfo info, SampleIndex start) {
   CloseAudioStream(info);
   StreamOpen = true;
   OpenFileType = info.FileType;
   switch (info.FileType) {
     case AudioFileInfo::kTypeMp3:
-      return OpenMp3Stream(fileName, info, startMs);
+      return OpenMp3Stream(fileName, info, start);
     case AudioFileInfo::kTypeWav:
-      return OpenWavStream(fileName, info, startMs);
+      return OpenWavStream(fileName, info, start);
     default:
       return false;
   }

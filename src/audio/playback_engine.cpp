@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/rounding.h"
 #include "audio/mp3io.h"
 #include "audio/playback_host.h"
 #include "audio/wom_done_event.h"
@@ -62,8 +61,12 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
   if (info_.SampleRate <= 0 || info_.Channels < 1 || info_.Channels > 2) return;
   frameBytes_ = static_cast<uint32_t>(info_.Channels) * 2;
 
+  // Both positions on the file's sample timeline: the selection plays
+  // exactly the frames an export of it holds.
+  const SampleIndex start = SampleOfMs(info_, startMs);
+  const SampleIndex end = SampleOfMs(info_, playEndMs_);
   // A failed open shows as a stream whose first read returns false.
-  OpenAudioStream(fileName, info_, startMs);
+  OpenAudioStream(fileName, info_, start);
   stopFeeding_ = false;
   reachedSourceEnd_ = false;
 
@@ -76,10 +79,9 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
   }
   deviceOpen_ = true;
 
-  samplesPlayed_ = static_cast<uint64_t>(MsToFrames(startMs, info_.SampleRate));
+  samplesPlayed_ = static_cast<uint64_t>(start.Frame());
   samplesQueued_ = 0;
-  samplesToPlay_ = static_cast<uint32_t>(
-      MsToFrames(static_cast<double>(playEndMs_) - startMs, info_.SampleRate));
+  samplesToPlay_ = static_cast<uint64_t>(std::max<int64_t>(end - start, 0));
 
   pendingBuffers_ = kBufferCount;
   for (int slot = 0; slot < kBufferCount; ++slot) {
@@ -122,7 +124,7 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
 
 bool PlaybackEngine::CutAtEnd(uint32_t& sizeBytes) const {
   if (samplesQueued_ < samplesToPlay_) return false;
-  sizeBytes -= (samplesQueued_ - samplesToPlay_) * frameBytes_;
+  sizeBytes -= static_cast<uint32_t>(samplesQueued_ - samplesToPlay_) * frameBytes_;
   return true;
 }
 
@@ -161,8 +163,7 @@ void PlaybackEngine::MMWomDone(WaveOut* device, WaveHeader* header) {
   host_.SpectrumFeed(header->data, header->lengthBytes);
   samplesPlayed_ += header->lengthBytes / frameBytes_;
   if (!draining_) {
-    host_.PlayedTo(
-        static_cast<int32_t>(FramesToMs(static_cast<double>(samplesPlayed_), info_.SampleRate)));
+    host_.PlayedTo(MsOfSample(info_, SampleIndex(static_cast<int64_t>(samplesPlayed_))));
   }
 
   const bool wasFeeding = !stopFeeding_;

@@ -47,9 +47,10 @@ class PlaybackEngine final : public QObject {
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
   // Plays fileName, described by info, from startMs to endMs (which becomes
-  // PlayEndMs). Ignored while a stop is draining, without a file and at or
-  // after endMs (a running playback then goes on). A running playback is
-  // stopped first.
+  // PlayEndMs): the samples from SampleOfMs(startMs) up to, not including,
+  // SampleOfMs(endMs), so an end at the file's length plays its last frame.
+  // Ignored while a stop is draining, without a file and at or after endMs (a
+  // running playback then goes on). A running playback is stopped first.
   void StartPlayback(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs,
                      int32_t endMs);
   // Resets the device, waits for the returned buffers (at most the drain
@@ -65,8 +66,8 @@ class PlaybackEngine final : public QObject {
   bool ReachedSourceEnd() const { return reachedSourceEnd_; }
   bool Draining() const { return draining_; }
   uint64_t SamplesPlayed() const { return samplesPlayed_; }
-  uint32_t SamplesQueued() const { return samplesQueued_; }
-  uint32_t SamplesToPlay() const { return samplesToPlay_; }
+  uint64_t SamplesQueued() const { return samplesQueued_; }
+  uint64_t SamplesToPlay() const { return samplesToPlay_; }
 
   // Tests shorten the bound of StopPlayback's wait.
   void SetDrainTimeoutMs(int timeoutMs) { drainTimeoutMs_ = timeoutMs; }
@@ -102,8 +103,8 @@ class PlaybackEngine final : public QObject {
   bool reachedSourceEnd_ = false;
   bool draining_ = false;
   uint64_t samplesPlayed_ = 0;  // frames from the start of the file
-  uint32_t samplesQueued_ = 0;  // frames read since this playback began
-  uint32_t samplesToPlay_ = 0;  // frames from the start position to PlayEndMs
+  uint64_t samplesQueued_ = 0;  // frames read since this playback began
+  uint64_t samplesToPlay_ = 0;  // frames from the start sample to the end sample
 
   int drainTimeoutMs_ = kDefaultDrainTimeoutMs;
   QEventLoop* drainLoop_ = nullptr;  // StopPlayback's wait, while it runs

@@ -51,6 +51,10 @@ std::string WavProblemText(const std::string& fileName) {
   RiffReader reader;
   WavLayout layout;
   if (OpenWavLayout(fileName, reader, layout) == WavOpenResult::Ok) {
+    // MP3 frames in a WAVE form say 0 bits (or any) per sample.
+    if (layout.formatTag == kWavFormatMp3) {
+      return std::string("MP3 data inside a WAV file: ") + kOnly16BitPcm;
+    }
     if (layout.bitsPerSample == 16) return {};
     // MP3 frames in a RIFF wrapper state no sample size (0 bits).
     if (layout.formatTag == 0x55)
@@ -86,7 +90,7 @@ std::string ProbeRefusalReason(const std::string& fileName) {
   }
   if (std::string problem = OpenProblem(fileName); !problem.empty()) return problem;
   if (extension == ".wav") return WavProblemText(fileName);
-  if (SB_InitMP3(fileName.c_str(), 0) != 0) return "no MPEG audio frames found";
+  if (SB_InitMP3(fileName.c_str(), SampleIndex(0)) != 0) return "no MPEG audio frames found";
   SB_ExitMP3();
   return {};
 }

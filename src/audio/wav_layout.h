@@ -20,6 +20,9 @@
 // What made a WAV file unusable (Malformed), for messages that say why.
 enum class WavProblem { None, NotWave, NoFormat, BadFormat, NoData };
 
+// The format tag of MPEG layer 3 data kept in a WAVE form.
+inline constexpr uint16_t kWavFormatMp3 = 0x55;
+
 struct WavLayout {
   uint16_t formatTag = 0;
   uint16_t channels = 0;

@@ -354,11 +354,16 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
         err, "--bitrate '" + bitrateText + "' is not offered for this file; use " + accepted);
   }
 
-  // Marks clamped into the file as typed marks are.
+  // Marks clamped into the file as typed marks are, then on the file's sample
+  // timeline; without --end the piece runs to the file's last sample.
   const int32_t lengthMs = info.LengthMs;
   const int32_t markBegin = ClampToLength(*beginMs, lengthMs);
   const int32_t markEnd = ClampToLength(endMs ? *endMs : lengthMs, lengthMs);
-  if (markEnd <= markBegin) {
+  const SampleIndex beginSample = SampleOfMs(info, markBegin);
+  const SampleIndex endSample = endMs ? SampleOfMs(info, markEnd) : info.LengthFrames;
+  // Marks in the wrong order are a usage error; a file or a rest without a
+  // sample is refused by the export itself.
+  if (endSample <= beginSample && info.LengthFrames > SampleIndex(0)) {
     return UsageError(err, "nothing to cut: the end (" + std::to_string(markEnd) +
                                " ms) is not after the begin (" + std::to_string(markBegin) +
                                " ms) in a file of " + std::to_string(lengthMs) + " ms");
@@ -368,8 +373,8 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
 
   ExportJob job;
   job.FileInfo = info;
-  job.MarkBegin = markBegin;
-  job.MarkEnd = markEnd;
+  job.BeginSample = beginSample;
+  job.EndSample = endSample;
   job.SourceFileName = parsed.in;
   job.OutFileName = outFileName;
   job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;

@@ -26,22 +26,11 @@ using BlockSink = std::function<bool(const uint8_t* data, uint32_t bytes)>;
 
 enum class PiecesResult { Done, SourceFailed, SinkFailed };
 
-// Whether a piece whose source ended after `framesRead` frames got to the end
-// of the file. The file's length is whole milliseconds, rounded, so the last
-// frames of a piece planned up to that length may lie up to half a
-// millisecond past the real end; a mark beyond the length plans more still.
-// Anything that ends earlier is audio the export would silently lose.
-bool ReachedFileEnd(const AudioFileInfo& info, const ExportPiece& piece, uint64_t framesRead) {
-  const uint64_t slackFrames = FramesOfMs(1, info.SampleRate);
-  return FramesOfMs(piece.startMs, info.SampleRate) + framesRead + slackFrames >=
-         FramesOfMs(info.LengthMs, info.SampleRate);
-}
-
 // Reads, cuts, fades and hands on every block of every piece.
 PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& source,
                        const BlockSink& sink) {
   const std::vector<ExportPiece> pieces =
-      PlanExportPieces(job.FileInfo, job.MarkBegin, job.MarkEnd, job.ExportUnmarked);
+      PlanExportPieces(job.FileInfo, job.BeginSample, job.EndSample, job.ExportUnmarked);
   const uint64_t total = TotalFrames(pieces);
   const int channels = job.FileInfo.Channels;
   const uint32_t frameBytes = 2u * static_cast<uint32_t>(channels);
@@ -50,7 +39,7 @@ PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& sou
   ExportClock clock(job.Route, job.StartTick);
 
   for (const ExportPiece& piece : pieces) {
-    const bool opened = source.Open(job.SourceFileName, job.FileInfo, piece.startMs);
+    const bool opened = source.Open(job.SourceFileName, job.FileInfo, piece.start);
     if (!opened && piece.frames > 0) {
       source.Close();
       return PiecesResult::SourceFailed;
@@ -84,9 +73,9 @@ PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& sou
       if (emptyBlocksInARow >= kMaxEmptyBlocksInARow) break;
     }
     source.Close();
-    if (remaining > 0 && !ReachedFileEnd(job.FileInfo, piece, doneInPiece)) {
-      return PiecesResult::SourceFailed;
-    }
+    // Every piece lies inside the file: a source that ends before the piece
+    // does would leave the export short.
+    if (remaining > 0) return PiecesResult::SourceFailed;
   }
   return PiecesResult::Done;
 }
@@ -149,7 +138,17 @@ bool CheckExportTarget(const std::string& outFileName, const std::string& source
   return true;
 }
 
+bool RefuseEmptyExport(const ExportJob& job, Dialogs& dialogs) {
+  if (TotalFrames(
+          PlanExportPieces(job.FileInfo, job.BeginSample, job.EndSample, job.ExportUnmarked)) > 0) {
+    return false;
+  }
+  ShowApplicationError(dialogs, job.ExportUnmarked ? kNothingUnmarkedText : kNothingMarkedText);
+  return true;
+}
+
 bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
+  if (RefuseEmptyExport(job, dialogs)) return false;
   if (job.Route == ExportRoute::Mp3 && job.Lossless) return ExportLossless(job, host, dialogs);
   return job.Route == ExportRoute::Mp3 ? ExportMP3(job, host, dialogs, source)
                                        : ExportWAV(job, host, dialogs, source);
@@ -157,7 +156,7 @@ bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportS
 
 bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
   const uint64_t frames = TotalFrames(
-      PlanExportPieces(job.FileInfo, job.MarkBegin, job.MarkEnd, job.ExportUnmarked));
+      PlanExportPieces(job.FileInfo, job.BeginSample, job.EndSample, job.ExportUnmarked));
   if (const int encoders = ExportEncoderCount(static_cast<int64_t>(frames), job.FileInfo.SampleRate,
                                               job.Jobs, std::thread::hardware_concurrency());
       encoders > 1) {
@@ -221,7 +220,10 @@ bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportS
     return false;
   }
   WavWriter wav(file);
-  if (!wav.Create(job.FileInfo)) {
+  const uint64_t plannedBytes = TotalFrames(PlanExportPieces(job.FileInfo, job.BeginSample,
+                                                             job.EndSample, job.ExportUnmarked)) *
+                                2u * static_cast<uint64_t>(job.FileInfo.Channels);
+  if (!wav.Create(job.FileInfo, plannedBytes)) {
     ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
     return false;
   }

@@ -18,8 +18,9 @@
 // export), "Cannot read file %s" (a source that cannot be opened for a piece
 // that has frames, or one that ends before the file's length, so that the
 // export would hold fewer frames than planned), "Can't Access file %s" (the
-// finished file cannot replace the target). A piece planned past the file's
-// end (a mark beyond its length) ends where the file does.
+// finished file cannot replace the target). An export that would hold no
+// frame at all is refused before anything is written: kNothingMarkedText, or
+// kNothingUnmarkedText when the marks take in the whole file.
 //
 // Runs on the UI thread; the host's message pump may run the dialog's handlers
 // in between blocks, which the dialog guards with its Exporting flag.
@@ -36,8 +37,10 @@ class Dialogs;
 // Everything one export needs, settled by the dialog's Go or the command line.
 struct ExportJob {
   AudioFileInfo FileInfo;
-  int32_t MarkBegin = 0;  // ms
-  int32_t MarkEnd = 0;    // ms; MarkEnd > MarkBegin
+  // The marks on the source's sample timeline (SampleOfMs of the marks in
+  // ms): the piece is [BeginSample, EndSample).
+  SampleIndex BeginSample{};
+  SampleIndex EndSample{};
   std::string SourceFileName;
   std::string OutFileName;
   ExportRoute Route = ExportRoute::Mp3;
@@ -62,6 +65,11 @@ class ExportHost {
   virtual uint32_t TickMs() { return TickCountMs(); }
 };
 
+inline constexpr const char* kNothingMarkedText =
+    "Nothing to export: the marked piece holds no audio";
+inline constexpr const char* kNothingUnmarkedText =
+    "Nothing to export: the marks take in the whole file, so nothing lies outside them";
+
 // A reader that keeps yielding blocks without a single whole frame ends its
 // piece after this many in a row.
 inline constexpr int kMaxEmptyBlocksInARow = 1000;
@@ -73,7 +81,12 @@ inline constexpr int kMaxEmptyBlocksInARow = 1000;
 bool CheckExportTarget(const std::string& outFileName, const std::string& sourceFileName,
                        Dialogs& dialogs);
 
-// Runs the job's route. True when the target now holds the finished file.
+// Shows why an export that would hold no frame cannot run (kNothingMarkedText
+// or kNothingUnmarkedText) and returns true; false when it has frames.
+bool RefuseEmptyExport(const ExportJob& job, Dialogs& dialogs);
+
+// Runs the job's route (refusing an empty one first). True when the target
+// now holds the finished file.
 bool RunExport(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);
 bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);
 bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source);

@@ -4,9 +4,9 @@
 #include "audio/mp3io.h"
 
 bool StreamExportSource::Open(const std::string& fileName, const AudioFileInfo& info,
-                              uint32_t startMs) {
+                              SampleIndex start) {
   info_ = info;
-  return OpenAudioStream(fileName, info, startMs);
+  return OpenAudioStream(fileName, info, start);
 }
 
 bool StreamExportSource::Read(uint8_t*& data, uint32_t& bytes) {

@@ -3,8 +3,8 @@
 // single stream of mp3io (StreamExportSource); tests put scripted sources in its
 // place to reach cases a real file cannot produce (endless empty blocks).
 //
-// Same contract as the stream: Open, Read until false or enough, Close. A
-// block stays valid and writable until the next Read or Close.
+// Same contract as the stream: Open at a sample frame, Read until false or
+// enough, Close. A block stays valid and writable until the next Read or Close.
 #include <cstdint>
 #include <string>
 
@@ -13,7 +13,7 @@
 class ExportSource {
  public:
   virtual ~ExportSource() = default;
-  virtual bool Open(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) = 0;
+  virtual bool Open(const std::string& fileName, const AudioFileInfo& info, SampleIndex start) = 0;
   virtual bool Read(uint8_t*& data, uint32_t& bytes) = 0;
   virtual void Close() = 0;
 };
@@ -22,7 +22,7 @@ class ExportSource {
 // CloseAudioStream).
 class StreamExportSource : public ExportSource {
  public:
-  bool Open(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) override;
+  bool Open(const std::string& fileName, const AudioFileInfo& info, SampleIndex start) override;
   bool Read(uint8_t*& data, uint32_t& bytes) override;
   void Close() override;
 

@@ -68,8 +68,8 @@ bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
     ShowApplicationError(dialogs, kLosslessOptionsText);
     return false;
   }
-  const ExportPiece piece = PlanExportPieces(job.FileInfo, job.MarkBegin, job.MarkEnd, false)[0];
-  const int64_t beginSample = MsToFrames(piece.startMs, job.FileInfo.SampleRate);
+  const ExportPiece piece =
+      PlanExportPieces(job.FileInfo, job.BeginSample, job.EndSample, false)[0];
 
   OutputFile file;
   if (!file.Create(job.OutFileName)) {
@@ -78,7 +78,7 @@ bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
   }
   ExportClock clock(ExportRoute::Mp3, job.StartTick);
   const LosslessCutResult result = CutLosslessly(
-      job.SourceFileName, beginSample, static_cast<int64_t>(piece.frames), file,
+      job.SourceFileName, piece.start.Frame(), static_cast<int64_t>(piece.frames), file,
       [&](uint64_t done, uint64_t total) {
         host.SetProgress(static_cast<int>(
             RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));

@@ -5,9 +5,8 @@
 // text and the message pump of the other routes, and the same
 // temporary-file-then-rename output.
 //
-// The marks map to samples exactly as for a re-encoding export: the piece
-// starts at sample MarkBegin / 1000 x SampleRate and holds the frames of
-// MarkEnd - MarkBegin, each rounded half to even. A lossless export copies
+// The piece is the same [BeginSample, EndSample) as for a re-encoding
+// export (export_pieces.h). A lossless export copies
 // frames as they are, so it has one piece and no fades; a job that asks for
 // either, or whose source is no MP3 file, is refused with kLosslessOptionsText
 // or kLosslessNeedsMp3Text. A source that cannot be cut shows why (free format,

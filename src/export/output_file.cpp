@@ -217,6 +217,17 @@ bool OutputFile::Write(const void* data, size_t bytes) {
   return true;
 }
 
+bool OutputFile::AppendZeros(uint64_t bytes) {
+  if (fd_ < 0 || closed_ || failed_ || !Flush()) return false;
+  const auto end = static_cast<off_t>(sizeBytes_ + bytes);
+  if (::ftruncate(fd_, end) != 0 || ::lseek(fd_, end, SEEK_SET) != end) {
+    failed_ = true;
+    return false;
+  }
+  sizeBytes_ += bytes;
+  return true;
+}
+
 bool OutputFile::WriteAt(uint64_t offsetBytes, const void* data, size_t bytes) {
   if (fd_ < 0 || closed_ || failed_) return false;
   if (offsetBytes + bytes > sizeBytes_) {

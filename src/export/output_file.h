@@ -34,6 +34,11 @@ class OutputFile {
   // Appends bytes at the end of what was written so far.
   bool Write(const void* data, size_t bytes);
 
+  // Appends `bytes` zero bytes by growing the file: a hole that takes no disk
+  // space where the file system keeps sparse files. Lets tests reach sizes
+  // past 4 GiB without writing them.
+  bool AppendZeros(uint64_t bytes);
+
   // Overwrites bytes that were already written (a size field of a header).
   bool WriteAt(uint64_t offsetBytes, const void* data, size_t bytes);
 

@@ -38,15 +38,18 @@ std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Di
     ShowApplicationError(dialogs, "Cannot read file " + job.SourceFileName);
     return false;
   }
-  // A piece planned past the file's end ends where the file does.
+  // A source that holds fewer frames than its pieces fails the export, as on
+  // one encoder: a short file is never reported as success.
   std::vector<ExportPcmPiece> pieces;
   int64_t totalFrames = 0;
   for (const ExportPiece& piece :
-       PlanExportPieces(info, job.MarkBegin, job.MarkEnd, job.ExportUnmarked)) {
-    const int64_t start = static_cast<int64_t>(FramesOfMs(piece.startMs, info.SampleRate));
-    const int64_t frames =
-        std::clamp<int64_t>(sourceFrames - start, 0, static_cast<int64_t>(piece.frames));
-    pieces.push_back({start, frames});
+       PlanExportPieces(info, job.BeginSample, job.EndSample, job.ExportUnmarked)) {
+    const int64_t frames = static_cast<int64_t>(piece.frames);
+    if (piece.start.Frame() + frames > sourceFrames) {
+      ShowApplicationError(dialogs, "Cannot read file " + job.SourceFileName);
+      return false;
+    }
+    pieces.push_back({piece.start.Frame(), frames});
     totalFrames += frames;
   }
   const FadeFrames fades = MakeFadeFrames(job.FadeIn, job.FadeInSeconds, job.FadeOut,

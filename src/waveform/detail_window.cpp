@@ -4,19 +4,15 @@
 
 #include "base/rounding.h"
 
-double DetailWindow::XForMs(int32_t ms, int32_t sampleRate) const {
-  return XForFrame(MsToFrames(ms, sampleRate));
-}
-
 double DetailWindow::XForFrame(int64_t frame) const {
   return (static_cast<double>(frame - firstFrame) + 0.5) / FramesPerPixel();
 }
 
-DetailWindow DetailWindowFor(int32_t centreMs, int32_t spanMs, int32_t sampleRate, int widthPx) {
+DetailWindow DetailWindowFor(SampleIndex centre, int32_t spanMs, int32_t sampleRate, int widthPx) {
   DetailWindow window;
   window.widthPx = std::max(widthPx, 1);
   window.frames = std::max<int64_t>(MsToFrames(spanMs, sampleRate), 1);
-  window.firstFrame = MsToFrames(centreMs, sampleRate) - window.frames / 2;
+  window.firstFrame = centre.Frame() - window.frames / 2;
   return window;
 }
 

@@ -3,8 +3,8 @@
 // (one second unless zoomed) centred on the current position at the file's
 // own sample resolution.
 //
-// The span's first frame is the centre frame (the position in frames,
-// rounded half to even) minus half the span, so near the start of a file it
+// The span's first frame is the centre frame (the position's sample) minus
+// half the span, so near the start of a file it
 // is negative: frames outside the file are simply not drawn and the position
 // stays in the middle of the strip. Pixel column x covers the frames
 // [first + x x frames / width, first + (x + 1) x frames / width); when a
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/sample_index.h"
 #include "waveform/peak_columns.h"
 
 inline constexpr int32_t kDetailSpanMs = 1000;
@@ -25,13 +26,14 @@ struct DetailWindow {
 
   double FramesPerPixel() const { return static_cast<double>(frames) / widthPx; }
   bool DrawsSampleLine() const { return frames < widthPx; }
-  // The x (pixels, fractional, may lie outside the strip) of a position.
-  double XForMs(int32_t ms, int32_t sampleRate) const;
-  // The x of the middle of frame `frame`.
+  // The x (pixels, fractional, may lie outside the strip) of the middle of
+  // frame `frame`.
   double XForFrame(int64_t frame) const;
 };
 
-DetailWindow DetailWindowFor(int32_t centreMs, int32_t spanMs, int32_t sampleRate, int widthPx);
+// The span of spanMs around the frame `centre` (the position on the file's
+// sample timeline).
+DetailWindow DetailWindowFor(SampleIndex centre, int32_t spanMs, int32_t sampleRate, int widthPx);
 
 // Min/max columns of the span from `samples` (interleaved, `channels` per
 // frame) that hold the frames [window.firstFrame, window.firstFrame +

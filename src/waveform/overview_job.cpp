@@ -4,8 +4,8 @@
 #include <chrono>
 #include <utility>
 
-#include "base/rounding.h"
 #include "audio/peak_source.h"
+#include "base/rounding.h"
 
 namespace {
 
@@ -61,10 +61,12 @@ void OverviewJob::Run(std::shared_ptr<State> state, const std::string& path, Aud
 
   std::unique_ptr<PeakSource> source = OpenPeakSource(path, info);
   if (!source || cancelled() || source->SampleRate() <= 0) return;
-  // The columns divide the length the main window shows, not what this
-  // reader finds: a file cut short since it was opened then fills only its
-  // left part, and a click still lands where the position scale says.
-  const int64_t total = MsToFrames(info.LengthMs, source->SampleRate());
+  // The columns divide the file's length as the probe found it (at this
+  // reader's rate), not what this reader finds: a file cut short since it was
+  // opened then fills only its left part, and marks still land where the
+  // sample timeline puts them.
+  const int64_t total =
+      info.SampleRate > 0 ? info.LengthFrames.Frame() * source->SampleRate() / info.SampleRate : 0;
   if (total <= 0) return;
   const int channels = source->Channels();
   std::vector<int16_t> block(static_cast<size_t>(kBlockFrames) * channels);

@@ -78,14 +78,18 @@ int32_t WaveformModel::PositionForOverviewX(int x) const {
 }
 
 int WaveformModel::OverviewXForMs(int32_t ms) const {
-  if (info_.LengthMs <= 0) return 0;
-  const double fraction = static_cast<double>(ms) / info_.LengthMs;
-  return static_cast<int>(std::clamp<int64_t>(RoundHalfEven(fraction * columns_), 0, columns_ - 1));
+  const int64_t length = info_.LengthFrames.Frame();
+  if (length <= 0) return 0;
+  return static_cast<int>(SampleOfMs(info_, ms).Frame() * columns_ / length);
+}
+
+double WaveformModel::DetailXForMs(int32_t ms) const {
+  return detail_.XForFrame(SampleOfMs(info_, ms).Frame());
 }
 
 void WaveformModel::StartOverview() {
   overviewStarted_ = true;
-  if (path_.empty() || info_.LengthMs <= 0) return;
+  if (path_.empty() || info_.LengthFrames <= SampleIndex(0)) return;
   const uint64_t generation = ++generation_;
   job_ = std::make_unique<OverviewJob>(
       path_, info_, columns_, OverviewJob::DefaultThreads(),
@@ -123,7 +127,8 @@ void WaveformModel::Receive(uint64_t generation, int firstColumn, std::vector<Co
 }
 
 void WaveformModel::ReadDetail() {
-  detail_ = DetailWindowFor(positionMs_, detailSpanMs_, info_.SampleRate, detailWidthPx_);
+  detail_ = DetailWindowFor(SampleOfMs(info_, positionMs_), detailSpanMs_, info_.SampleRate,
+                            detailWidthPx_);
   validFirst_ = validEnd_ = 0;
   if (!detailOpened_ && !path_.empty()) {
     detailOpened_ = true;  // a file that cannot be read is not retried on every key

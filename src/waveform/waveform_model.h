@@ -60,8 +60,12 @@ class WaveformModel : public QObject {
   // The position a click on overview column x stands for: x / columns of
   // the length, rounded half to even and kept within the file.
   int32_t PositionForOverviewX(int x) const;
-  // The column a position falls in (0..columns - 1).
+  // Where a position lies on the overview: the column its sample falls in,
+  // and `columns` for the file's end, so a piece marked to the end shades
+  // the last column too.
   int OverviewXForMs(int32_t ms) const;
+  // The x in the detail strip of a position's sample.
+  double DetailXForMs(int32_t ms) const;
 
   // --- Detail strip.
   const DetailWindow& Detail() const { return detail_; }

@@ -17,7 +17,9 @@ TEST(AboutBox, EveryRequestShowsAFreshModalBoxCentredOverTheMainWindow) {
   QWidget mainWindow;
   mainWindow.setGeometry(300, 200, 400, 210);
   for (int round = 0; round < 2; ++round) {
-    QTimer::singleShot(0, [] {
+    bool checked = false;
+    QTimer::singleShot(0, [&checked] {
+      checked = true;
       EXPECT_TRUE(fmAbout->isModal());
       EXPECT_EQ(fmAbout->geometry(), QRect(380, 245, 240, 120));
       EXPECT_EQ(fmAbout->Image1->Picture().size(), QSize(240, 120));
@@ -28,6 +30,7 @@ TEST(AboutBox, EveryRequestShowsAFreshModalBoxCentredOverTheMainWindow) {
     stuck.callOnTimeout([] { ADD_FAILURE() << "still open", fmAbout->reject(); });
     stuck.start(3000);
     RunAboutBox(&mainWindow, {});
+    EXPECT_TRUE(checked);  // the box waited for the checks above
     EXPECT_EQ(fmAbout, nullptr);
   }
 }

@@ -21,7 +21,9 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
     EXPECT_EQ(VirtualKeyForNudgeTag(tag), kNudgeKeys[tag]);
     EXPECT_EQ(KeyActionForVirtualKey(kNudgeKeys[tag]), (KeyAction{K::Nudge, kNudgeMs[tag]}));
   }
-  EXPECT_EQ(VirtualKeyForNudgeTag(-1) + VirtualKeyForNudgeTag(10), 0);
+  EXPECT_EQ(VirtualKeyForNudgeTag(-1), 0);
+  EXPECT_EQ(VirtualKeyForNudgeTag(10), 0);
   // Qt's keys (the window test presses letters and arrows): the keypad's Enter.
-  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter) + VirtualKeyFromQtKey(Qt::Key_F1), 13);
+  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter), 13);
+  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_F1), 0);
 }

@@ -24,8 +24,8 @@ std::vector<int16_t> DecodeToEnd() {
   }
   return out;
 }
-std::vector<int16_t> DecodeFrom(const std::string& path, int32_t startMs) {
-  EXPECT_EQ(SB_InitMP3(path.c_str(), startMs), 0);
+std::vector<int16_t> DecodeFrom(const std::string& path, int64_t startFrame) {
+  EXPECT_EQ(SB_InitMP3(path.c_str(), SampleIndex(startFrame)), 0);
   return DecodeToEnd();
 }
 
@@ -43,16 +43,16 @@ TEST_P(Mp3Format, GivesTheFormatTheExactLengthAndPcmInPlaceFromAnyStart) {
   const Encoding& e = GetParam();
   const uint32_t frames = static_cast<uint32_t>(e.rate * 3 + 123);
   const EncodedMp3& mp3 = CachedMp3(e.rate, e.channels, frames, e.options);
-  ASSERT_EQ(SB_InitMP3(mp3.path.c_str(), 0), 0);
+  ASSERT_EQ(SB_InitMP3(mp3.path.c_str(), SampleIndex(0)), 0);
   const Mp3FrameInfo info = GetMp3FrameInfo();
+  EXPECT_EQ(info.lengthFrames, SampleIndex(frames));
   EXPECT_EQ(std::vector({info.sampleRate, info.channels, info.lengthMs}),
             std::vector({e.rate, e.channels, static_cast<int32_t>(FramesToMs(frames, e.rate))}));
   EXPECT_EQ(info.bitrateKbps, e.options.vbr ? info.bitrateKbps : e.options.bitrateKbps);
   EXPECT_EQ(DecodeToEnd().size(), mp3.pcm.size());
   for (int32_t startMs : {1, 1001, 2500}) {
-    ASSERT_EQ(SB_InitMP3(mp3.path.c_str(), startMs), 0);
-    const std::vector<int16_t> decoded = DecodeToEnd();
     const int64_t startFrame = MsToFrames(startMs, e.rate);
+    const std::vector<int16_t> decoded = DecodeFrom(mp3.path, startFrame);
     ASSERT_EQ(static_cast<int64_t>(decoded.size()), (frames - startFrame) * e.channels) << startMs;
     const int window = e.rate / 10;
     EXPECT_EQ(BestLagFrames(decoded, mp3.pcm, e.channels, startFrame, window, e.rate / 200), 0);
@@ -117,11 +117,12 @@ TEST_P(OddMp3Test, LengthStartsAndBitrateAgreeWithTheWholeFile) {
   EXPECT_EQ(
       std::vector({info.sampleRate, info.channels, info.lengthMs}),
       std::vector({rate, file.first.channels, static_cast<int32_t>(FramesToMs(frames, rate))}));
+  EXPECT_EQ(info.lengthFrames, SampleIndex(frames));
   EXPECT_GT(frames, rate * 56 / 10);  // a 4 KiB hole takes a quarter second
   EXPECT_NEAR(info.bitrateKbps, file.kbps > 0 ? file.kbps : averageKbps, file.kbps > 0 ? 0 : 2);
   for (int32_t startMs : {700, 2900, 3100, 4400, 5500}) {
     const auto start = full.begin() + MsToFrames(startMs, rate) * file.first.channels;
-    const std::vector<int16_t> piece = DecodeFrom(path, startMs);
+    const std::vector<int16_t> piece = DecodeFrom(path, MsToFrames(startMs, rate));
     ASSERT_EQ(piece.size(), static_cast<size_t>(full.end() - start)) << startMs;
     // After a jump the library may round a sample differently, by one step.
     EXPECT_TRUE(std::equal(piece.begin(), piece.end(), start, [](int a, int b) {
@@ -156,9 +157,9 @@ TEST_F(Mp3, TagsAroundTheAudioChangeNothing) {
   const EncodedMp3& plain = CachedMp3(44100, 2, 22050, {.vbr = true});
   const EncodedMp3& tagged =
       CachedMp3(44100, 2, 22050, {.vbr = true, .id3v2Bytes = 5000, .id3v1 = true, .apeTag = true});
-  const std::vector<int16_t> plainPcm = DecodeFrom(plain.path, 100);
+  const std::vector<int16_t> plainPcm = DecodeFrom(plain.path, 4410);
   const Mp3FrameInfo plainInfo = GetMp3FrameInfo();
-  EXPECT_EQ(DecodeFrom(tagged.path, 100), plainPcm);
+  EXPECT_EQ(DecodeFrom(tagged.path, 4410), plainPcm);
   EXPECT_EQ(std::pair(GetMp3FrameInfo().lengthMs, GetMp3FrameInfo().bitrateKbps),
             std::pair(plainInfo.lengthMs, plainInfo.bitrateKbps));
 }
@@ -167,14 +168,16 @@ TEST_F(Mp3, ProbeDescribesAnMp3AndReportsOneTheDecoderRefuses) {
   const EncodedMp3& song = CachedMp3(44100, 2, 44100 * 2 + 500);
   AudioFileInfo info;
   ASSERT_TRUE(GetAudioFileInfo(song.path, info, dialogs_));
-  EXPECT_EQ(info, MakeInfo(AudioFileInfo::kTypeMp3, 44100, 2, 2011, 128));
+  AudioFileInfo expected = MakeInfo(AudioFileInfo::kTypeMp3, 44100, 2, 2011, 128);
+  expected.LengthFrames = SampleIndex(44100 * 2 + 500);
+  EXPECT_EQ(info, expected);
   EXPECT_TRUE(dialogs_.messages.empty());
   WriteText(dir_.File("broken.MP3"), "this is no audio");
   AudioFileInfo candidate = info;  // the record kept from before still reads its whole file
   EXPECT_FALSE(GetAudioFileInfo(dir_.File("broken.MP3"), candidate, dialogs_));
   EXPECT_EQ(dialogs_.messages.size(), 1u);  // its text: cli_reason_test
   EXPECT_EQ(candidate, MakeInfo(AudioFileInfo::kTypeMp3, 0, 0));
-  ASSERT_TRUE(OpenAudioStream(song.path, info, 0));
+  ASSERT_TRUE(OpenAudioStream(song.path, info, SampleIndex(0)));
   uint8_t* data = nullptr;
   uint32_t bytes = 0, total = 0;
   while (ReadAudioBlock(info, data, bytes)) total += bytes;

@@ -108,7 +108,7 @@ TEST_F(SdlTest, AWavPieceReachesTheDeviceByteForByteWithoutAudioThreadAllocation
   const std::vector<int16_t> samples = MakeTestSignal(5 * 44100, 2, 44100);
   host.fileName = dir.File("clip.wav");
   WriteWavFile(host.fileName, 44100, 2, samples);
-  host.info = {AudioFileInfo::kTypeWav, 44100, 2, 1411, 5000};
+  host.info = {AudioFileInfo::kTypeWav, 44100, 2, 1411, 5000, SampleIndex(5 * 44100)};
   host.otherThreadAllocations.reserve(1000);
   engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
   engine->StartPlayback(host.fileName, host.info, 1000, 4000);

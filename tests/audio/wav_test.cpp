@@ -18,8 +18,11 @@ Bytes PlainWav(const WavFormatFields& format, size_t dataBytes, uint8_t first = 
   return RiffWaveBytes(
       {FormatChunkBytes(format), RiffChunkBytes("data", CountingBytes(dataBytes, first))});
 }
-AudioFileInfo WavInfo(int32_t rate, int32_t channels, int32_t bitrate, int32_t lengthMs) {
-  return MakeInfo(AudioFileInfo::kTypeWav, rate, channels, lengthMs, bitrate);
+AudioFileInfo WavInfo(int32_t rate, int32_t channels, int32_t bitrate, int32_t lengthMs,
+                      int64_t frames = 0) {
+  AudioFileInfo info = MakeInfo(AudioFileInfo::kTypeWav, rate, channels, lengthMs, bitrate);
+  info.LengthFrames = SampleIndex(frames);
+  return info;
 }
 
 class Wav : public ::testing::Test {
@@ -31,13 +34,14 @@ class Wav : public ::testing::Test {
   // Into a record filled with a marker, so that "unchanged" shows.
   bool Probe(const std::string& path) {
     dialogs_.messages.clear();
-    info_ = {7, 7, 7, 7, 7};
+    info_ = {7, 7, 7, 7, 7, SampleIndex(7)};
     return GetAudioFileInfo(path, info_, dialogs_);
   }
-  // Reads the whole stream from `startMs`; `sizes` gets every block's size.
-  Bytes Stream(const std::string& path, uint32_t startMs, std::vector<uint32_t>* sizes = nullptr) {
+  // Reads the whole stream from `startFrame`; `sizes` gets every block's size.
+  Bytes Stream(const std::string& path, int64_t startFrame,
+               std::vector<uint32_t>* sizes = nullptr) {
     Bytes out;
-    OpenAudioStream(path, info_, startMs);
+    OpenAudioStream(path, info_, SampleIndex(startFrame));
     uint8_t* data = nullptr;
     uint32_t bytes = 0;
     while (ReadAudioBlock(info_, data, bytes)) {
@@ -136,19 +140,22 @@ WavCase Mono(const char* name, uint32_t rate, uint16_t formatBytes, size_t dataB
 INSTANTIATE_TEST_SUITE_P(
     Files, WavProbe,
     ::testing::Values(
-        WavCase{"Stereo44100", PlainWav({}, 176400), WavInfo(44100, 2, 1378, 1000)},
-        // 8000 Hz mono: 16 bytes a ms; 8 bytes is half of one (0), 24 one and a half (2).
-        Mono("HalfMsDown", 8000, 16, 8, WavInfo(8000, 1, 125, 0)),
-        Mono("HalfMsUp", 8000, 16, 24, WavInfo(8000, 1, 125, 2)),
-        Mono("Format18", 22050, 18, 44100, WavInfo(22050, 1, 344, 1000)),
+        WavCase{"Stereo44100", PlainWav({}, 176400), WavInfo(44100, 2, 1378, 1000, 44100)},
+        // 8000 Hz mono: 16 bytes a ms; 8 bytes is half of one (0), 24 one and a half (2); the
+        // frames are exact, a torn last one left out.
+        Mono("HalfMsDown", 8000, 16, 8, WavInfo(8000, 1, 125, 0, 4)),
+        Mono("HalfMsUp", 8000, 16, 25, WavInfo(8000, 1, 125, 2, 12)),
+        Mono("Format18", 22050, 18, 44100, WavInfo(22050, 1, 344, 1000, 22050)),
         // A recording cut short: the data chunk claims 10 s, the file holds 1 s.
         WavCase{"DataLongerThanTheFile",
                 RiffWaveBytes({FormatChunkBytes({}),
                                RiffChunkBytes("data", CountingBytes(176400), 1764000)}),
-                WavInfo(44100, 2, 1378, 1000)},
-        // Other bit depths: refused with the fields filled.
-        WavCase{"EightBits", PlainWav({.bitsPerSample = 8}, 176400), WavInfo(44100, 2, 1378, 1000),
-                false},
+                WavInfo(44100, 2, 1378, 1000, 44100)},
+        // Other bit depths and MP3 data: refused with the fields filled.
+        WavCase{"EightBits", PlainWav({.bitsPerSample = 8}, 176400),
+                WavInfo(44100, 2, 1378, 1000, 44100), false},
+        WavCase{"Mp3In16Bits", PlainWav({.formatTag = 0x55}, 176400),
+                WavInfo(44100, 2, 1378, 1000, 44100), false},
         Refused("NoRiff", CountingBytes(400)),
         Refused("NoData", RiffWaveBytes({FormatChunkBytes({})})),
         Refused("Format14", PlainWav({.formatBytes = 14}, 400)),
@@ -191,12 +198,12 @@ TEST_F(Wav, StreamGivesTheDataFromTheStartFrameToTheLastWholeFrame) {
   };
   EXPECT_EQ(Stream(path, 0, &sizes), wholeFramesFrom(0));
   EXPECT_EQ(sizes, (std::vector<uint32_t>{8192, 8192, 8192, 100}));
-  // 44100 Hz: 5 ms is 220.5 frames (220), 15 ms is 661.5 frames (662).
-  EXPECT_EQ(Stream(path, 5), wholeFramesFrom(220 * 4));
-  EXPECT_EQ(Stream(path, 15), wholeFramesFrom(662 * 4));
+  EXPECT_EQ(Stream(path, 220), wholeFramesFrom(220 * 4));
   const std::string second = Write(PlainWav({.channels = 2, .sampleRate = 8000}, 32000), "b.wav");
   info_ = WavInfo(8000, 2, 0, 0);
-  for (uint32_t startMs : {1000u, 1001u, 4000000000u}) EXPECT_TRUE(Stream(second, startMs).empty());
+  for (int64_t start : {int64_t{8000}, int64_t{8001}, int64_t{1} << 60, int64_t{-1}}) {
+    EXPECT_TRUE(Stream(second, start).empty()) << start;
+  }
 }
 
 // Sizes a writer streaming to a pipe could not fill in, and the 64-bit RF64 and
@@ -222,7 +229,7 @@ TEST_P(StreamedWav, ProbeAndStreamCoverAllSamples) {
     body.insert(body.end(), chunk.begin(), chunk.end());
   const std::string path = Write(RiffChunkBytes(row.formId, body, row.formBytes));
   ASSERT_TRUE(Probe(path));
-  EXPECT_EQ(info_.LengthMs, 100);
+  EXPECT_EQ(std::pair(info_.LengthMs, info_.LengthFrames), std::pair(100, SampleIndex(4410)));
   EXPECT_EQ(Stream(path, 0), samples);
 }
 

@@ -17,6 +17,8 @@ Bytes Wave(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, bool d
 }
 
 TEST(CliReason, FollowsTheMessageOnASecondLine) {
+  const std::string mp3InWav =
+      "MP3 data inside a WAV file: only 16-bit PCM WAV files can be read\n";
   const std::string cantEncode = "Can't start the MP3 encoder\n";
   const struct {
     const char* fileName;
@@ -26,8 +28,8 @@ TEST(CliReason, FollowsTheMessageOnASecondLine) {
   } rows[] = {
       {"a.wav", Wave(1, 1, 8000, 8), "info",
        "File Error !\n8-bit samples: only 16-bit PCM WAV files can be read\n"},
-      {"a.wav", Wave(0x55, 2, 44100, 0), "info",
-       "File Error !\nMP3 data inside a WAV file: only 16-bit PCM WAV files can be read\n"},
+      {"a.wav", Wave(0x55, 2, 44100, 0), "info", "File Error !\n" + mp3InWav},
+      {"a.wav", Wave(0x55, 2, 44100, 16), "info", "File Error !\n" + mp3InWav},
       {"a.wav", Wave(1, 6, 48000, 16), "info",
        "File Error !\n6 channels: only mono and stereo files can be read\n"},
       {"a.wav", Wave(1, 2, 44100, 16, false), "info", "File Error !\nno data chunk\n"},

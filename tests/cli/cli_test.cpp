@@ -3,6 +3,7 @@
 // its time texts, options and failures.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "cli/cli_cut.h"
@@ -44,25 +45,52 @@ class CliCut : public ::testing::Test {
     args.insert(args.begin(), "cut");
     return RunCliCaptured(args);
   }
-  size_t WavFrames(const std::string& n) { return (ReadFileBytes(dir.File(n)).size() - 46) / 4; }
   std::string Info(const std::string& name) { return RunCliCaptured({"info", dir.File(name)}).out; }
   TempDir dir;
   const std::string wav = dir.File("source.wav");  // 3000 ms of stereo
   const std::string mp3 = CachedMp3(48000, 1, 48000 * 2, {.bitrateKbps = 96}).path;  // 2000 ms
 };
 
-TEST_F(CliCut, CutsThePieceOrTheRestWithMarksClampedIntoTheFile) {
-  CliRun run = Cut({wav, "-o", dir.File("piece.WAV"), "--begin", "0:00.5", "--end", "1500ms"});
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.err, "");  // no progress bar off a terminal
-  EXPECT_EQ(WavFrames("piece.WAV"), 44100u);
-  EXPECT_EQ(Cut({wav, "-o", dir.File("rest.wav"), "--begin", "1", "--end", "2.5", "--unmarked"}).exitCode, 0);
-  EXPECT_EQ(WavFrames("rest.wav"), 44100u + 22050u);
-  EXPECT_EQ(Cut({wav, "-o", dir.File("all.wav"), "--end", "99:00"}).exitCode, 0);
-  EXPECT_EQ(WavFrames("all.wav"), 3u * 44100);
-  run = Cut({wav, "-o", dir.File("tail.wav"), "--begin", "2:00:00.5"});
-  EXPECT_EQ(run.exitCode, 2);  // begin clamped to the end: nothing to cut
-  EXPECT_NE(run.err.find("nothing to cut"), std::string::npos);
+// The marks on the file's sample timeline, end to end: each cut holds exactly the source's samples
+// of its stretches [first, end), and piece and rest make the whole file. A cut of nothing is
+// refused (exit 1), marks in the wrong order are a usage error (exit 2).
+TEST_F(CliCut, CutsHoldExactlyTheSamplesOfTheirStretches) {
+  const struct {
+    int rate, channels;
+    uint32_t frames;
+    CliArgs words;
+    std::vector<std::pair<uint32_t, uint32_t>> stretches;
+    int exitCode = 0;
+  } rows[] = {
+      {48000, 1, 73218, {}, {{0, 73218}}},  // 1525.375 ms: the tail past 1525 ms too
+      {44100, 2, 220507, {"--begin", "0:01.234", "--end", "3456ms"}, {{54419, 152410}}},
+      {44100, 2, 220507, {"--begin", "1.234", "--end", "3.456", "--unmarked"},
+       {{0, 54419}, {152410, 220507}}},
+      {44100, 1, 88207, {"--begin", "1", "--end", "99:00"}, {{44100, 88207}}},  // clamped
+      {44100, 1, 1, {}, {{0, 1}}},  // 0 ms, one sample
+      {44100, 1, 0, {}, {}, 1},
+      {44100, 1, 4410, {"--end", "99999", "--unmarked"}, {}, 1},
+      {44100, 1, 4410, {"--begin", "2:00:00.5"}, {}, 2}};  // begin clamped to the end
+  for (const auto& row : rows) {
+    const auto source = MakeTestSignal(row.frames, row.channels, row.rate);
+    WriteWavFile(wav, row.rate, row.channels, source);
+    CliArgs args = {wav, "-o", dir.File("out.wav")};
+    args.insert(args.end(), row.words.begin(), row.words.end());
+    const CliRun run = Cut(args);
+    ASSERT_EQ(run.exitCode, row.exitCode) << row.frames << run.err;
+    const char* says[] = {"", "Nothing to export: ", "snipola-cli cut: nothing to cut: "};
+    EXPECT_EQ(run.err.substr(0, std::strlen(says[row.exitCode])), says[row.exitCode]) << run.err;
+    if (row.exitCode != 0) continue;
+    EXPECT_EQ(run.err, "");  // no progress bar off a terminal
+    std::vector<int16_t> expected;
+    for (const auto& [first, end] : row.stretches)
+      expected.insert(expected.end(), source.begin() + first * row.channels,
+                      source.begin() + end * row.channels);
+    const auto bytes = ReadFileBytes(dir.File("out.wav"));
+    std::vector<int16_t> written((bytes.size() - 46) / 2);
+    std::memcpy(written.data(), bytes.data() + 46, written.size() * 2);
+    EXPECT_EQ(written, expected) << row.frames << " frames, " << row.words.size() << " words";
+  }
 }
 
 TEST_F(CliCut, FormatComesFromTheOptionOrTheExtensionAndTheBitrateFromTheSource) {

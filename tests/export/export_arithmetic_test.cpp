@@ -1,7 +1,8 @@
-// The export's arithmetic: frame counts and piece order, fade gains, and the
+// The export's arithmetic: the sample timeline and the pieces on it, fade gains, and the
 // elapsed/remaining clock. Chunking into the encoder: the MP3 round trips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,24 +14,30 @@
 
 namespace {
 
-TEST(ExportPieces, FramesOfMsRoundHalfToEvenAndNeverGoNegative) {
-  for (auto [ms, rate, frames] :
-       {std::tuple<int64_t, int32_t, uint64_t>{1000, 44100, 44100}, {5, 44100, 220},
-        {15, 44100, 662}, {25, 44100, 1102}, {1, 22050, 22}, {0, 44100, 0}, {-5, 44100, 0},
-        {1000, 0, 0}, {3600000, 48000, 172800000}})
-    EXPECT_EQ(FramesOfMs(ms, rate), frames) << ms;
-}
-
-TEST(ExportPieces, MarkedIsOnePieceUnmarkedIsTheStretchBeforeThenAfter) {
-  const AudioFileInfo info = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 60000);
-  // {begin, end, unmarked, pieces}; a begin before the file starts reading at its first frame.
-  for (const auto& [begin, end, unmarked, expected] :
-       std::vector<std::tuple<int32_t, int32_t, bool, std::vector<ExportPiece>>>{
-           {1005, 2010, false, {{1005, 44320, 0}}},  // 1005 ms -> 44320.5 -> 44320
-           {10000, 50000, true, {{0, 441000, 441000}, {50000, 441000, 0}}},
-           {-500, 1000, true, {{0, 0, 2601900}, {1000, 2601900, 0}}}}) {
-    const auto pieces = PlanExportPieces(info, begin, end, unmarked);
-    EXPECT_EQ(pieces, expected) << begin << ".." << end << " unmarked " << unmarked;
+// One sample timeline: a mark at M ms is round(M x rate / 1000), halves to even; at or past the
+// length it is the file's end. The piece and the rest hold every frame exactly once.
+TEST(SampleTimeline, MarksMapOnceAndPieceAndRestTileTheFile) {
+  AudioFileInfo info = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 5000);
+  info.LengthFrames = SampleIndex(220507);  // 5000.16 ms: the length rounds down
+  for (auto [ms, frame] : {std::pair<int64_t, int64_t>{-5, 0}, {0, 0}, {5, 220}, {15, 662},
+                           {1234, 54419}, {3456, 152410}, {4999, 220456}, {5000, 220507},
+                           {int64_t{1} << 40, 220507}}) {
+    EXPECT_EQ(SampleOfMs(info, ms), SampleIndex(frame)) << ms;
+    EXPECT_EQ(MsOfSample(info, SampleIndex(frame)), std::clamp<int64_t>(ms, 0, 5000)) << ms;
+  }
+  EXPECT_EQ(SampleOfMs(MakeInfo(AudioFileInfo::kTypeWav, 0, 2, 5000), 100), SampleIndex(0));
+  // {begin, end, unmarked, pieces}; marks outside the file are kept within it.
+  const SampleIndex begin(54419), end(152410), fileEnd = info.LengthFrames;
+  for (const auto& [from, to, unmarked, expected] :
+       std::vector<std::tuple<SampleIndex, SampleIndex, bool, std::vector<ExportPiece>>>{
+           {begin, end, false, {{begin, 97991, 0}}},
+           {begin, end, true, {{SampleIndex(0), 54419, 68097}, {end, 68097, 0}}},
+           {SampleIndex(0), fileEnd, false, {{SampleIndex(0), 220507, 0}}},
+           {SampleIndex(-9), fileEnd + 9, true, {{SampleIndex(0), 0, 0}, {fileEnd, 0, 0}}},
+           {SampleIndex(-9), end, false, {{SampleIndex(0), 152410, 0}}},
+           {end, begin, false, {{end, 0, 0}}}}) {
+    const auto pieces = PlanExportPieces(info, from, to, unmarked);
+    EXPECT_EQ(pieces, expected) << from.Frame() << ".." << to.Frame() << " unmarked " << unmarked;
     EXPECT_EQ(TotalFrames(pieces), pieces[0].frames + (pieces.size() > 1 ? pieces[1].frames : 0));
   }
 }

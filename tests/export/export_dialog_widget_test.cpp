@@ -44,7 +44,7 @@ class ExportDialog : public ::testing::Test {
   std::string sourcePath = dir.File("source.wav");
 };
 
-TEST_F(ExportDialog, BadFadeBoxesStopGoBeforeTheSaveDialogDigitsCheckedFirst) {
+TEST_F(ExportDialog, BadFadeBoxesAndNothingToExportStopGoBeforeTheSaveDialog) {
   const std::array<const char*, 4> rows[] = {
       {"", "x", "Please input number in the fade-in and fade-out second editbox.", "Error"},
       {"1", "99999999999", "'99999999999' is not a valid integer value.", "Snipola"}};
@@ -57,6 +57,12 @@ TEST_F(ExportDialog, BadFadeBoxesStopGoBeforeTheSaveDialogDigitsCheckedFirst) {
     EXPECT_TRUE(dialogs.messages[0].text == message && dialogs.messages[0].caption == caption);
     EXPECT_TRUE(dialogs.saveFilters.empty() && d->isVisible() && !InExportLook(*d));
   }
+  auto d = Open();
+  d->MarkBegin = 0, d->MarkEnd = 2000;  // the whole file: nothing lies outside the marks
+  d->cbExportUnmarked->setChecked(true);
+  d->tbokClick();
+  EXPECT_EQ(dialogs.LastMessageText(), std::string(kNothingUnmarkedText) + ".");
+  EXPECT_TRUE(dialogs.saveFilters.empty() && !InExportLook(*d));
 }
 
 TEST_F(ExportDialog, ReshowByTheWindowSystemKeepsChoicesAndExportUnmarkedClearsTheFades) {
@@ -109,12 +115,11 @@ TEST_F(ExportDialog, LosslessDisablesFadesAndUnmarkedWithMp3AndGoCopiesTheFrames
   d.MarkEnd = 900;
   d.show();
   d.cbfadein->setChecked(true);
-  const auto enabled = [&] { return d.cbExportUnmarked->isEnabled() + d.Edit2->isEnabled(); };
   ASSERT_EQ(d.cbBitrate->itemText(1), "Lossless");
   d.cbBitrate->setCurrentIndex(1);
-  EXPECT_TRUE(enabled() == 0 && !d.cbfadein->isChecked());
-  d.rbwav->setChecked(true);
-  EXPECT_EQ(enabled(), 2);  // WAV has no lossless route
+  EXPECT_FALSE(d.cbExportUnmarked->isEnabled() || d.Edit2->isEnabled() || d.cbfadein->isChecked());
+  d.rbwav->setChecked(true);  // WAV has no lossless route
+  EXPECT_TRUE(d.cbExportUnmarked->isEnabled() && d.Edit2->isEnabled());
   d.rbmp3->setChecked(true);
   dialogs.saveAnswers.push_back(dir.File("cut"));
   d.tbokClick();
@@ -124,7 +129,7 @@ TEST_F(ExportDialog, LosslessDisablesFadesAndUnmarkedWithMp3AndGoCopiesTheFrames
 }
 
 TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
-  MemoryExportSource source(MakeTestSignal(44100, 2, 44100), 2, 44100, 4096);
+  MemoryExportSource source(MakeTestSignal(44100, 2, 44100), 2, 4096);
   Tfmexport d(dialogs, &source);
   d.FileInfo = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 1000);
   d.MarkEnd = 1000;

@@ -20,9 +20,12 @@ namespace {
 
 ExportJob Job(int rate, int channels, int lengthMs, int32_t begin, int32_t end,
               const std::string& out, ExportRoute route, bool unmarked = false) {
-  return {.FileInfo = MakeInfo(AudioFileInfo::kTypeWav, rate, channels, lengthMs, 128),
-          .MarkBegin = begin, .MarkEnd = end, .SourceFileName = "memory.wav", .OutFileName = out,
-          .Route = route, .ExportUnmarked = unmarked};
+  ExportJob job{.FileInfo = MakeInfo(AudioFileInfo::kTypeWav, rate, channels, lengthMs, 128),
+                .SourceFileName = "memory.wav", .OutFileName = out, .Route = route,
+                .ExportUnmarked = unmarked};
+  job.BeginSample = SampleOfMs(job.FileInfo, begin);
+  job.EndSample = SampleOfMs(job.FileInfo, end);
+  return job;
 }
 
 class ExportPipeline : public ::testing::Test {
@@ -33,10 +36,10 @@ class ExportPipeline : public ::testing::Test {
 };
 
 TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
-  // 8000 Hz mono of 1000 ms from {source frames (0: endless empty blocks), exported}.
-  // The length's rounding allows 4 frames short.
-  for (auto [frames, exported] : {std::pair{7996, true}, {7000, false}, {0, false}}) {
-    MemoryExportSource source(std::vector<int16_t>(frames, 3), 1, 8000);
+  // 8000 Hz mono of 1000 ms (8000 frames) from {source frames (0: endless empty blocks),
+  // exported}: one frame short is a short export.
+  for (auto [frames, exported] : {std::pair{8000, true}, {7999, false}, {0, false}}) {
+    MemoryExportSource source(std::vector<int16_t>(frames, 3), 1);
     source.endlessEmptyBlocks = frames == 0;
     dialogs.messages.clear();
     const ExportJob job = Job(8000, 1, 1000, 0, 1500, dir.File("s.wav"), ExportRoute::Wav);
@@ -47,15 +50,19 @@ TEST_F(ExportPipeline, ASourceThatEndsBeforeTheFileLengthFailsTheExport) {
   }
 }
 
-TEST_F(ExportPipeline, EmptyPiecesEndCleanly) {
-  // Marks spanning the file: an empty output, no progress.
-  RecordingHost quiet;
-  MemoryExportSource spanning(std::vector<int16_t>(44100 * 2, 1), 2, 44100);
-  ASSERT_TRUE(ExportMP3(Job(44100, 2, 1000, 0, 1000, dir.File("e.mp3"), ExportRoute::Mp3, true),
-                        quiet, dialogs, spanning));
-  EXPECT_EQ(ReadFileBytes(dir.File("e.mp3")).at(0), 0xFF);  // a valid stream of no samples
-  EXPECT_TRUE(DecodeMp3File(dir.File("e.mp3")).empty() && quiet.progress.empty());
-  EXPECT_EQ(spanning.reads, 0);
+TEST_F(ExportPipeline, AnExportOfNoFrameIsRefusedBeforeAnythingIsWritten) {
+  MemoryExportSource source(std::vector<int16_t>(44100 * 2, 1), 2);
+  // {job, message}: the whole file marked leaves no rest; a file of no frame has no piece.
+  const std::pair<ExportJob, const char*> rows[] = {
+      {Job(44100, 2, 1000, 0, 1000, dir.File("e.mp3"), ExportRoute::Mp3, true),
+       kNothingUnmarkedText},
+      {Job(44100, 2, 0, 0, 0, dir.File("e.wav"), ExportRoute::Wav), kNothingMarkedText}};
+  for (const auto& [job, text] : rows) {
+    dialogs.messages.clear();
+    EXPECT_FALSE(RunExport(job, host, dialogs, source));
+    EXPECT_EQ(dialogs.LastMessageText(), std::string(text) + ".");
+  }
+  EXPECT_TRUE(FilesIn(dir.path()) == 0u && source.reads == 0 && host.progress.empty());
 }
 
 // Both routes keep an old target whole when the disk fills up.
@@ -65,7 +72,7 @@ TEST_P(ExportFailure, FullDiskKeepsTheOldTargetAndLeavesNoPartialFile) {
   const std::string out = dir.File(GetParam() == ExportRoute::Mp3 ? "old.mp3" : "old.wav");
   WriteText(out, "old");
   // 5 s hold 80 KB of MP3 at 128 kbit/s and 860 KB of WAV: more than fits.
-  MemoryExportSource source(MakeTestSignal(44100 * 5, 2, 44100), 2, 44100);
+  MemoryExportSource source(MakeTestSignal(44100 * 5, 2, 44100), 2);
   std::optional<FileSizeLimit> limit(std::in_place, 40 * 1024);
   EXPECT_FALSE(RunExport(Job(44100, 2, 5000, 0, 5000, out, GetParam()), host, dialogs, source));
   limit.reset();

@@ -30,7 +30,8 @@ class ExportRoundTrip : public ::testing::TestWithParam<Row> {
   // Probes `path` and reads all of it through the program's stream.
   std::vector<int16_t> Decode(const std::string& path, AudioFileInfo& info) {
     std::vector<int16_t> out;
-    EXPECT_TRUE(GetAudioFileInfo(path, info, dialogs) && OpenAudioStream(path, info, 0));
+    EXPECT_TRUE(GetAudioFileInfo(path, info, dialogs) &&
+                OpenAudioStream(path, info, SampleIndex(0)));
     uint8_t* data = nullptr;
     for (uint32_t bytes = 0; ReadAudioBlock(info, data, bytes);) {
       const auto* samples = reinterpret_cast<const int16_t*>(data);
@@ -55,24 +56,25 @@ TEST_P(ExportRoundTrip, EachPieceHoldsItsFramesInPlace) {
   ASSERT_EQ(sourcePcm.size(), size_t{frames} * row.channels);
   const std::string out = dir.File(row.route == ExportRoute::Mp3 ? "cut.mp3" : "cut.wav");
   StreamExportSource reader;
-  ASSERT_TRUE(RunExport({.FileInfo = info, .MarkBegin = row.begin, .MarkEnd = row.end,
+  const SampleIndex begin = SampleOfMs(info, row.begin), end = SampleOfMs(info, row.end);
+  ASSERT_TRUE(RunExport({.FileInfo = info, .BeginSample = begin, .EndSample = end,
                          .SourceFileName = source, .OutFileName = out, .Route = row.route,
                          .BitrateKbps = row.kbps, .ExportUnmarked = row.unmarked},
                         host, dialogs, reader));
   AudioFileInfo outInfo;
   const auto decoded = Decode(out, outInfo);
-  const auto pieces = PlanExportPieces(info, row.begin, row.end, row.unmarked);
+  const auto pieces = PlanExportPieces(info, begin, end, row.unmarked);
   ASSERT_EQ(decoded.size(), TotalFrames(pieces) * row.channels);
   const int c = row.channels;
   size_t at = 0;  // the piece's first frame in the output
   for (const ExportPiece& piece : pieces) {
-    const int64_t first = FramesOfMs(piece.startMs, row.rate);
+    const int64_t first = piece.start.Frame();
     const size_t skip = at == 0 ? 0 : 2000;  // the encoder blends across the seam of two pieces
     const std::vector<int16_t> rest(decoded.begin() + (at + skip) * c, decoded.end());
     if (row.route == ExportRoute::Wav)
       EXPECT_TRUE(std::equal(decoded.begin() + at * c, decoded.begin() + (at + piece.frames) * c,
                              sourcePcm.begin() + first * c));
-    else EXPECT_EQ(BestLagFrames(rest, sourcePcm, c, first + skip, 4000, 300), 0) << piece.startMs;
+    else EXPECT_EQ(BestLagFrames(rest, sourcePcm, c, first + skip, 4000, 300), 0) << first;
     at += piece.frames;
   }
   EXPECT_TRUE(row.route == kWav || outInfo.Bitrate == static_cast<int32_t>(row.kbps));

@@ -15,9 +15,9 @@ namespace {
 std::vector<uint8_t> Export(int rate, int channels, uint32_t kbps) {
   TempDir dir;
   const ExportJob job{.FileInfo = MakeInfo(AudioFileInfo::kTypeWav, rate, channels, 1000),
-                      .MarkEnd = 1000, .SourceFileName = "memory.wav",
+                      .EndSample = SampleIndex(rate), .SourceFileName = "memory.wav",
                       .OutFileName = dir.File("e.mp3"), .BitrateKbps = kbps};
-  MemoryExportSource source(MakeTestSignal(rate, channels, rate), channels, rate);
+  MemoryExportSource source(MakeTestSignal(rate, channels, rate), channels);
   RecordingHost host;
   ScriptedDialogs dialogs;
   EXPECT_TRUE(RunExport(job, host, dialogs, source));

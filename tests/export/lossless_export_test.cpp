@@ -22,14 +22,12 @@ namespace {
 class LosslessExport : public ::testing::Test {
  protected:
   void SetUp() override {
-    job = {.FileInfo = {},
-           .MarkBegin = 250,
-           .SourceFileName = source,
-           .OutFileName = dir.File("cut.mp3"),
+    job = {.FileInfo = {}, .SourceFileName = source, .OutFileName = dir.File("cut.mp3"),
            .Lossless = true};
     ASSERT_TRUE(WriteMp3File(source, MakeTestSignal(88200, 2, 44100), 44100, 2));
     ASSERT_TRUE(GetAudioFileInfo(source, job.FileInfo, dialogs));
-    job.MarkEnd = job.FileInfo.LengthMs;
+    job.BeginSample = SampleOfMs(job.FileInfo, 250);
+    job.EndSample = job.FileInfo.LengthFrames;
   }
   bool Export() { return RunExport(job, host, dialogs, stream); }
   TempDir dir;
@@ -58,14 +56,13 @@ TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
   const std::pair<std::function<void()>, std::string> cases[] = {
       {[&] { patch(16000, std::string(1000, '\0')); }, kLosslessDamagedText},  // a frame header
       {[&] { patch(0, std::string("\xFF\xFB\0", 3)); }, kLosslessFreeFormatText},
-      {[&] { job.MarkBegin = 100000, job.MarkEnd = 100500; }, kLosslessEmptyText},
       {[&] {  // a part at 48000 Hz joined on: the decoder plays it resampled
          WriteMp3File(job.OutFileName, MakeTestSignal(48000, 2, 48000), 48000, 2);
          const auto bytes = ReadFileBytes(job.OutFileName);
          std::filesystem::remove(job.OutFileName);
          patch(std::filesystem::file_size(source), std::string(bytes.begin(), bytes.end()));
          GetAudioFileInfo(source, job.FileInfo, dialogs);
-         job.MarkEnd = 2500;
+         job.EndSample = SampleOfMs(job.FileInfo, 2500);
        },
        LosslessFormatChangeText(2000)},
       {[] {}, UnableToWriteText(dir.File("cut.mp3"))},  // a full disk, below

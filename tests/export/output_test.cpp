@@ -1,10 +1,12 @@
 // The export's output file: nothing reaches the target before a clean commit
-// and a temporary never stays; the WAV writer's bytes. Full disks:
+// and a temporary never stays; the WAV writer's bytes, also past 4 GiB. Full disks:
 // export_pipeline_test; sizes patched past the buffer: export_roundtrip_test.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <tuple>
 
 #include "export/output_file.h"
 #include "export/wav_writer.h"
@@ -56,6 +58,38 @@ TEST(WavWriter, HeaderIsTheFortySixBytesOfTheSourceFormatThenThePcm) {
   expected.push_back(0);  // the odd chunk's pad byte, counted by the RIFF size only
   EXPECT_EQ(write(22050, 1, pcm), expected);
   EXPECT_EQ(write(44100, 2, {}), empty);  // over the longer file just written
+}
+
+// Planned past 4 GiB: a JUNK chunk keeps room for ds64. A file that then passes 4 GiB becomes RF64
+// with its sizes in ds64 (read back: wav_test), one that stays below keeps RIFF; the most a plain
+// header holds has none. The gigabytes are a hole in a sparse file.
+TEST(WavWriter, PastFourGibibytesTheFileBecomesRf64) {
+  TempDir dir;
+  const uint64_t big = (uint64_t{1} << 32) + 4;
+  const auto le = [](uint64_t value, int count) {
+    std::string bytes;
+    for (int i = 0; i < count; ++i) bytes += static_cast<char>(value >> (8 * i));
+    return bytes;
+  };
+  const std::string rf64 = "RF64" + le(~0u, 4) + "WAVEds64" + le(28, 4) + le(74 + big, 8) +
+                           le(big, 8) + le(big / 4, 8) + le(0, 4) + "fmt ";
+  const std::string riff = "RIFF" + le(74 + 1000, 4) + "WAVEJUNK" + le(28, 4) + le(0, 28) + "fmt ";
+  const uint64_t most = (uint64_t{1} << 32) - 40;  // the most a plain RIFF of 46 bytes holds
+  const std::string plain = "RIFF" + le(most + 38, 4) + "WAVEfmt ";
+  for (const auto& [planned, dataBytes, head, dataSize] :
+       {std::tuple{big, big, rf64, ~0u}, {big, 1000, riff, 1000}, {most, most, plain, ~39u}}) {
+    OutputFile file;
+    WavWriter wav(file);
+    const uint8_t pcm[4] = {1, 2, 3, 4};
+    ASSERT_TRUE(file.Create(dir.File("big.wav")) &&
+                wav.Create(MakeInfo(AudioFileInfo::kTypeWav, 44100, 2), planned) &&
+                wav.Append(pcm, 4) && file.AppendZeros(dataBytes - 4) && wav.Finish() &&
+                file.Commit());
+    std::string header(82, '\0');
+    std::ifstream(dir.File("big.wav"), std::ios::binary).read(header.data(), 82);
+    EXPECT_EQ(header.substr(0, head.size()) + header.substr(header.find("data"), 8),
+              head + "data" + le(dataSize, 4));
+  }
 }
 
 }  // namespace

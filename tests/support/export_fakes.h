@@ -13,22 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "base/rounding.h"
 #include "export/export_pipeline.h"
 
 class MemoryExportSource : public ExportSource {
  public:
-  MemoryExportSource(std::vector<int16_t> samples, int channels, int sampleRate,
-                     uint32_t blockBytes = 8192)
+  MemoryExportSource(std::vector<int16_t> samples, int channels, uint32_t blockBytes = 8192)
       : samples_(std::move(samples)),
         channels_(channels),
-        sampleRate_(sampleRate),
         blockBytes_(blockBytes),
         buffer_(blockBytes) {}
   int closes = 0, reads = 0;
   bool endlessEmptyBlocks = false;
-  bool Open(const std::string&, const AudioFileInfo&, uint32_t startMs) override {
-    positionBytes_ = static_cast<size_t>(MsToFrames(startMs, sampleRate_)) * channels_ * 2;
+  bool Open(const std::string&, const AudioFileInfo&, SampleIndex start) override {
+    positionBytes_ = static_cast<size_t>(start.Frame()) * channels_ * 2;
     return true;
   }
   bool Read(uint8_t*& data, uint32_t& bytes) override {
@@ -47,7 +44,7 @@ class MemoryExportSource : public ExportSource {
 
  private:
   std::vector<int16_t> samples_;
-  int channels_, sampleRate_;
+  int channels_;
   uint32_t blockBytes_;
   std::vector<uint8_t> buffer_;
   size_t positionBytes_ = 0;

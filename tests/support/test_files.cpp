@@ -1,5 +1,7 @@
 #include "support/test_files.h"
 
+#include "base/rounding.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -81,5 +83,7 @@ size_t FilesIn(const fs::path& folder) {
 
 AudioFileInfo MakeInfo(int32_t type, int32_t rate, int32_t channels, int32_t lengthMs,
                        int32_t bitrate) {
-  return {type, rate, channels, bitrate, lengthMs};
+  // The exact length as the probe of a file of whole milliseconds finds it.
+  return {type, rate, channels, bitrate, lengthMs,
+          SampleIndex(MsToFrames(lengthMs, rate > 0 ? rate : 1))};
 }

@@ -41,7 +41,7 @@ TEST(OverviewTest, DamagedFilesShowWhatCanBeReadAndReplaceARunningOverview) {
       .write(reinterpret_cast<char*>(bytes.data()), bytes.size() * 6 / 10);
   const std::string wav = dir.File("long.wav");
   WriteWavFile(wav, kRate, 2, MakeTestSignal(60 * kRate, 2, kRate));
-  model.OpenFile(wav, {AudioFileInfo::kTypeWav, kRate, 2, 1411, 60000});
+  model.OpenFile(wav, {AudioFileInfo::kTypeWav, kRate, 2, 1411, 60000, SampleIndex(60 * kRate)});
   const auto filled = open(cut, info);
   EXPECT_TRUE(filled > 40 && filled < 70) << filled;
   EXPECT_GT(model.Overview()[10].max, 15000);

@@ -66,6 +66,10 @@ TEST(WaveformWidgetTest, DocksDrawsSeeksAndFollowsThePosition) {
   EXPECT_EQ(played->opens, 2) << "playback restarts at the click";
   window->Model().WMKeyDown(kVirtualKeyReturn);  // stops
   const WaveformModel& wave = window->WaveModel();
+  // The overview column of a position's sample (88200 frames in 384 columns); the end is past all.
+  EXPECT_EQ(
+      std::vector({wave.OverviewXForMs(0), wave.OverviewXForMs(1499), wave.OverviewXForMs(2000)}),
+      std::vector({0, 287, 384}));
   for (const char key : {'Y', 'T', 'U'}) {
     const int64_t firstBefore = wave.Detail().firstFrame;
     const int32_t before = window->Model().CurPos;
@@ -73,7 +77,7 @@ TEST(WaveformWidgetTest, DocksDrawsSeeksAndFollowsThePosition) {
     const int32_t now = window->Model().CurPos;
     ASSERT_NE(now, before);
     EXPECT_EQ(wave.PositionMs(), now);
-    EXPECT_NEAR(wave.Detail().XForMs(now, 44100), TfmWave::kStripWidth / 2.0, 0.5) << key;
+    EXPECT_NEAR(wave.DetailXForMs(now), TfmWave::kStripWidth / 2.0, 0.5) << key;
     EXPECT_NEAR(static_cast<double>(wave.Detail().firstFrame - firstBefore), (now - before) * 44.1,
                 1.0);
   }

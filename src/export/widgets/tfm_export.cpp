@@ -247,6 +247,14 @@ void Tfmexport::tbokClick() {
   FadeInSeconds = *fadeIn;
   FadeOutSeconds = *fadeOut;
 
+  ExportJob job;
+  job.FileInfo = FileInfo;
+  job.BeginSample = SampleOfMs(FileInfo, MarkBegin);
+  job.EndSample = SampleOfMs(FileInfo, MarkEnd);
+  job.ExportUnmarked = cbExportUnmarked->isChecked();
+  // Refused before a target is asked for: the dialog stays fresh.
+  if (RefuseEmptyExport(job, dialogs_)) return;
+
   const bool mp3 = rbmp3->isChecked();
   const auto chosen = dialogs_.SaveFileName(mp3 ? kMp3Filter : kWavFilter);
   if (!chosen) return;
@@ -256,17 +264,12 @@ void Tfmexport::tbokClick() {
   OutFileName = WithDefaultExtension(*chosen, mp3);
   if (!CheckExportTarget(OutFileName, SourceFileName, dialogs_)) return;
 
-  ExportJob job;
-  job.FileInfo = FileInfo;
-  job.MarkBegin = MarkBegin;
-  job.MarkEnd = MarkEnd;
   job.SourceFileName = SourceFileName;
   job.OutFileName = OutFileName;
   job.Route = mp3 ? ExportRoute::Mp3 : ExportRoute::Wav;
   job.BitrateKbps =
       BitrateOfItem(FileInfo, cbBitrate->currentIndex(), cbBitrate->currentText().toStdString());
   job.Lossless = mp3 && LosslessChosen();
-  job.ExportUnmarked = cbExportUnmarked->isChecked();
   job.FadeIn = cbfadein->isChecked();
   job.FadeInSeconds = FadeInSeconds;
   job.FadeOut = cbfadeout->isChecked();

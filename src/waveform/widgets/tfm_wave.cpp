@@ -93,7 +93,8 @@ void TfmWave::PaintOverview(QPainter& painter) {
   }
   PaintColumns(painter, model_.Overview(), strip);
   painter.setPen(kPosition);
-  const int x = strip.left() + model_.OverviewXForMs(model_.PositionMs());
+  const int x = strip.left() + std::min(model_.OverviewXForMs(model_.PositionMs()),
+                                        static_cast<int>(model_.Overview().size()) - 1);
   painter.drawLine(x, strip.top(), x, strip.bottom());
 }
 
@@ -129,9 +130,8 @@ void TfmWave::PaintDetail(QPainter& painter) {
   } else {
     PaintColumns(painter, model_.DetailPeaks(), strip);
   }
-  const int32_t rate = model_.Info().SampleRate;
   const auto markLine = [&](int32_t ms, const QColor& colour) {
-    const double x = strip.left() + window.XForMs(ms, rate);
+    const double x = strip.left() + model_.DetailXForMs(ms);
     if (x < strip.left() || x > strip.right() + 1) return;
     painter.setPen(colour);
     painter.drawLine(QPointF(x, strip.top()), QPointF(x, strip.bottom() + 1));
