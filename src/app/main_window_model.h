@@ -26,6 +26,9 @@
 
 class Dialogs;
 
+inline constexpr const char* kEndBeforeBeginMessage =
+    "End Pos is before Begin Pos: mark an end after the begin to export a piece.";
+
 // What the main window shows; the design state until the first render.
 struct MainDisplay {
   std::string lbFileName = "File Name : None";

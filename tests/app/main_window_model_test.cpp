@@ -190,7 +190,8 @@ TEST_F(MainWindowModelTest, ValueEntryParsesClampsAndRendersEveryLabel) {
             "Current Position(milliseconds)=0 -5 0-0|0 ms|0 ms|0 ms|0 ms");
   OpenFile(50000);
   model.SetUseSecondChecked(true);
-  Marks(30000, 10000);  // crossed: the length offered is 0
+  Marks(30000, 10000);  // crossed: the length offered is 0, and S says why it does nothing
+  model.tbExportClick();
   EXPECT_EQ(enter(&M::lbLenExportClick, "5"),
             "Mark Length(seconds)=0 10000 30000-35000|00:00:10|00:00:30|00:00:35|00:00:05");
   EXPECT_EQ(enter(&M::lbEndPosClick, "2147483647"),
@@ -201,7 +202,11 @@ TEST_F(MainWindowModelTest, ValueEntryParsesClampsAndRendersEveryLabel) {
   EXPECT_EQ(
       enter(&M::lbBeginPosClick, std::nullopt),
       "Mark Begin Position(seconds)=30 10000 30000-50000|00:00:10|00:00:30|00:00:50|00:00:20");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text + dialogs.messages[0].caption,
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].text, kEndBeforeBeginMessage);
+  EXPECT_EQ(dialogs.messages[1].text + dialogs.messages[1].caption,
             "please just input numbersSnipola");
+  At(14567);  // confirming the offered whole seconds keeps the milliseconds
+  EXPECT_EQ(enter(&M::lbCurPosClick, "14"),
+            "Current Position(seconds)=14 14567 30000-50000|00:00:14|00:00:30|00:00:50|00:00:20");
 }

@@ -14,10 +14,10 @@
 #include <QShowEvent>
 
 #include "base/application_error.h"
+#include "base/dialogs.h"
 #include "base/tick_count.h"
 #include "export/export_options.h"
 #include "export/widgets/export_skin.h"
-#include "base/dialogs.h"
 #include "ui/transparent_button.h"
 
 namespace {
@@ -168,16 +168,22 @@ void Tfmexport::cbExportUnmarkedClick() {
   cbfadeout->setChecked(false);
 }
 
-void Tfmexport::tbcancelClick() {
-  if (!Exporting) close();
-}
+// While exporting, ✕, Esc, the close cross and a close from outside (the
+// window manager, a termination signal) all ask the export to stop; the
+// export then ends at its next block and the dialog is ready again.
+void Tfmexport::tbcancelClick() { close(); }
 
 void Tfmexport::reject() {
-  if (!Exporting) QDialog::reject();
+  if (Exporting) {
+    cancelRequested_ = true;
+    return;
+  }
+  QDialog::reject();
 }
 
 void Tfmexport::closeEvent(QCloseEvent* event) {
   if (Exporting) {
+    cancelRequested_ = true;
     event->ignore();
     return;
   }
@@ -187,7 +193,7 @@ void Tfmexport::closeEvent(QCloseEvent* event) {
 void Tfmexport::Image1MouseDown(int x, int y, const QPoint& globalPos) {
   if (y >= SkinnedWindow::kTitleStripHeight) return;
   if (x > width() - 20 && x < width() - 8) {
-    if (!Exporting) close();
+    close();
     return;
   }
   skin_.Press(globalPos);
@@ -222,8 +228,17 @@ bool Tfmexport::eventFilter(QObject* watched, QEvent* event) {
 void Tfmexport::ShowExportLook() {
   progressbar->show();
   tbok->hide();
-  tbcancel->hide();
+  // ✕ (Cancel) stays: it stops the export.
   GroupBox1->setEnabled(false);
+}
+
+void Tfmexport::ShowReadyLook() {
+  progressbar->hide();
+  progressbar->setValue(0);
+  lbTime->clear();
+  tbok->show();
+  GroupBox1->setEnabled(true);
+  ShowLosslessOptions();
 }
 
 void Tfmexport::tbokClick() {
@@ -248,13 +263,17 @@ void Tfmexport::tbokClick() {
   FadeOutSeconds = *fadeOut;
 
   const bool mp3 = rbmp3->isChecked();
-  const auto chosen = dialogs_.SaveFileName(mp3 ? kMp3Filter : kWavFilter);
+  const auto chosen = dialogs_.SaveFileName(mp3 ? kMp3Filter : kWavFilter,
+                                            SuggestedExportName(SourceFileName, mp3));
   if (!chosen) return;
+  // The target is checked (and an existing one replaced only when the user
+  // says so) while the dialog still offers its choices: a refusal leaves it
+  // ready for another try.
+  OutFileName = WithDefaultExtension(*chosen, mp3);
+  if (!CheckExportTarget(OutFileName, SourceFileName, dialogs_, ExistingTarget::Ask)) return;
 
   ShowExportLook();
   StartTick = TickCountMs();
-  OutFileName = WithDefaultExtension(*chosen, mp3);
-  if (!CheckExportTarget(OutFileName, SourceFileName, dialogs_)) return;
 
   ExportJob job;
   job.FileInfo = FileInfo;
@@ -274,10 +293,19 @@ void Tfmexport::tbokClick() {
   job.StartTick = StartTick;
 
   Exporting = true;
+  cancelRequested_ = false;
   const bool finished = RunExport(job, *this, dialogs_, *source_);
   Exporting = false;
-  if (finished) accept();
+  // A failed or cancelled export has said what there is to say (or the
+  // user asked for it): the dialog is ready for another try.
+  if (finished) {
+    accept();
+  } else {
+    ShowReadyLook();
+  }
 }
+
+bool Tfmexport::CancelRequested() { return cancelRequested_; }
 
 void Tfmexport::SetProgress(int percent) { progressbar->setValue(percent); }
 
