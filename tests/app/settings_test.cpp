@@ -1,12 +1,15 @@
-// set.ini: integer texts, reading and writing rules, and where the file lives.
+// set.ini: integer texts, reading and writing rules, and where the file lives;
+// the install record: the executable's path in the system settings.
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QSettings>
 #include <filesystem>
 
 #include "app/ini_file.h"
+#include "app/install_record.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
@@ -89,4 +92,12 @@ TEST(Settings, TheFileLivesBesideAWritableProgramElseInTheUserConfigFolder) {
   setenv("SNIPOLA_CONFIG_DIR", dir.File("override").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("override/set.ini"));
   unsetenv("SNIPOLA_CONFIG_DIR");
+}
+
+TEST(InstallRecord, WritesTheExecutablePathIntoTheSystemSettings) {
+  TempDir dir;
+  setenv("XDG_CONFIG_DIRS", dir.File("xdg").c_str(), 1);
+  WriteInstallPath("/opt/snipola/bin/snipola");
+  QSettings record(dir.File("xdg/Varnell/Snipola.conf").c_str(), QSettings::IniFormat);
+  EXPECT_EQ(record.value("Path").toString().toStdString(), "/opt/snipola/bin/snipola");
 }

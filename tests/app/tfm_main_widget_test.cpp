@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "app/main_playback.h"
+#include "app/named_refusal.h"
 #include "app/settings.h"
 #include "audio/mp3io.h"
 #include "spectrum/widgets/tfm_led.h"
@@ -64,7 +65,7 @@ class TfmMainTest : public ::testing::Test {
     window = std::make_unique<TfmMain>(
         dialogs, TfmMain::Options{path("snipola"), path("set.ini"), args, path("index.html")});
     window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
-    window->Model().SetFileProbe(&GetAudioFileInfo);
+    window->Model().SetFileProbe(&ProbeNamingRefusal);
   }
   template <typename T = QWidget>
   T* Child(const char* name) {
@@ -234,9 +235,16 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
 
 TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
   const std::string first = WriteWav("a<b>&lt;.wav", 1000, 8000);
-  Create("", {QString::fromStdString(first), "second.wav"});
-  EXPECT_EQ(Label("lbFileName"), "File Name : None");
+  Create("", {QString::fromStdString(dir.File("gone.mp3"))});
   window->show();
+  QApplication::processEvents();  // a missing file: its name and why, over the shown window
+  EXPECT_EQ(dialogs.LastMessageText(),
+            "Error while open mp3 file\ngone.mp3: No such file or directory");
+  dialogs.messages.clear();
+  Create("", {QString::fromStdString(first), "second.wav"});
+  window->show();
+  EXPECT_EQ(Label("lbFileName"), "File Name : None");
+  QApplication::processEvents();
   EXPECT_EQ(Label("lbFileName"), "File Name : a<b>&lt;.wav");
   EXPECT_EQ(Child<QLabel>("lbFileName")->textFormat(), Qt::PlainText);
   QMimeData mime;

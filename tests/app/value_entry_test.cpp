@@ -1,9 +1,14 @@
-// The value entry's arithmetic: what a typed text gives in milliseconds in
-// either unit, without wrapping, the text offered, and the clamp. (The
-// model's test checks every prompt.)
+// What the keyboard gives: the value entry's arithmetic (a typed text in
+// milliseconds in either unit, without wrapping, the text offered, the clamp;
+// the model's test checks every prompt), and the keys' commands (virtual-key
+// codes to commands, nudge tags to keys, Qt's keys to codes).
 #include "app/value_entry.h"
 
 #include <gtest/gtest.h>
+
+#include <Qt>
+
+#include "app/key_table.h"
 
 TEST(ValueEntry, WholeNumbersInTheUnitOrTimesAsTheWindowShowsThem) {
   struct Row {
@@ -31,4 +36,25 @@ TEST(ValueEntry, OfferedTextIsTruncatedAndClampKeepsInsideTheFile) {
   EXPECT_EQ(ClampToLength(2147483647000LL, 50000), 50000);
   EXPECT_EQ(ClampToLength(-1, 50000), 0);
   EXPECT_EQ(ClampToLength(25000, 50000), 25000);
+}
+
+TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
+  using K = KeyCommand;
+  // clang-format off
+  const std::pair<int, KeyAction> kKeys[] = {
+      {13, {K::Pause}}, {37, {K::Nudge, -5000}}, {39, {K::Nudge, 5000}}, {38, {K::JumpMarkBegin}},
+      {40, {K::JumpMarkEnd}}, {66, {K::MarkBegin}}, {78, {K::MarkEnd}}, {65, {K::MarkAll}},
+      {83, {K::Export}}, {76, {K::OpenFile}}, {'b', {}}, {32, {}}, {'1', {}}, {13 + 0x10000, {}}};
+  // clang-format on
+  for (const auto& [key, action] : kKeys) EXPECT_EQ(KeyActionForVirtualKey(key), action) << key;
+  // The nudge items' tags 0..9 stand for Q W E R T Y U I O P.
+  const char kNudgeKeys[] = "QWERTYUIOP";
+  const int32_t kNudgeMs[] = {-10000, -1000, -100, -10, -1, 1, 10, 100, 1000, 10000};
+  for (int tag = 0; tag < 10; ++tag) {
+    EXPECT_EQ(VirtualKeyForNudgeTag(tag), kNudgeKeys[tag]);
+    EXPECT_EQ(KeyActionForVirtualKey(kNudgeKeys[tag]), (KeyAction{K::Nudge, kNudgeMs[tag]}));
+  }
+  EXPECT_EQ(VirtualKeyForNudgeTag(-1) + VirtualKeyForNudgeTag(10), 0);
+  // Qt's keys (the window test presses letters and arrows): the keypad's Enter.
+  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter) + VirtualKeyFromQtKey(Qt::Key_F1), 13);
 }

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <iterator>
 
 #include "app/analyzer_dock.h"
@@ -24,10 +25,10 @@
 #include "app/settings.h"
 #include "app/widgets/tfm_about.h"
 #include "audio/wave_out.h"
+#include "base/dialogs.h"
 #include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/click_label.h"
-#include "base/dialogs.h"
 #include "ui/image_control.h"
 #include "ui/shell_open.h"
 #include "ui/skin_group_box.h"
@@ -446,8 +447,9 @@ void TfmMain::showEvent(QShowEvent* event) {
     return;
   }
   shownOnce_ = true;
-  FormShow();
+  // Centred first, so that the docked windows appear in their places.
   CentreOnDesktop();
+  FormShow();
   setFocus(Qt::ActiveWindowFocusReason);
 }
 
@@ -460,7 +462,8 @@ void TfmMain::FormShow() {
   for (const QString& argument : options_.arguments) {
     arguments.push_back(argument.toStdString());
   }
-  model_.OpenCommandLineFile(arguments);
+  // Once the window is on screen: a refusal's message then opens over it.
+  QTimer::singleShot(0, this, [this, arguments] { model_.OpenCommandLineFile(arguments); });
 }
 
 void TfmMain::CentreOnDesktop() {
