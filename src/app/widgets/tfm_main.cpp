@@ -101,6 +101,18 @@ Label* MakeLabel(QWidget* parent, const char* name, QRect geometry, const char* 
   return label;
 }
 
+// Shows or hides a docked window. A window manager that minimised it along
+// with the main window (its transient parent) leaves it marked minimised;
+// shown so, it would be mapped minimised, and a window manager that
+// minimises a transient's whole family would take the main window straight
+// back down, on every later restore too.
+void SetDockedVisible(QWidget& docked, bool visible) {
+  if (visible) {
+    docked.setWindowState(docked.windowState() & ~Qt::WindowMinimized);
+  }
+  docked.setVisible(visible);
+}
+
 }  // namespace
 
 TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
@@ -423,12 +435,12 @@ void TfmMain::FollowModelInWave() {
 
 void TfmMain::SetWaveVisible(bool visible) {
   WMMove();
-  fmWave_->setVisible(visible);
+  SetDockedVisible(*fmWave_, visible);
 }
 
 void TfmMain::SetAnalyzerVisible(bool visible) {
   if (fmLed) {
-    fmLed->setVisible(visible);
+    SetDockedVisible(*fmLed, visible);
   }
 }
 
@@ -455,9 +467,9 @@ void TfmMain::showEvent(QShowEvent* event) {
 
 void TfmMain::FormShow() {
   if (fmLed) {
-    fmLed->setVisible(model_.ShowSpec);
+    SetDockedVisible(*fmLed, model_.ShowSpec);
   }
-  fmWave_->setVisible(model_.ShowWave);
+  SetDockedVisible(*fmWave_, model_.ShowWave);
   std::vector<std::string> arguments;
   for (const QString& argument : options_.arguments) {
     arguments.push_back(argument.toStdString());
@@ -522,9 +534,9 @@ void TfmMain::changeEvent(QEvent* event) {
   // However the window was minimised (Minimize, the taskbar, a window
   // manager's key), the analyzer and the waveform go with it; coming back
   // brings them back as the settings say.
-  fmWave_->setVisible(!isMinimized() && model_.ShowWave);
+  SetDockedVisible(*fmWave_, !isMinimized() && model_.ShowWave);
   if (fmLed) {
-    fmLed->setVisible(!isMinimized() && model_.ShowSpec);
+    SetDockedVisible(*fmLed, !isMinimized() && model_.ShowSpec);
   }
 }
 
