@@ -1,9 +1,21 @@
 // ClickLabel's press-and-release click; see click_label.h.
 #include "ui/click_label.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
-ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
+ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
+  setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space) {
+    emit Clicked();
+  } else {
+    event->ignore();
+  }
+}
 
 void ClickLabel::mousePressEvent(QMouseEvent* event) {
   pressed_ = event->button() == Qt::LeftButton;

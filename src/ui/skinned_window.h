@@ -17,9 +17,8 @@
 // client's window moves. Everywhere else, and where the compositor declines,
 // the window follows the pointer one to one from where it was grabbed, so it
 // moves by exactly the drag. It is asked at the first move rather than at
-// the press so that a click on a caption area still comes back as a release. Once the window system has
-// taken the drag over, the release goes to it, not to us; the next press
-// starts afresh.
+// the press so that a click on a caption area still comes back as a release. Once the window system
+// has taken the drag over, the release goes to it, not to us; the next press starts afresh.
 //
 // UI thread only.
 #include <QColor>

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -185,6 +186,58 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   EXPECT_EQ(abouts, 1);
   EXPECT_EQ(opened, (std::vector<QString>{QString::fromStdString(dir.File("index.html"))}));
   EXPECT_TRUE(window->isMinimized());
+}
+
+// Tab runs through the buttons, value lines and check boxes, where the window's keys keep their
+// meaning and Space presses; the menu keys open the popup; a screen reader sees named buttons,
+// the value lines as buttons and the track as a slider at the position.
+TEST_F(TfmMainTest, KeyboardAndScreenReaderReachEveryControl) {
+  Create();
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 10000, 8000)));
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  EXPECT_EQ(window->windowTitle(), "a.wav \u2014 Snipola");
+  const auto accessible = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
+  QStringList chain;
+  Child("tbOpenFile")->setFocus(Qt::TabFocusReason);
+  for (int tab = 0; tab < 20; ++tab) {
+    QWidget* at = QApplication::focusWidget();
+    chain << at->objectName() + ":" + accessible(at)->text(QAccessible::Name) +
+                 (accessible(at)->role() == QAccessible::CheckBox ? "" : ":" + at->toolTip());
+    QTest::keyClick(at, Qt::Key_Tab);
+  }
+  EXPECT_EQ(chain.join(" ").toStdString(),
+            "tbOpenFile:Open File:Open File (L) tbJumpBegin:Go to begin:Go to begin "
+            "tbPlay:Play:Play (Enter) tbPause:Pause:Pause (Enter) tbStop:Stop:Stop "
+            "tbJumpend:Go to end:Go to end tbMarkbegin:Mark as begin:Mark as begin (B) "
+            "tbMarkend:Mark as end:Mark as end (N) tbMarkall:Mark all:Mark all (A) "
+            "tbJumpmarkbegin:Go to mark begin:Go to mark begin (Up) "
+            "tbPlayselected:Play mark:Play mark tbJumpmarkend:Go to mark end:Go to mark end (Down) "
+            "tbExport:Cut out:Cut out (S) lbCurPos:Current Pos : 0 ms: "
+            "lbBeginPos:Begin Pos : 0 ms: lbEndPos:End Pos : 0 ms: lbLenExport:Length : 0 ms: "
+            "cbUseSecond:Represent with second cbShowSpec:Show Spectrum analyzer "
+            "tbOpenFile:Open File:Open File (L)");
+  EXPECT_EQ(accessible(Child("lbEndPos"))->role(), QAccessible::Button);
+  EXPECT_EQ(Item("Markasbegin1")->text(), "Mark as begin\tB");
+  QTest::keyClick(Child("cbUseSecond"), Qt::Key_Right);  // a nudge, not the next control
+  QTest::keyClick(Child("tbMarkbegin"), Qt::Key_B);
+  QTest::keyClick(Child("lbEndPos"), Qt::Key_Space);  // the value entry, here cancelled
+  accessible(Child("lbCurPos"))
+      ->actionInterface()
+      ->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(dialogs.inputs.size(), 2u);  // by Space and by the screen reader's press
+  QTest::keyClick(Child("tbMarkend"), Qt::Key_Space);
+  EXPECT_EQ(Marks(), "5000 5000-5000");
+  QAccessibleInterface* track = accessible(Child("imTrackBar"));
+  EXPECT_EQ(track->role(), QAccessible::Slider);
+  EXPECT_EQ(track->valueInterface()->currentValue(), 5000);
+  EXPECT_EQ(track->valueInterface()->maximumValue(), 10000);
+  for (const auto& [key, modifiers] :
+       {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+    QTest::keyClick(Child("tbStop"), key, modifiers);
+    EXPECT_TRUE(window->PopupMenu1()->isVisible()) << key;
+    window->PopupMenu1()->hide();
+  }
 }
 
 // Settings come and go with the window; the analyzer docks and minimises with it and is fed by

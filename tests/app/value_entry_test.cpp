@@ -55,6 +55,12 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
     EXPECT_EQ(KeyActionForVirtualKey(kNudgeKeys[tag]), (KeyAction{K::Nudge, kNudgeMs[tag]}));
   }
   EXPECT_EQ(VirtualKeyForNudgeTag(-1) + VirtualKeyForNudgeTag(10), 0);
+  std::string names;  // as tool tips and menu items show them, by command
+  for (int command = 0; command <= static_cast<int>(K::ToggleWave); ++command) {
+    const char* name = KeyNameForCommand(static_cast<K>(command));
+    names += std::string(name ? name : "-") + " ";
+  }
+  EXPECT_EQ(names, "- Enter - Up Down B N A S L V ");
   // Qt's keys (the window test presses letters and arrows): the keypad's Enter.
   EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter) + VirtualKeyFromQtKey(Qt::Key_F1), 13);
 }

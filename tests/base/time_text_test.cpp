@@ -17,6 +17,8 @@ TEST(LabelText, PositionsInMillisecondsOrTruncatedSeconds) {
   EXPECT_EQ(PositionText(kLengthPrefix, 4294967295LL, false), "Length : 4294967295 ms");
   EXPECT_EQ(PositionText(kLengthPrefix, 4294967295LL, true), "Length : 1193:02:47");
   EXPECT_EQ(FileLengthText(-1, false), "Length : 4294967295 ms");
+  EXPECT_EQ(WindowTitleText("/m/a b.mp3"), "a b.mp3 \u2014 Snipola");
+  EXPECT_EQ(WindowTitleText(""), "Snipola");
 }
 
 TEST(TimeText, TypedTimesAreSecondsClockFieldsOrMilliseconds) {

@@ -76,8 +76,17 @@ TEST_F(ExportDialog, ReshowByTheWindowSystemKeepsChoicesAndExportUnmarkedClearsT
 
 TEST_F(ExportDialog, GoExportsInTheChosenFormatUnderTheTypedOrAddedExtensionButNotOverTheSource) {
   auto d = Open();
-  d->tbokClick();  // the save dialog cancelled: nothing changes
-  EXPECT_FALSE(InExportLook(*d));
+  QApplication::setActiveWindow(d.get());
+  d->rbmp3->setFocus();
+  QStringList chain;  // Tab reaches every control, ✓ and ✕ too
+  for (int tab = 0; tab < 9; ++tab) {
+    chain << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(chain.join(" ").toStdString(),
+            "rbmp3 cbBitrate cbExportUnmarked cbfadein Edit1 cbfadeout Edit2 tbok tbcancel");
+  QTest::keyClick(d->Edit1, Qt::Key_Return);  // Enter is Go; the save dialog cancelled
+  EXPECT_TRUE(dialogs.saveFilters.size() == 1u && !InExportLook(*d));
   WriteText(dir.File("typed.wav"), "old");
   dialogs.saveAnswers = {dir.File("typed.wav"), dir.File("typed.wav")};
   d->tbokClick();  // an existing file: No keeps it, and the dialog ready

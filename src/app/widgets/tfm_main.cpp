@@ -21,6 +21,7 @@
 #include "app/caption_areas.h"
 #include "app/install_record.h"
 #include "app/key_table.h"
+#include "app/label_text.h"
 #include "app/main_playback.h"
 #include "app/settings.h"
 #include "app/widgets/tfm_about.h"
@@ -31,6 +32,7 @@
 #include "ui/click_label.h"
 #include "ui/image_control.h"
 #include "ui/shell_open.h"
+#include "ui/skin_accessibility.h"
 #include "ui/skin_group_box.h"
 #include "ui/skin_pictures.h"
 #include "ui/transparent_button.h"
@@ -56,38 +58,49 @@ struct CommandRow {
   const char* caption;
   const char* separatorBefore;  // name of the menu separator above the item, if any
   void (MainWindowModel::*command)();
+  KeyCommand key;  // the key that runs the command too, shown with the hint
 };
 
 // In the order of the buttons from left to right, which is also the order of
 // their items in the popup menu. The "Advanced" submenu goes before the last.
 const CommandRow kCommands[] = {
     {"tbOpenFile", 17, 56, 17, "Open File", 0, "OpenFile1", "Open file ...", nullptr,
-     &MainWindowModel::tbOpenFileClick},
+     &MainWindowModel::tbOpenFileClick, KeyCommand::OpenFile},
     {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, "Jumptobegin1", "Jump to begin", "N1",
-     &MainWindowModel::tbJumpBeginClick},
-    {"tbPlay", 89, 53, 20, "Play", 2, "Play1", "Play", nullptr, &MainWindowModel::tbPlayClick},
-    {"tbPause", 113, 53, 20, "Pause", 3, "Pause1", "Pause", nullptr,
-     &MainWindowModel::tbPauseClick},
-    {"tbStop", 137, 53, 20, "Stop", 4, "Stop1", "Stop", nullptr, &MainWindowModel::tbStopClick},
+     &MainWindowModel::tbJumpBeginClick, KeyCommand::None},
+    {"tbPlay", 89, 53, 20, "Play", 2, "Play1", "Play", nullptr, &MainWindowModel::tbPlayClick,
+     KeyCommand::Pause},
+    {"tbPause", 113, 53, 20, "Pause", 3, "Pause1", "Pause", nullptr, &MainWindowModel::tbPauseClick,
+     KeyCommand::Pause},
+    {"tbStop", 137, 53, 20, "Stop", 4, "Stop1", "Stop", nullptr, &MainWindowModel::tbStopClick,
+     KeyCommand::None},
     {"tbJumpend", 161, 53, 20, "Go to end", 5, "JumptoEnd1", "Jump to end", nullptr,
-     &MainWindowModel::tbJumpendClick},
+     &MainWindowModel::tbJumpendClick, KeyCommand::None},
     {"tbMarkbegin", 201, 53, 20, "Mark as begin", 6, "Markasbegin1", "Mark as begin", "N2",
-     &MainWindowModel::tbMarkbeginClick},
+     &MainWindowModel::tbMarkbeginClick, KeyCommand::MarkBegin},
     {"tbMarkend", 225, 53, 20, "Mark as end", 7, "Markasend1", "Mark as end", nullptr,
-     &MainWindowModel::tbMarkendClick},
+     &MainWindowModel::tbMarkendClick, KeyCommand::MarkEnd},
     {"tbMarkall", 249, 53, 20, "Mark all", 8, "MarkAll1", "Select all", nullptr,
-     &MainWindowModel::tbMarkallClick},
+     &MainWindowModel::tbMarkallClick, KeyCommand::MarkAll},
     {"tbJumpmarkbegin", 273, 53, 20, "Go to mark begin", 1, "Jumptomarkbegin1",
-     "Jump to mark begin", nullptr, &MainWindowModel::tbJumpmarkbeginClick},
+     "Jump to mark begin", nullptr, &MainWindowModel::tbJumpmarkbeginClick,
+     KeyCommand::JumpMarkBegin},
     {"tbPlayselected", 297, 53, 20, "Play mark", 2, "Playmarked1", "Play selected", nullptr,
-     &MainWindowModel::tbPlayselectedClick},
+     &MainWindowModel::tbPlayselectedClick, KeyCommand::None},
     {"tbJumpmarkend", 321, 53, 20, "Go to mark end", 5, "Jumptomarkend1", "Jump to mark end",
-     nullptr, &MainWindowModel::tbJumpmarkendClick},
+     nullptr, &MainWindowModel::tbJumpmarkendClick, KeyCommand::JumpMarkEnd},
     {"tbExport", 361, 53, 20, "Cut out", 9, "Exportselected1", "Export selected ...", "N3",
-     &MainWindowModel::tbExportClick},
+     &MainWindowModel::tbExportClick, KeyCommand::Export},
 };
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// `text` followed by the name of the key that runs `key` in `pattern`
+// (" (%1)" for a tool tip, "\t%1" for a menu item); `text` alone without one.
+QString WithKey(const char* text, KeyCommand key, const char* pattern) {
+  const char* name = KeyNameForCommand(key);
+  return name ? text + QString::fromLatin1(pattern).arg(QLatin1String(name)) : QString(text);
+}
 
 template <typename Label>
 Label* MakeLabel(QWidget* parent, const char* name, QRect geometry, const char* text) {
@@ -127,7 +140,9 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
   setObjectName("fmMain");
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
-  setFocusPolicy(Qt::StrongFocus);
+  // The keys work with the window itself focused, which Tab passes by.
+  setFocusPolicy(Qt::ClickFocus);
+  InstallSkinAccessibility();
   BuildWave();
   BuildControls();
   model_.SetView(this);
@@ -212,7 +227,7 @@ void TfmMain::BuildControls() {
   cbShowSpec->setObjectName("cbShowSpec");
   cbShowSpec->setGeometry(16, 96, 153, 17);
   for (QCheckBox* box : {cbUseSecond, cbShowSpec}) {
-    box->setFocusPolicy(Qt::NoFocus);
+    box->setFocusPolicy(Qt::TabFocus);  // a click leaves the focus where the keys work
     if (checkStyle) {
       box->setStyle(checkStyle);
     }
@@ -251,14 +266,28 @@ void TfmMain::BuildControls() {
 
   BuildButtons();
   BuildPopupMenu();
+  // Tab runs through the buttons from left to right, then the value lines
+  // and the check boxes; the keys keep their meaning on each of them.
+  QWidget* previous = findChild<QWidget*>(kCommands[std::size(kCommands) - 1].button);
+  for (QWidget* next : std::initializer_list<QWidget*>{lbCurPos, lbBeginPos, lbEndPos, lbLenExport,
+                                                       cbUseSecond, cbShowSpec}) {
+    next->installEventFilter(this);
+    setTabOrder(previous, next);
+    previous = next;
+  }
   DisplayChanged();
 }
 
 void TfmMain::BuildButtons() {
+  QWidget* previous = nullptr;
   for (const CommandRow& row : kCommands) {
     auto* button = new TTransparentButton(this, row.imageIndex, row.hint);
     button->setObjectName(row.button);
     button->setGeometry(row.left, row.top, 20, row.height);
+    button->setToolTip(WithKey(row.hint, row.key, " (%1)"));
+    button->installEventFilter(this);
+    if (previous) setTabOrder(previous, button);
+    previous = button;
     const auto command = row.command;
     connect(button, &QAbstractButton::clicked, this, [this, command] { (model_.*command)(); });
   }
@@ -267,7 +296,7 @@ void TfmMain::BuildButtons() {
 void TfmMain::BuildPopupMenu() {
   popupMenu1_ = new QMenu(this);
   popupMenu1_->setObjectName("PopupMenu1");
-  const auto add = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+  const auto add = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, handler);
@@ -286,7 +315,8 @@ void TfmMain::BuildPopupMenu() {
       separator(menu, row.separatorBefore);
     }
     const auto command = row.command;
-    add(menu, row.menuItem, row.caption, [&m, command] { (m.*command)(); });
+    add(menu, row.menuItem, WithKey(row.caption, row.key, "\t%1"),
+        [&m, command] { (m.*command)(); });
   }
   separator(menu, "N4");
   Representwithsecond1 = add(menu, "Representwithsecond1", "Represent with second",
@@ -295,7 +325,9 @@ void TfmMain::BuildPopupMenu() {
                               [&m] { m.ShowSpectrumanalyzer1Click(); });
   Representwithsecond1->setCheckable(true);
   ShowSpectrumanalyzer1->setCheckable(true);
-  ShowWaveform1 = add(menu, "ShowWaveform1", "Show waveform", [&m] { m.ShowWaveform1Click(); });
+  ShowWaveform1 =
+      add(menu, "ShowWaveform1", WithKey("Show waveform", KeyCommand::ToggleWave, "\t%1"),
+          [&m] { m.ShowWaveform1Click(); });
   ShowWaveform1->setCheckable(true);
   separator(menu, "N5");
   add(menu, "About1", "About ...", [this] { About1Click(); });
@@ -381,7 +413,6 @@ void TfmMain::PressPtomovecurrentposition10000millisecondsmore1Click(const QActi
 
 void TfmMain::DisplayChanged() {
   const MainDisplay& d = model_.Display();
-  lbFileName->setText(Text(d.lbFileName));
   lbFileType->setText(Text(d.lbFileType));
   lbBitrate->setText(Text(d.lbBitrate));
   lbChannel->setText(Text(d.lbChannel));
@@ -407,6 +438,13 @@ void TfmMain::DisplayChanged() {
   if (ShowWaveform1) {
     ShowWaveform1->setChecked(d.ShowWaveform1Checked);
   }
+  // A long name is cut short with "…"; the whole path is its tool tip.
+  lbFileName->setText(lbFileName->fontMetrics().elidedText(Text(d.lbFileName), Qt::ElideRight,
+                                                           lbFileName->width()));
+  lbFileName->setToolTip(Text(model_.FileName));
+  setWindowTitle(Text(WindowTitleText(model_.FileName)));
+  SetAccessibleSlider(*imTrackBar, QStringLiteral("Position"), model_.CurPos,
+                      model_.FileInfo.LengthMs);
   FollowModelInWave();
   imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
   imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
@@ -540,7 +578,27 @@ void TfmMain::changeEvent(QEvent* event) {
   }
 }
 
+bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+  // On a focused control Tab moves on and Space presses it; every other key
+  // is the window's.
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab && key->key() != Qt::Key_Space) {
+      key->accept();
+      keyPressEvent(key);
+      if (key->isAccepted()) return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void TfmMain::keyPressEvent(QKeyEvent* event) {
+  // The menu key and Shift+F10 open the popup menu over the window.
+  if (event->key() == Qt::Key_Menu ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    popupMenu1_->popup(mapToGlobal(QPoint(width() / 4, height() / 3)));
+    return;
+  }
   // Alt combinations are system keys, not commands.
   if (event->modifiers() & Qt::AltModifier) {
     QWidget::keyPressEvent(event);

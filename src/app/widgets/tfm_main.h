@@ -91,6 +91,7 @@ class TfmMain : public QWidget, public MainWindowView {
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;

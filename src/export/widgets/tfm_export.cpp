@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -33,6 +34,7 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
       source_(source ? source : &streamSource_),
       skin_(this, Qt::white) {
   setFixedSize(kExportSkinWidth, kExportSkinHeight);
+  setAccessibleName("Export");
 
   Image1 = new QLabel(this);
   Image1->setObjectName("Image1");
@@ -63,7 +65,6 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   cbExportUnmarked = new QCheckBox("Export unmarked", GroupBox1);
   cbExportUnmarked->setObjectName("cbExportUnmarked");
   cbExportUnmarked->setGeometry(13, 18, 123, 17);
-  cbExportUnmarked->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
 
   cbfadein = new QCheckBox("Fade  in  first ", GroupBox1);
   cbfadein->setObjectName("cbfadein");
@@ -72,6 +73,7 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   Edit1 = new QLineEdit("1", GroupBox1);
   Edit1->setObjectName("Edit1");
   Edit1->setGeometry(103, 33, 25, 22);
+  Edit1->setAccessibleName("Fade-in seconds");
 
   Label1 = new QLabel("seconds", GroupBox1);
   Label1->setObjectName("Label1");
@@ -84,6 +86,7 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   Edit2 = new QLineEdit("1", GroupBox1);
   Edit2->setObjectName("Edit2");
   Edit2->setGeometry(103, 55, 25, 22);
+  Edit2->setAccessibleName("Fade-out seconds");
 
   Label2 = new QLabel("seconds", GroupBox1);
   Label2->setObjectName("Label2");
@@ -202,6 +205,17 @@ void Tfmexport::Image1MouseDown(int x, int y, const QPoint& globalPos) {
 void Tfmexport::Image1MouseMove(const QPoint& globalPos) { skin_.Move(globalPos); }
 
 void Tfmexport::Image1MouseUp() { skin_.Release(); }
+
+void Tfmexport::keyPressEvent(QKeyEvent* event) {
+  // Enter is Go wherever the focus is (a focused button takes Space); Esc
+  // stays with the dialog, which cancels.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      !(event->modifiers() & ~Qt::KeypadModifier)) {
+    if (tbok->isVisible()) tbokClick();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 bool Tfmexport::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image1) {
