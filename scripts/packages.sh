@@ -9,6 +9,8 @@ SNIPOLA_PACKAGES=(
   fonts-liberation fonts-dejavu-core
   # scripts/check-install and cpack: validators, man, shlibdeps, file types
   desktop-file-utils appstream man-db groff-base dpkg-dev file
+  # scripts/check-accessibility: a private X server, D-Bus session and AT-SPI
+  xvfb dbus-daemon at-spi2-core python3-pyatspi
 )
 
 snipola_install_packages() {
