@@ -358,6 +358,13 @@ void MainWindowModel::imTrackButtonMouseMove(int screenX) {
   PositionFromHandle();
 }
 
+void MainWindowModel::imTrackBarMouseDown(int barX, int screenX) {
+  DraggingHandle = true;
+  DragStartX = screenX;
+  DragStartLeft = kTrackBarLeft + barX - kTrackButtonWidth / 2;
+  imTrackButtonMouseMove(screenX);
+}
+
 void MainWindowModel::imTrackButtonMouseUp() {
   DraggingHandle = false;
   if (Playing()) {

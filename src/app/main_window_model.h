@@ -144,6 +144,10 @@ class MainWindowModel {
   void imTrackButtonMouseDown(int screenX);
   void imTrackButtonMouseMove(int screenX);
   void imTrackButtonMouseUp();
+  // A press on the track bar `barX` pixels from its left edge: the handle
+  // centres there, then follows the pointer as if grabbed (the handle's move
+  // and release go on).
+  void imTrackBarMouseDown(int barX, int screenX);
 
   // --- Unit switch and analyzer toggle. Set...Checked is a change of the check
   // box's state (by the user or from code): the click action runs only when

@@ -131,10 +131,14 @@ TEST_F(MainWindowModelTest, DragFollowsThePointerIgnoresPlaybackAndRestartsOnRel
   model.PlayedTo(7000);               // the engine moves CurPos, the display stays
   EXPECT_EQ(display.lbCurPos, "Current Pos : 100000 ms");
   model.imTrackButtonMouseUp();
-  EXPECT_EQ(playback.calls, "100000@340000 ");
   model.imTrackButtonMouseMove(5000);  // released: nothing
   model.PlayedTo(7000);
   EXPECT_EQ(display.lbCurPos, "Current Pos : 7000 ms");
+  model.imTrackBarMouseDown(65, 900);  // on the bar: the handle centres there, Left 16 + 65 - 15
+  EXPECT_EQ(display.lbCurPos, "Current Pos : 50000 ms");
+  model.imTrackButtonMouseMove(901);  // and follows the pointer
+  model.imTrackButtonMouseUp();
+  EXPECT_EQ(playback.calls, "100000@340000 51000@340000 ");
 }
 
 TEST_F(MainWindowModelTest, OpeningStopsPlaybackFillsTheLabelsAndResetsPositionAndMarks) {

@@ -9,10 +9,11 @@
 #include "app/track_geometry.h"
 #include "ui/window_drag.h"
 
-TEST(AnalyzerDock, SitsCentredOnTheMainWindowsTopEdge) {
+TEST(AnalyzerDock, SitsCentredOnTheMainWindowsTopEdgeOrBelowAtTheTopOfTheScreen) {
   // 400 / 2 - 129 / 2 = 200 - 64 (integer halves).
-  EXPECT_EQ(DockedAnalyzerPosition(100, 300, 400, 129, 44), (DockPosition{236, 256}));
-  EXPECT_EQ(DockedAnalyzerPosition(10, 10, 401, 130, 44), (DockPosition{145, -34}));
+  EXPECT_EQ(DockedAnalyzerPosition(100, 300, 400, 129, 44, 0, 510), (DockPosition{236, 256}));
+  EXPECT_EQ(DockedAnalyzerPosition(10, 54, 401, 130, 44, 10, 264), (DockPosition{145, 10}));
+  EXPECT_EQ(DockedAnalyzerPosition(10, 53, 401, 130, 44, 10, 263), (DockPosition{145, 263}));
 }
 
 // A drag moves the window by exactly the pointer's way, under X11 too.

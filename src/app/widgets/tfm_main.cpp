@@ -243,6 +243,15 @@ void TfmMain::BuildControls() {
   imTrackBar->setObjectName("imTrackBar");
   imTrackBar->SetPicture(TrackBarPicture());
   imTrackBar->setGeometry(kTrackBarLeft, kTrackBarTop, kTrackBarWidth, kTrackBarHeight);
+  imTrackBar->setToolTip("Click or drag to seek");
+  connect(imTrackBar, &ImageControl::MouseDown, this,
+          [this](QPoint local, QPoint global, Qt::MouseButton button) {
+            if (button == Qt::LeftButton) model_.imTrackBarMouseDown(local.x(), global.x());
+          });
+  connect(imTrackBar, &ImageControl::MouseMove, this,
+          [this](QPoint, QPoint global) { model_.imTrackButtonMouseMove(global.x()); });
+  connect(imTrackBar, &ImageControl::MouseUp, this,
+          [this](QPoint, QPoint, Qt::MouseButton) { model_.imTrackButtonMouseUp(); });
 
   imSelection = new ImageControl(this);
   imSelection->setObjectName("imSelection");
@@ -474,6 +483,7 @@ void TfmMain::FollowModelInWave() {
 void TfmMain::SetWaveVisible(bool visible) {
   WMMove();
   SetDockedVisible(*fmWave_, visible);
+  WMMove();  // an analyzer docked below follows the waveform
 }
 
 void TfmMain::SetAnalyzerVisible(bool visible) {
@@ -548,14 +558,20 @@ void TfmMain::moveEvent(QMoveEvent* event) {
   WMMove();
 }
 
+int TfmMain::ScreenTop() const {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry().top() : 0;
+}
+
 void TfmMain::WMMove() {
   // The waveform window hangs under the main window, left edges aligned.
   fmWave_->move(x(), y() + height());
   if (!fmLed) {
     return;
   }
-  const DockPosition dock =
-      DockedAnalyzerPosition(x(), y(), width(), fmLed->width(), fmLed->height());
+  const DockPosition dock = DockedAnalyzerPosition(
+      x(), y(), width(), fmLed->width(), fmLed->height(), ScreenTop(),
+      fmWave_->isVisible() ? fmWave_->geometry().bottom() + 1 : y() + height());
   fmLed->move(dock.left, dock.top);
 }
 

@@ -112,6 +112,7 @@ class TfmMain : public QWidget, public MainWindowView {
   void FollowModelInWave();
   void CentreOnDesktop();
 
+  int ScreenTop() const;  // the top of the screen's area for windows
   void Image1MouseDown(QPoint local, QPoint global);
   void Image1MouseMove(QPoint global);
   void Image1MouseUp(QPoint local);
