@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <functional>
 
+#include "app/help_file.h"
 #include "app/main_playback.h"
 #include "app/named_refusal.h"
 #include "app/settings.h"
@@ -65,7 +66,10 @@ class TfmMainTest : public ::testing::Test {
     const auto path = [&](const char* name) { return QString::fromStdString(dir.File(name)); };
     window = std::make_unique<TfmMain>(
         dialogs, TfmMain::Options{path("snipola"), path("set.ini"), args, path("index.html")});
-    window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
+    window->SetShellOpen([this](const QString& target) {
+      opened.push_back(target);
+      return opened.size() > 1;  // the first time no program opens it
+    });
     window->Model().SetFileProbe(&ProbeNamingRefusal);
   }
   template <typename T = QWidget>
@@ -185,6 +189,7 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
   }
   EXPECT_EQ(abouts, 1);
   EXPECT_EQ(opened, (std::vector<QString>{QString::fromStdString(dir.File("index.html"))}));
+  EXPECT_EQ(dialogs.LastMessageText(), NoHelpOpenerText(dir.File("index.html")));
   EXPECT_TRUE(window->isMinimized());
 }
 

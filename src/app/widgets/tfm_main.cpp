@@ -19,6 +19,7 @@
 
 #include "app/analyzer_dock.h"
 #include "app/caption_areas.h"
+#include "app/help_file.h"
 #include "app/install_record.h"
 #include "app/key_table.h"
 #include "app/label_text.h"
@@ -134,7 +135,7 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
       options_(std::move(options)),
       model_(dialogs),
       skin_(this),
-      aboutCommand_([this] { RunAboutBox(this, shellOpen_); }),
+      aboutCommand_([this] { RunAboutBox(this, [this](const QString& at) { shellOpen_(at); }); }),
       shellOpen_(&ShellOpen),
       exportDialog_(&RunExportDialog) {
   setObjectName("fmMain");
@@ -672,8 +673,9 @@ void TfmMain::About1Click() {
 
 void TfmMain::Help1Click() {
   // Without a manual there is nothing to open, and nothing to say about it.
-  if (!options_.helpFile.isEmpty()) {
-    shellOpen_(options_.helpFile);
+  if (!options_.helpFile.isEmpty() && !shellOpen_(options_.helpFile)) {
+    dialogs_.ShowMessage(NoHelpOpenerText(options_.helpFile.toStdString()), kApplicationTitle,
+                         MessageIcon::None);
   }
 }
 

@@ -70,7 +70,7 @@ class TfmMain : public QWidget, public MainWindowView {
   // How the about box is run: RunAboutBox unless a test puts its own in.
   void SetAboutCommand(std::function<void()> command) { aboutCommand_ = std::move(command); }
   // How files are handed to the desktop (tests record instead of launching).
-  void SetShellOpen(std::function<void(const QString&)> open) { shellOpen_ = std::move(open); }
+  void SetShellOpen(std::function<bool(const QString&)> open) { shellOpen_ = std::move(open); }
 
   // Window-level commands of the menu and the caption glyphs.
   void About1Click();
@@ -124,7 +124,7 @@ class TfmMain : public QWidget, public MainWindowView {
   bool shownOnce_ = false;
   bool closed_ = false;
   std::function<void()> aboutCommand_;
-  std::function<void(const QString&)> shellOpen_;
+  std::function<bool(const QString&)> shellOpen_;
   std::unique_ptr<MainPlayback> playback_;
   ExportDialogRunner exportDialog_;
   std::unique_ptr<WaveformModel> waveModel_;
