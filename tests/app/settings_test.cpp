@@ -65,8 +65,10 @@ TEST(Settings, SavingKeepsEverythingElseAddsWhatIsMissingAndReportsFailure) {
       ReadText(dir.File("set.ini")),
       "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\nLeft=5\n");
   const std::string created = dir.File("config/Snipola/set.ini");
-  ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs));
-  EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\n");
+  ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs, "/m/a b"));
+  EXPECT_EQ(ReadText(created),
+            "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\nLastFolder=/m/a b\n");
+  EXPECT_EQ(LoadLastFolder(created), "/m/a b");
   EXPECT_TRUE(dialogs.messages.empty());
   // An unwritable file is reported with its full path.
   WriteText(dir.File("blocker"), "not a folder");

@@ -288,8 +288,10 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   window->close();
   EXPECT_FALSE(device->IsOpen());
   EXPECT_EQ(window->Model().CurPos, 0);
+  dialogs.SetFolder("/music/last");  // as a chosen file leaves it
   window.reset();
   EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, true}));
+  EXPECT_EQ(LoadLastFolder(dir.File("set.ini")), "/music/last");
 }
 
 TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {

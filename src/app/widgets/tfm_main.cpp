@@ -499,7 +499,11 @@ void TfmMain::SetAnalyzerVisible(bool visible) {
 void TfmMain::FormCreate() {
   WriteInstallPath(options_.executablePath.toStdString());
   setAcceptDrops(true);
-  model_.ApplySettings(LoadSettings(options_.settingsPath.toStdString()));
+  const std::string settingsPath = options_.settingsPath.toStdString();
+  model_.ApplySettings(LoadSettings(settingsPath));
+  if (const std::string folder = LoadLastFolder(settingsPath); !folder.empty()) {
+    dialogs_.SetFolder(folder);
+  }
 }
 
 void TfmMain::showEvent(QShowEvent* event) {
@@ -548,7 +552,7 @@ void TfmMain::FormClose() { model_.tbStopClick(); }
 void TfmMain::FormDestroy() {
   setAcceptDrops(false);
   SaveSettings(options_.settingsPath.toStdString(),
-               {model_.UseSecond, model_.ShowSpec, model_.ShowWave}, dialogs_);
+               {model_.UseSecond, model_.ShowSpec, model_.ShowWave}, dialogs_, dialogs_.Folder());
 }
 
 // ---------------------------------------------------------------------------
