@@ -7,7 +7,7 @@
 //     screen's font size) and palette (silver or white text on the dark grey
 //     panels),
 //     which its controls inherit; windows it opens (menus, message boxes)
-//     keep the desktop's look;
+//     do not inherit them: they are given Palette() where they are made;
 //   - drags the window by its title strip. The window decides what a press
 //     in the strip is (a caption area acts, anything else drags) and reports
 //     the presses that drag, every move and every release, in screen pixels.

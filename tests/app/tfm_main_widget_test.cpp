@@ -241,6 +241,7 @@ TEST_F(TfmMainTest, KeyboardAndScreenReaderReachEveryControl) {
        {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
     QTest::keyClick(Child("tbStop"), key, modifiers);
     EXPECT_TRUE(window->PopupMenu1()->isVisible()) << key;
+    EXPECT_EQ(window->PopupMenu1()->palette().color(QPalette::Window), QColor(50, 50, 50));
     window->PopupMenu1()->hide();
   }
 }

@@ -306,6 +306,8 @@ void TfmMain::BuildButtons() {
 void TfmMain::BuildPopupMenu() {
   popupMenu1_ = new QMenu(this);
   popupMenu1_->setObjectName("PopupMenu1");
+  // A menu is a window of its own, which the window's palette does not reach.
+  popupMenu1_->setPalette(SkinnedWindow::Palette());
   const auto add = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
@@ -393,6 +395,7 @@ void TfmMain::BuildAdvancedMenu() {
 
   QMenu* advanced = popupMenu1_->addMenu("Advanced");
   advanced->setObjectName("Advanced1");
+  advanced->setPalette(SkinnedWindow::Palette());
   advanced->menuAction()->setObjectName("Advanced1");
   for (const EntryItem& item : kEntryItems) {
     QAction* action = advanced->addAction(item.caption);
