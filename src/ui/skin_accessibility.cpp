@@ -67,3 +67,11 @@ void SetAccessibleSlider(QWidget& widget, const QString& name, int value, int ma
     QAccessible::updateAccessibility(&event);
   }
 }
+
+CaptionGlyph::CaptionGlyph(QWidget* parent, const QString& name, const QRect& area)
+    : QAbstractButton(parent) {
+  setAccessibleName(name);
+  setGeometry(area);
+  setFocusPolicy(Qt::NoFocus);
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}

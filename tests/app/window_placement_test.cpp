@@ -33,6 +33,13 @@ TEST(CaptionAreas, GlyphBoundsAreExclusive) {
       {356, 0, A::Help}, {379, 5, A::Minimize}, {391, 5, A::Close}, {348, 20, A::None}};
   for (const auto& [x, y, area] : kPoints)
     EXPECT_EQ(MainCaptionAreaAt(x, y, 400), area) << x << "," << y;
+  for (const A area : {A::About, A::Help, A::Minimize, A::Close}) {  // 9 pixels from the left
+    const int left = CaptionAreaLeft(area, 400);
+    EXPECT_EQ(MainCaptionAreaAt(left, 5, 400), area);
+    EXPECT_EQ(MainCaptionAreaAt(left + 8, 5, 400), area);
+    EXPECT_NE(MainCaptionAreaAt(left - 1, 5, 400), area);
+    EXPECT_NE(MainCaptionAreaAt(left + 9, 5, 400), area);
+  }
 }
 
 TEST(TrackGeometry, TheHandleRoundsHalfPixelsToEvenAndMapsBack) {

@@ -274,6 +274,16 @@ void TfmMain::BuildControls() {
   connect(imTrackButton, &ImageControl::MouseUp, this,
           [this](QPoint, QPoint, Qt::MouseButton) { model_.imTrackButtonMouseUp(); });
 
+  const std::pair<CaptionArea, const char*> kGlyphs[] = {{CaptionArea::About, "About"},
+                                                         {CaptionArea::Help, "Help"},
+                                                         {CaptionArea::Minimize, "Minimize"},
+                                                         {CaptionArea::Close, "Close"}};
+  for (const auto& [area, name] : kGlyphs) {
+    const QRect place(CaptionAreaLeft(area, width()), 0, 9, kTitleStripHeight);
+    auto* glyph = new CaptionGlyph(this, QString::fromLatin1(name), place);
+    glyph->setObjectName(QStringLiteral("glyph") + QString::fromLatin1(name));
+    connect(glyph, &QAbstractButton::clicked, this, [this, area = area] { RunCaption(area); });
+  }
   BuildButtons();
   BuildPopupMenu();
   // Tab runs through the buttons from left to right, then the value lines
@@ -709,7 +719,11 @@ void TfmMain::Image1MouseMove(QPoint global) { skin_.Move(global); }
 
 void TfmMain::Image1MouseUp(QPoint local) {
   skin_.Release();
-  switch (MainCaptionAreaAt(local.x(), local.y(), width())) {
+  RunCaption(MainCaptionAreaAt(local.x(), local.y(), width()));
+}
+
+void TfmMain::RunCaption(CaptionArea area) {
+  switch (area) {
     case CaptionArea::About:
       About1Click();
       break;

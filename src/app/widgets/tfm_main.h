@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/caption_areas.h"
 #include "app/main_window_model.h"
 #include "ui/skinned_window.h"
 
@@ -116,6 +117,7 @@ class TfmMain : public QWidget, public MainWindowView {
   void Image1MouseDown(QPoint local, QPoint global);
   void Image1MouseMove(QPoint global);
   void Image1MouseUp(QPoint local);
+  void RunCaption(CaptionArea area);
 
   Dialogs& dialogs_;
   Options options_;
