@@ -42,6 +42,9 @@ QString QtNameFilter(const std::string& filter) {
 
 void QtDialogs::Prepare(QWidget& dialog) const {
   dialog.setPalette(SkinnedWindow::Palette(Qt::white));
+  // In the layer of the always-on-top analyzer, where the newest window is
+  // uppermost: the analyzer never covers a dialog.
+  dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
   // Qt places a dialog over its parent's window; a borderless parent whose
   // frame the window manager has not reported yet is taken for 0,0, so the
   // place is set here from the owner's own geometry.

@@ -61,6 +61,7 @@ TEST_F(ExportDialog, BadFadeBoxesStopGoBeforeTheSaveDialogDigitsCheckedFirst) {
 
 TEST_F(ExportDialog, ReshowByTheWindowSystemKeepsChoicesAndExportUnmarkedClearsTheFades) {
   auto d = Open();
+  EXPECT_TRUE(d->windowFlags().testFlag(Qt::WindowStaysOnTopHint));  // never under the analyzer
   d->rbwav->setChecked(true), d->cbBitrate->setCurrentIndex(5);
   QShowEvent reshown;  // after minimising: no new opening of the dialog
   QSpontaneKeyEvent::setSpontaneous(&reshown);

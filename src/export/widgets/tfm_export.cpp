@@ -6,9 +6,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -29,7 +29,8 @@ constexpr int kCancelImage = 12;
 }  // namespace
 
 Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+    // On top like the always-on-top analyzer, so that it never covers the dialog.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       dialogs_(dialogs),
       source_(source ? source : &streamSource_),
       skin_(this, Qt::white) {
