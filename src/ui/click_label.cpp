@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
@@ -27,5 +28,14 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   pressed_ = false;
   if (click) {
     emit Clicked();
+  }
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (hasFocus()) {
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
   }
 }

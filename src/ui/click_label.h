@@ -18,6 +18,7 @@ class ClickLabel : public QLabel {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;  // a dotted frame shows the focus
 
  private:
   bool pressed_ = false;
