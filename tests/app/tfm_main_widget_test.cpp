@@ -252,7 +252,7 @@ TEST_F(TfmMainTest, KeyboardAndScreenReaderReachEveryControl) {
 
 // Settings come and go with the window; the analyzer docks and minimises with it and is fed by
 // playback; an MP3 opens while another plays (the probe needs the decoder's only stream, so the
-// open stops playback first); closing while playing stops first.
+// open stops playback first); a termination signal closes every window, playback stopped first.
 TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
   TfmLed led;
@@ -290,7 +290,10 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   device->PlayNext();
   Item("Representwithsecond1")->trigger();
   EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
-  window->close();
+  QWidget other;  // as a running export's dialog: closed first, which cancels the export
+  other.show();
+  window->Terminate();  // a termination signal
+  EXPECT_FALSE(other.isVisible() || window->isVisible());
   EXPECT_FALSE(device->IsOpen());
   EXPECT_EQ(window->Model().CurPos, 0);
   dialogs.SetFolder("/music/last");  // as a chosen file leaves it

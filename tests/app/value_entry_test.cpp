@@ -63,4 +63,5 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
   EXPECT_EQ(names, "- Enter - Up Down B N A S L V ");
   // Qt's keys (the window test presses letters and arrows): the keypad's Enter.
   EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter) + VirtualKeyFromQtKey(Qt::Key_F1), 13);
+  EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Z), 'Z');
 }

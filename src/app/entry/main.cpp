@@ -73,7 +73,7 @@ int main(int argc, char* argv[]) {
   bool terminated = false;
   const TerminationSignals terminationSignals([&mainWindow, &terminated](int) {
     terminated = true;
-    mainWindow->Exit1Click();
+    mainWindow->Terminate();
     QCoreApplication::exit(0);
   });
 

@@ -2,6 +2,7 @@
 #include "app/widgets/tfm_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -705,6 +706,13 @@ void TfmMain::Minimize1Click() {
 }
 
 void TfmMain::Exit1Click() { close(); }
+
+void TfmMain::Terminate() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible()) window->close();
+  }
+  close();
+}
 
 // ---------------------------------------------------------------------------
 // The skin: dragging by the title strip and the caption glyphs

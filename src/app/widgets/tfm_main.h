@@ -78,6 +78,10 @@ class TfmMain : public QWidget, public MainWindowView {
   void Help1Click();
   void Minimize1Click();
   void Exit1Click();
+  // SIGTERM, SIGINT or SIGHUP: every other window of the program is closed
+  // first (a running export is cancelled at its next block: no file is
+  // left, the target stays as it was), then the main window.
+  void Terminate();
 
   // MainWindowView
   void DisplayChanged() override;
