@@ -325,11 +325,15 @@ TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
     return enter.isAccepted();
   };
   EXPECT_FALSE(enters());
-  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(WriteWav("b.wav", 2000, 11025))),
+  const std::string longName = WriteWav("b with a name too long for its line.wav", 2000, 11025);
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(longName)),
                 QUrl::fromLocalFile(QString::fromStdString(first))});
   EXPECT_TRUE(enters());
   QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &drop);
   EXPECT_EQ(Label("lbSample"), "Sample Rate : 11025");
+  EXPECT_TRUE(Label("lbFileName").startsWith("File Name : b with") &&
+              Label("lbFileName").endsWith(u'\u2026'));  // cut short, the whole path a tool tip
+  EXPECT_EQ(Child("lbFileName")->toolTip().toStdString(), longName);
   EXPECT_TRUE(dialogs.messages.empty());
 }
