@@ -34,7 +34,10 @@ class SilentDialogs : public Dialogs {
     return std::nullopt;
   }
   std::optional<std::string> OpenFileName(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> SaveFileName(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  bool Confirm(const std::string&, const std::string&) override { return false; }
 };
 
 constexpr int kRate = 44100;

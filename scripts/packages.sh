@@ -10,6 +10,8 @@ SNIPOLA_PACKAGES=(
   # scripts/check-install and cpack: validators, man, shlibdeps, file types,
   # the package checker
   desktop-file-utils appstream man-db groff-base dpkg-dev file lintian
+  # scripts/check-accessibility: a private X server, D-Bus session and AT-SPI
+  xvfb dbus-daemon at-spi2-core python3-pyatspi
 )
 
 snipola_install_packages() {

@@ -1,6 +1,8 @@
 #pragma once
 // Where the spectrum analyzer window sits when docked: horizontally centred
-// on the main window, its bottom edge on the main window's top edge. Halves
+// on the main window, its bottom edge on the main window's top edge; where
+// that would cut it off at the top of the screen (`screenTop`), its top edge
+// at `belowTop` instead (under the main window and the waveform). Halves
 // are integer divisions truncating toward zero, so odd widths round the same
 // way on every move and the analyzer never jitters by a pixel.
 struct DockPosition {
@@ -11,6 +13,8 @@ struct DockPosition {
 };
 
 inline DockPosition DockedAnalyzerPosition(int mainLeft, int mainTop, int mainWidth,
-                                           int analyzerWidth, int analyzerHeight) {
-  return {mainLeft + mainWidth / 2 - analyzerWidth / 2, mainTop - analyzerHeight};
+                                           int analyzerWidth, int analyzerHeight, int screenTop,
+                                           int belowTop) {
+  const int above = mainTop - analyzerHeight;
+  return {mainLeft + mainWidth / 2 - analyzerWidth / 2, above < screenTop ? belowTop : above};
 }

@@ -27,3 +27,9 @@ inline CaptionArea MainCaptionAreaAt(int x, int y, int windowWidth) {
   }
   return CaptionArea::None;
 }
+
+// The first X inside `area` (not None); each area is 9 pixels wide.
+inline int CaptionAreaLeft(CaptionArea area, int windowWidth) {
+  constexpr int kFromRight[] = {0, 57, 44, 29, 17};
+  return windowWidth - kFromRight[static_cast<int>(area)];
+}

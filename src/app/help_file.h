@@ -10,3 +10,9 @@ inline constexpr const char* kHelpFileRelative = "manual/index.html";
 
 // The full path of the manual, or an empty string when it is not there.
 std::string HelpFilePath();
+
+// What "Help ..." says when no program opens the manual (no web browser or
+// desktop opener is installed): where the manual is, to open by hand.
+inline std::string NoHelpOpenerText(const std::string& helpPath) {
+  return "No program was found to open the manual. It is at\n" + helpPath;
+}

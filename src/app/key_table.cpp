@@ -52,6 +52,33 @@ KeyAction KeyActionForVirtualKey(int virtualKey) {
   }
 }
 
+const char* KeyNameForCommand(KeyCommand command) {
+  switch (command) {
+    case KeyCommand::Pause:
+      return "Enter";
+    case KeyCommand::JumpMarkBegin:
+      return "Up";
+    case KeyCommand::JumpMarkEnd:
+      return "Down";
+    case KeyCommand::MarkBegin:
+      return "B";
+    case KeyCommand::MarkEnd:
+      return "N";
+    case KeyCommand::MarkAll:
+      return "A";
+    case KeyCommand::Export:
+      return "S";
+    case KeyCommand::OpenFile:
+      return "L";
+    case KeyCommand::ToggleWave:
+      return "V";
+    case KeyCommand::None:
+    case KeyCommand::Nudge:
+      break;
+  }
+  return nullptr;
+}
+
 int VirtualKeyForNudgeTag(int tag) {
   static constexpr char kKeys[] = "QWERTYUIOP";
   if (tag < 0 || tag > 9) {

@@ -37,6 +37,11 @@ inline constexpr int kVirtualKeyDown = 40;
 // key outside the table.
 KeyAction KeyActionForVirtualKey(int virtualKey);
 
+// The name of the key that runs `command`, as tool tips and menu items show
+// it ("Enter", "Up", "B"); nullptr for None and Nudge (ten keys, each named in
+// its menu item).
+const char* KeyNameForCommand(KeyCommand command);
+
 // The key a nudge menu item stands for: tag 0..9 gives Q W E R T Y U I O P;
 // 0 for any other tag.
 int VirtualKeyForNudgeTag(int tag);

@@ -1,6 +1,7 @@
 // The position and length label texts in milliseconds or hours:minutes:seconds; see label_text.h.
 #include "app/label_text.h"
 
+#include "base/dialogs.h"
 #include "base/time_text.h"
 
 std::string PositionText(const std::string& prefix, int64_t valueMs, bool useSecond) {
@@ -17,7 +18,17 @@ std::string FileLengthText(int32_t lengthMs, bool useSecond) {
   return kLengthPrefix + std::to_string(static_cast<uint32_t>(lengthMs)) + " ms";
 }
 
-std::string FileNameText(const std::string& path) {
+namespace {
+
+std::string NamePart(const std::string& path) {
   const auto slash = path.find_last_of('/');
-  return "File Name : " + (slash == std::string::npos ? path : path.substr(slash + 1));
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string FileNameText(const std::string& path) { return "File Name : " + NamePart(path); }
+
+std::string WindowTitleText(const std::string& path) {
+  return path.empty() ? kApplicationTitle : NamePart(path) + " \u2014 " + kApplicationTitle;
 }

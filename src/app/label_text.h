@@ -21,3 +21,7 @@ std::string FileLengthText(int32_t lengthMs, bool useSecond);
 
 // "File Name : " + the name part of the path (everything after the last '/').
 std::string FileNameText(const std::string& path);
+
+// The window's title, as a taskbar shows it: "NAME — Snipola" (the name part
+// of the path) with a file open, "Snipola" without one.
+std::string WindowTitleText(const std::string& path);

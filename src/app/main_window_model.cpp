@@ -3,8 +3,8 @@
 
 #include "app/key_table.h"
 #include "app/label_text.h"
-#include "spectrum/led.h"
 #include "base/dialogs.h"
+#include "spectrum/led.h"
 
 namespace {
 
@@ -287,6 +287,12 @@ bool MainWindowModel::LoadFile(const std::string& fileName) {
 }
 
 void MainWindowModel::tbExportClick() {
+  // Crossed marks (a negative length typed, an end marked before the begin)
+  // are a piece the user may believe is there: say why nothing opens.
+  if (!FileName.empty() && MarkEnd < MarkBegin) {
+    dialogs_.ShowMessage(kEndBeforeBeginMessage, kApplicationTitle, MessageIcon::None);
+    return;
+  }
   if (export_) {
     export_();
   }
@@ -350,6 +356,13 @@ void MainWindowModel::imTrackButtonMouseMove(int screenX) {
   display_.TrackButtonLeft =
       static_cast<int>(left < TrackMin ? TrackMin : (left > TrackMax ? TrackMax : left));
   PositionFromHandle();
+}
+
+void MainWindowModel::imTrackBarMouseDown(int barX, int screenX) {
+  DraggingHandle = true;
+  DragStartX = screenX;
+  DragStartLeft = kTrackBarLeft + barX - kTrackButtonWidth / 2;
+  imTrackButtonMouseMove(screenX);
 }
 
 void MainWindowModel::imTrackButtonMouseUp() {
@@ -429,17 +442,18 @@ void MainWindowModel::RefuseInput() {
 }
 
 std::optional<int64_t> MainWindowModel::AskValueMs(EntryField field, int64_t defaultMs) {
-  const auto text = dialogs_.InputQuery(kInputCaption, EntryPrompt(field, UseSecond),
-                                        EntryDefaultText(defaultMs, UseSecond));
-  if (!text) {
+  const std::string defaultText = EntryDefaultText(defaultMs, UseSecond);
+  const auto text = dialogs_.InputQuery(kInputCaption, EntryPrompt(field, UseSecond), defaultText);
+  // Confirming the offered text changes nothing: in seconds mode it is the
+  // value cut to whole seconds, which would move the value.
+  if (!text || *text == defaultText) {
     return std::nullopt;
   }
-  const auto number = ParseEnteredNumber(*text);
-  if (!number) {
+  const auto valueMs = ParseEnteredValueMs(*text, UseSecond);
+  if (!valueMs) {
     RefuseInput();
-    return std::nullopt;
   }
-  return EnteredValueMs(*number, UseSecond);
+  return valueMs;
 }
 
 void MainWindowModel::lbCurPosClick() {

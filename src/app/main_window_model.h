@@ -26,6 +26,9 @@
 
 class Dialogs;
 
+inline constexpr const char* kEndBeforeBeginMessage =
+    "End Pos is before Begin Pos: mark an end after the begin to export a piece.";
+
 // What the main window shows; the design state until the first render.
 struct MainDisplay {
   std::string lbFileName = "File Name : None";
@@ -141,6 +144,10 @@ class MainWindowModel {
   void imTrackButtonMouseDown(int screenX);
   void imTrackButtonMouseMove(int screenX);
   void imTrackButtonMouseUp();
+  // A press on the track bar `barX` pixels from its left edge: the handle
+  // centres there, then follows the pointer as if grabbed (the handle's move
+  // and release go on).
+  void imTrackBarMouseDown(int barX, int screenX);
 
   // --- Unit switch and analyzer toggle. Set...Checked is a change of the check
   // box's state (by the user or from code): the click action runs only when

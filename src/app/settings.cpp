@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "base/application_error.h"
 #include "app/ini_file.h"
+#include "base/application_error.h"
 #include "base/dialogs.h"
 
 namespace {
@@ -98,14 +98,21 @@ DisplaySettings LoadSettings(const std::string& iniPath) {
   return settings;
 }
 
-bool SaveSettings(const std::string& iniPath, const DisplaySettings& settings, Dialogs& dialogs) {
+std::string LoadLastFolder(const std::string& iniPath) {
+  return ReadIniValue(iniPath, kSettingsSection, kLastFolderKey).value_or("");
+}
+
+bool SaveSettings(const std::string& iniPath, const DisplaySettings& settings, Dialogs& dialogs,
+                  const std::string& lastFolder) {
   // The per-user folder may not exist yet on a first run.
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(iniPath).parent_path(), ignored);
-  const bool written = WriteIniValues(iniPath, kSettingsSection,
-                                      {{kPresentWithSecondKey, settings.UseSecond ? "1" : "0"},
-                                       {kShowSpecKey, settings.ShowSpec ? "1" : "0"},
-                                       {kShowWaveKey, settings.ShowWave ? "1" : "0"}});
+  std::vector<std::pair<std::string, std::string>> values = {
+      {kPresentWithSecondKey, settings.UseSecond ? "1" : "0"},
+      {kShowSpecKey, settings.ShowSpec ? "1" : "0"},
+      {kShowWaveKey, settings.ShowWave ? "1" : "0"}};
+  if (!lastFolder.empty()) values.emplace_back(kLastFolderKey, lastFolder);
+  const bool written = WriteIniValues(iniPath, kSettingsSection, values);
   if (!written) {
     ShowApplicationError(dialogs, "Unable to write to " + iniPath);
   }

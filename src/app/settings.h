@@ -2,7 +2,8 @@
 // The display settings of the main window and their file set.ini: section
 // "Set", keys "PresentWithSecond" (seconds display, default on), "ShowSpec"
 // (analyzer window shown, default off) and "ShowWave" (waveform window shown,
-// default off), stored as "1"/"0". A value
+// default off), stored as "1"/"0", and "LastFolder" (where the open and save
+// dialogs start, written once a file was chosen). A flag's value
 // is read as an integer, decimal or hexadecimal with a "0x" prefix; any
 // non-zero integer means true, and text that is no integer gives the default.
 //
@@ -29,6 +30,7 @@ inline constexpr const char* kSettingsSection = "Set";
 inline constexpr const char* kPresentWithSecondKey = "PresentWithSecond";
 inline constexpr const char* kShowSpecKey = "ShowSpec";
 inline constexpr const char* kShowWaveKey = "ShowWave";
+inline constexpr const char* kLastFolderKey = "LastFolder";
 
 // "42", "-7", "0x1F" (any letter case); nullopt for anything else or for a
 // number outside 32 bits (hexadecimal takes any 32-bit pattern).
@@ -40,8 +42,11 @@ std::string SettingsFilePath(const std::string& executableDir);
 // The settings in the file, with the defaults for whatever is missing or
 // unreadable. Never shows a message.
 DisplaySettings LoadSettings(const std::string& iniPath);
+// The LastFolder key's value; empty when missing (the dialogs' own choice).
+std::string LoadLastFolder(const std::string& iniPath);
 
-// Writes the three keys. On failure shows "Unable to write to <path>" (caption the
-// application title, error icon) and returns false; the file is left as it
-// was.
-bool SaveSettings(const std::string& iniPath, const DisplaySettings& settings, Dialogs& dialogs);
+// Writes the keys, LastFolder only when `lastFolder` is not empty. On failure shows "Unable to
+// write to <path>" (caption the application title, error icon) and returns false; the file is left
+// as it was.
+bool SaveSettings(const std::string& iniPath, const DisplaySettings& settings, Dialogs& dialogs,
+                  const std::string& lastFolder = {});

@@ -3,6 +3,8 @@
 
 #include <limits>
 
+#include "base/time_text.h"
+
 std::string EntryPrompt(EntryField field, bool useSecond) {
   const char* what = "";
   switch (field) {
@@ -26,16 +28,10 @@ std::string EntryDefaultText(int64_t valueMs, bool useSecond) {
   return std::to_string(useSecond ? valueMs / 1000 : valueMs);
 }
 
-std::optional<int32_t> ParseEnteredNumber(const std::string& text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && blank(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && blank(text[end - 1])) {
-    --end;
-  }
+namespace {
+
+// A whole decimal number in the signed 32-bit range between begin and end.
+std::optional<int32_t> WholeNumber(const std::string& text, size_t begin, size_t end) {
   bool negative = false;
   if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
     negative = text[begin] == '-';
@@ -60,4 +56,22 @@ std::optional<int32_t> ParseEnteredNumber(const std::string& text) {
     }
   }
   return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+}  // namespace
+
+std::optional<int64_t> ParseEnteredValueMs(const std::string& text, bool useSecond) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && blank(text[begin])) {
+    ++begin;
+  }
+  while (end > begin && blank(text[end - 1])) {
+    --end;
+  }
+  if (const auto number = WholeNumber(text, begin, end)) {
+    return useSecond ? static_cast<int64_t>(*number) * 1000 : *number;
+  }
+  return ParseTimeTextMs(text.substr(begin, end - begin));
 }

@@ -23,13 +23,10 @@ std::string EntryPrompt(EntryField field, bool useSecond);
 // (truncating) in seconds mode. Never the hours:minutes:seconds form.
 std::string EntryDefaultText(int64_t valueMs, bool useSecond);
 
-// A whole decimal number in the signed 32-bit range, with an optional sign
-// and optional blanks around it; nullopt for anything else ("", "12a", "1.5",
+// What the user typed, in milliseconds: a whole decimal number in the signed
+// 32-bit range, with an optional sign and blanks around it, is the value in
+// the entry's unit (times 1000 in seconds mode); a time as the window or the
+// command line writes it ("0:14", "14.567", "1:02:03.5", "14567ms") is read
+// as such in either unit. nullopt for anything else ("", "12a", "1.5.2",
 // "99999999999").
-std::optional<int32_t> ParseEnteredNumber(const std::string& text);
-
-// The entered number in milliseconds: times 1000 in seconds mode.
-inline int64_t EnteredValueMs(int32_t number, bool useSecond) {
-  return useSecond ? static_cast<int64_t>(number) * 1000 : number;
-}
-
+std::optional<int64_t> ParseEnteredValueMs(const std::string& text, bool useSecond);

@@ -23,12 +23,26 @@ class Dialogs {
                                                 const std::string& prompt,
                                                 const std::string& defaultText) = 0;
 
+  // A modal question with the buttons Yes and No, No the default (Enter and
+  // Esc alike keep what is there); true for Yes.
+  virtual bool Confirm(const std::string& text, const std::string& caption) = 0;
+
   // The open-file dialog; nullopt when cancelled. The filter uses the
   // "Description|*.a;*.b" form.
   virtual std::optional<std::string> OpenFileName(const std::string& filter) = 0;
 
-  // The save-file dialog (no overwrite prompt); nullopt when cancelled.
-  virtual std::optional<std::string> SaveFileName(const std::string& filter) = 0;
+  // The folder the open and save dialogs start in: the one the last chosen
+  // file lies in (the windows keep it in the settings between runs).
+  virtual std::string Folder() const { return folder_; }
+  virtual void SetFolder(const std::string& folder) { folder_ = folder; }
+
+  // The save-file dialog, offering suggestedName (no overwrite prompt: the
+  // caller asks, after settling the extension); nullopt when cancelled.
+  virtual std::optional<std::string> SaveFileName(const std::string& filter,
+                                                  const std::string& suggestedName) = 0;
+
+ protected:
+  std::string folder_;
 };
 
 // Texts shared by several callers.

@@ -10,12 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/cut_signals.h"
-#include "cli/stderr_dialogs.h"
+#include "audio/mp3io.h"
 #include "base/clamp_to_length.h"
 #include "base/file_extension.h"
 #include "base/tick_count.h"
-#include "audio/mp3io.h"
+#include "base/time_text.h"
+#include "cli/cut_signals.h"
+#include "cli/stderr_dialogs.h"
 #include "export/export_options.h"
 #include "export/export_pipeline.h"
 
@@ -80,16 +81,6 @@ std::string Lower(std::string text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;
-}
-
-std::optional<int64_t> DigitsValue(const std::string& text, size_t maxDigits = 12) {
-  if (text.empty() || text.size() > maxDigits) return std::nullopt;
-  int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
 }
 
 // The progress bar on a terminal: redrawn in place when the percentage or the
@@ -233,43 +224,6 @@ std::optional<int32_t> FadeSeconds(const std::optional<std::string>& text) {
 
 }  // namespace
 
-std::optional<int64_t> ParseCliTimeMs(const std::string& text) {
-  constexpr std::string_view kMsSuffix = "ms";
-  if (text.size() > kMsSuffix.size() && text.ends_with(kMsSuffix)) {
-    return DigitsValue(text.substr(0, text.size() - kMsSuffix.size()));
-  }
-  std::string clock = text;
-  int64_t fractionMs = 0;
-  const size_t dot = clock.find('.');
-  if (dot != std::string::npos) {
-    const std::string fraction = clock.substr(dot + 1);
-    if (fraction.empty() || fraction.size() > 3) return std::nullopt;
-    const auto digits = DigitsValue(fraction, 3);
-    if (!digits) return std::nullopt;
-    fractionMs = *digits;
-    for (size_t i = fraction.size(); i < 3; ++i) fractionMs *= 10;
-    clock = clock.substr(0, dot);
-  }
-  std::vector<std::string> fields;
-  size_t start = 0;
-  while (true) {
-    const size_t colon = clock.find(':', start);
-    fields.push_back(clock.substr(start, colon - start));
-    if (colon == std::string::npos) break;
-    start = colon + 1;
-  }
-  if (fields.size() > 3) return std::nullopt;
-  int64_t seconds = 0;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const auto value = DigitsValue(fields[i], 9);
-    if (!value) return std::nullopt;
-    // A field below a higher one is a clock field and stays under 60.
-    if (i > 0 && *value >= 60) return std::nullopt;
-    seconds = seconds * 60 + *value;
-  }
-  return seconds * 1000 + fractionMs;
-}
-
 int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err) {
   const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   return RunCutCommand(args, out, err, terminal);
@@ -284,11 +238,11 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   }
 
   // Everything that can be checked without the file first.
-  std::optional<int64_t> beginMs = parsed.begin ? ParseCliTimeMs(*parsed.begin) : 0;
+  std::optional<int64_t> beginMs = parsed.begin ? ParseTimeTextMs(*parsed.begin) : 0;
   if (!beginMs) return UsageError(err, "--begin '" + *parsed.begin + "' is not a time");
   std::optional<int64_t> endMs;
   if (parsed.end) {
-    endMs = ParseCliTimeMs(*parsed.end);
+    endMs = ParseTimeTextMs(*parsed.end);
     if (!endMs) return UsageError(err, "--end '" + *parsed.end + "' is not a time");
   }
   const auto fadeIn = FadeSeconds(parsed.fadeIn);
@@ -369,7 +323,8 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
                                " ms) in a file of " + std::to_string(lengthMs) + " ms");
   }
 
-  if (!CheckExportTarget(outFileName, parsed.in, dialogs)) return kCliFileError;
+  if (!CheckExportTarget(outFileName, parsed.in, dialogs, ExistingTarget::Replace))
+    return kCliFileError;
 
   ExportJob job;
   job.FileInfo = info;

@@ -19,12 +19,6 @@
 
 #include "cli/cli_command.h"
 
-// A time argument, read as other audio tools read one: a bare number is
-// seconds ("60", "60.5"), m:ss[.mmm] and h:mm:ss[.mmm] are clock times
-// ("3:03.456"), and whole milliseconds carry the suffix "ms" ("183456ms").
-// Minutes and seconds below a higher field stay under 60.
-std::optional<int64_t> ParseCliTimeMs(const std::string& text);
-
 // The command as the dispatcher runs it; shows a progress bar when the error
 // stream is the process's standard error and that is a terminal.
 int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err);

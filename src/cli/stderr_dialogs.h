@@ -21,7 +21,10 @@ class StderrDialogs : public Dialogs {
     return std::nullopt;
   }
   std::optional<std::string> OpenFileName(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> SaveFileName(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> SaveFileName(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  bool Confirm(const std::string&, const std::string&) override { return false; }
 
  private:
   std::ostream& err_;

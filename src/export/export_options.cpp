@@ -1,13 +1,22 @@
 // The export dialog's rules as plain logic; see export_options.h.
 #include "export/export_options.h"
 
+#include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include "base/file_extension.h"
 #include "export/lame_encoder.h"
 
-std::string CannotCreateFileText(const std::string& path) { return "Cannot create file " + path; }
+std::string CannotCreateFileText(const std::string& path, int errorNumber) {
+  return "Cannot create file " + path + ": " + std::strerror(errorNumber);
+}
 std::string UnableToWriteText(const std::string& path) { return "Unable to write to " + path; }
+
+std::string SuggestedExportName(const std::string& sourceFileName, bool mp3) {
+  const std::filesystem::path source(sourceFileName);
+  return source.stem().string() + (mp3 ? " (piece).mp3" : " (piece).wav");
+}
 std::string NotValidIntegerText(const std::string& text) {
   return "'" + text + "' is not a valid integer value";
 }

@@ -20,9 +20,16 @@ inline constexpr const char* kOriginFileError = "Can't overwrite the origin file
 inline constexpr const char* kCantAccessFile = "Can't Access file ";
 inline constexpr const char* kEncoderStartError = "Can't start the MP3 encoder";
 
-std::string CannotCreateFileText(const std::string& path);  // "Cannot create file %s"
-std::string UnableToWriteText(const std::string& path);     // "Unable to write to %s"
-std::string NotValidIntegerText(const std::string& text);   // "'%s' is not a valid integer value"
+// "Cannot create file %s: " and the system's reason for errorNumber
+// ("Permission denied", "No such file or directory", "No space left on device").
+std::string CannotCreateFileText(const std::string& path, int errorNumber);
+std::string UnableToWriteText(const std::string& path);    // "Unable to write to %s"
+std::string NotValidIntegerText(const std::string& text);  // "'%s' is not a valid integer value"
+
+// The name the save dialog offers: the source's name without its folder and
+// extension, then " (piece)" and the chosen format's extension
+// ("/music/song.MP3", WAV -> "song (piece).wav").
+std::string SuggestedExportName(const std::string& sourceFileName, bool mp3);
 
 // The bitrate items offered for a source: "As Origin" for an MP3 source, then
 // 32 to 160 kbit/s, and 192 to 320 only at exactly 44100 Hz, each only when

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/application_error.h"
+#include "base/dialogs.h"
 #include "base/rounding.h"
 #include "export/export_options.h"
 #include "export/export_pieces.h"
@@ -17,14 +18,13 @@
 #include "export/output_file.h"
 #include "export/parallel_export.h"
 #include "export/wav_writer.h"
-#include "base/dialogs.h"
 
 namespace {
 
 // Takes the bytes of one cut, faded block; false stops the export.
 using BlockSink = std::function<bool(const uint8_t* data, uint32_t bytes)>;
 
-enum class PiecesResult { Done, SourceFailed, SinkFailed };
+enum class PiecesResult { Done, SourceFailed, SinkFailed, Cancelled };
 
 // Reads, cuts, fades and hands on every block of every piece.
 PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& source,
@@ -69,6 +69,10 @@ PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& sou
           RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));
       if (auto text = clock.Refresh(host.TickMs(), done, total)) host.SetTimeText(*text);
       host.ProcessMessages();
+      if (host.CancelRequested()) {
+        source.Close();
+        return PiecesResult::Cancelled;
+      }
       emptyBlocksInARow = blockFrames == 0 ? emptyBlocksInARow + 1 : 0;
       if (emptyBlocksInARow >= kMaxEmptyBlocksInARow) break;
     }
@@ -107,6 +111,7 @@ class EncoderStreamGuard {
 // The end every route shares: a pieces failure becomes its message; the
 // finished file replaces the target.
 bool ReportPiecesFailure(PiecesResult result, const ExportJob& job, Dialogs& dialogs) {
+  if (result == PiecesResult::Cancelled) return false;  // the user knows
   if (result == PiecesResult::SourceFailed) {
     ShowApplicationError(dialogs, "Cannot read file " + job.SourceFileName);
   } else {
@@ -123,19 +128,24 @@ bool CommitOutput(OutputFile& file, const ExportJob& job, Dialogs& dialogs) {
 
 }  // namespace
 
+std::string ReplaceQuestion(const std::string& outFileName) {
+  return outFileName + " already exists.\nDo you want to replace it?";
+}
+
 bool CheckExportTarget(const std::string& outFileName, const std::string& sourceFileName,
-                       Dialogs& dialogs) {
+                       Dialogs& dialogs, ExistingTarget existing) {
   if (outFileName == sourceFileName || IsSameFile(outFileName, sourceFileName)) {
     ShowErrorBox(dialogs, kOriginFileError);
     return false;
   }
   std::error_code error;
-  if (std::filesystem::exists(std::filesystem::symlink_status(outFileName, error)) &&
-      !CanReplaceFile(outFileName)) {
+  if (!std::filesystem::exists(std::filesystem::symlink_status(outFileName, error))) return true;
+  if (!CanReplaceFile(outFileName)) {
     ShowErrorBox(dialogs, kCantAccessFile + outFileName);
     return false;
   }
-  return true;
+  return existing == ExistingTarget::Replace ||
+         dialogs.Confirm(ReplaceQuestion(outFileName), kReplaceCaption);
 }
 
 bool RefuseEmptyExport(const ExportJob& job, Dialogs& dialogs) {
@@ -180,7 +190,7 @@ bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportS
 
   OutputFile file;
   if (!file.Create(job.OutFileName)) {
-    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName));
+    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName, file.CreateError()));
     return false;
   }
   const auto encode = [&](const uint8_t* pcm, uint32_t sampleCount) {
@@ -216,7 +226,7 @@ bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportS
 bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
   OutputFile file;
   if (!file.Create(job.OutFileName)) {
-    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName));
+    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName, file.CreateError()));
     return false;
   }
   WavWriter wav(file);

@@ -27,8 +27,8 @@
 #include <cstdint>
 #include <string>
 
-#include "base/tick_count.h"
 #include "audio/audio_file_info.h"
+#include "base/tick_count.h"
 #include "export/export_source.h"
 #include "export/export_time_text.h"
 
@@ -63,6 +63,9 @@ class ExportHost {
   // Lets the caller handle pending events (repaint, moving the window).
   virtual void ProcessMessages() = 0;
   virtual uint32_t TickMs() { return TickCountMs(); }
+  // Asked after every message pump: true stops the export at once, with no
+  // message, the temporary file removed and the target as it was.
+  virtual bool CancelRequested() { return false; }
 };
 
 inline constexpr const char* kNothingMarkedText =
@@ -74,12 +77,22 @@ inline constexpr const char* kNothingUnmarkedText =
 // piece after this many in a row.
 inline constexpr int kMaxEmptyBlocksInARow = 1000;
 
+// What an export does with a target that already exists: the dialog asks
+// first, as every desktop save dialog does; the command line replaces -o OUT.
+enum class ExistingTarget { Ask, Replace };
+
 // The target checks made before an export starts. Refuses a target that is
 // the source file itself ("Can't overwrite the origin file") and an existing
 // target that could not be replaced ("Can't Access file " + path), each in an
-// error box with the caption "Error". True when the export may go ahead.
+// error box with the caption "Error"; with ExistingTarget::Ask an existing
+// target is replaced only when the user confirms kReplaceQuestion. True when
+// the export may go ahead.
 bool CheckExportTarget(const std::string& outFileName, const std::string& sourceFileName,
-                       Dialogs& dialogs);
+                       Dialogs& dialogs, ExistingTarget existing);
+
+// "NAME already exists. Do you want to replace it?" for the target's path.
+std::string ReplaceQuestion(const std::string& outFileName);
+inline constexpr const char* kReplaceCaption = "Replace file";
 
 // Shows why an export that would hold no frame cannot run (kNothingMarkedText
 // or kNothingUnmarkedText) and returns true; false when it has frames.

@@ -73,7 +73,7 @@ bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
 
   OutputFile file;
   if (!file.Create(job.OutFileName)) {
-    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName));
+    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName, file.CreateError()));
     return false;
   }
   ExportClock clock(ExportRoute::Mp3, job.StartTick);

@@ -151,6 +151,7 @@ OutputFile::~OutputFile() { Abandon(); }
 bool OutputFile::Create(const std::string& targetPath) {
   Abandon();
   targetPath_ = targetPath;
+  createError_ = 0;
   failed_ = false;
   closed_ = false;
   unnamed_ = false;
@@ -186,9 +187,9 @@ bool OutputFile::Create(const std::string& targetPath) {
       buffer_.resize(kBufferBytes);
       return true;
     }
-    const int openError = errno;
+    createError_ = errno;
     Withdraw(liveSlot_);
-    if (openError != EEXIST) break;
+    if (createError_ != EEXIST) break;
   }
   failed_ = true;
   return false;

@@ -59,6 +59,9 @@ class OutputFile {
   void Abandon();
 
   bool Failed() const { return failed_; }
+  // The errno of the last failed Create (EACCES, ENOENT, ENOSPC...), for the
+  // message that says why.
+  int CreateError() const { return createError_; }
   // A path that opens the temporary file until the commit: its name, or
   // /proc/self/fd/N for an unnamed file (kept open after Close for this).
   const std::string& TempPath() const { return tempPath_; }
@@ -69,6 +72,7 @@ class OutputFile {
 
   int fd_ = -1;
   bool failed_ = false;
+  int createError_ = 0;
   bool closed_ = false;
   bool unnamed_ = false;
   int liveSlot_ = -1;  // where a named temporary file is listed for RemoveLiveTemporaryFiles

@@ -56,7 +56,7 @@ std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Di
                                           job.FadeOutSeconds, info.SampleRate);
   OutputFile file;
   if (!file.Create(job.OutFileName)) {
-    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName));
+    ShowApplicationError(dialogs, CannotCreateFileText(job.OutFileName, file.CreateError()));
     return false;
   }
 
@@ -66,6 +66,8 @@ std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Di
   encode.bitrateKbps = job.BitrateKbps;
   encode.totalFrames = totalFrames;
   encode.encoders = encoders;
+  std::atomic<bool> cancel = false;
+  encode.cancel = &cancel;
   const ExportPcmOpener open = [&] {
     return OpenExportPcmReader(job.SourceFileName, info, pieces, fades);
   };
@@ -81,6 +83,7 @@ std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Di
         RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));
     if (auto text = clock.Refresh(host.TickMs(), done, total)) host.SetTimeText(*text);
     host.ProcessMessages();
+    if (host.CancelRequested()) cancel = true;
   };
   while (running.wait_for(kProgressInterval) != std::future_status::ready) showProgress();
   const ParallelMp3Result result = running.get();
@@ -90,6 +93,9 @@ std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Di
     case ParallelMp3Result::NoCleanSeam:
       file.Abandon();
       return std::nullopt;
+    case ParallelMp3Result::Cancelled:
+      file.Abandon();
+      return false;  // the user knows
     case ParallelMp3Result::EncoderStartFailed:
       ShowApplicationError(dialogs, kEncoderStartError);
       return false;

@@ -171,6 +171,7 @@ class Worker {
     int64_t position = start;
     while (!SeamFound() && position < std::min(end, job_.totalFrames)) {
       if (failed_) return ParallelMp3Result::Done;
+      if (job_.cancel && job_.cancel->load()) return ParallelMp3Result::Cancelled;
       const int64_t want = std::min({kChunkFrames, end - position, job_.totalFrames - position});
       int64_t got = 0;
       while (got < want) {

@@ -48,9 +48,19 @@ struct ParallelMp3Job {
   int64_t totalFrames = 0;  // sample frames of the export
   int encoders = 2;
   SeamJoin join = SeamJoin::Clean;
+  // Set from another thread to stop every encoder soon: the result is then
+  // Cancelled.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
-enum class ParallelMp3Result { Done, EncoderStartFailed, SourceFailed, WriteFailed, NoCleanSeam };
+enum class ParallelMp3Result {
+  Done,
+  EncoderStartFailed,
+  SourceFailed,
+  WriteFailed,
+  NoCleanSeam,
+  Cancelled
+};
 
 // Encodes the export into `file` (created, left open) with job.encoders
 // encoders on their own threads; blocks until all are done. doneFrames counts

@@ -2,9 +2,12 @@
 #include "ui/qt_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "ui/skinned_window.h"
 
 namespace {
 
@@ -22,14 +25,6 @@ QString AnyCasePattern(const QString& pattern) {
   return result;
 }
 
-std::optional<std::string> ChosenFile(QFileDialog& dialog) {
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-    return std::nullopt;
-  }
-  return dialog.selectedFiles().front().toStdString();
-}
-
 }  // namespace
 
 QString QtNameFilter(const std::string& filter) {
@@ -45,13 +40,51 @@ QString QtNameFilter(const std::string& filter) {
   return filters.join(QStringLiteral(";;"));
 }
 
+void QtDialogs::Prepare(QWidget& dialog) const {
+  dialog.setPalette(SkinnedWindow::Palette(Qt::white));
+  // In the layer of the always-on-top analyzer, where the newest window is
+  // uppermost: the analyzer never covers a dialog.
+  dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+  // Qt places a dialog over its parent's window; a borderless parent whose
+  // frame the window manager has not reported yet is taken for 0,0, so the
+  // place is set here from the owner's own geometry.
+  if (owner_ && owner_->isVisible() && !owner_->isMinimized()) {
+    dialog.adjustSize();
+    const QRect over = owner_->frameGeometry();
+    dialog.move(over.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+  }
+}
+
+std::optional<std::string> QtDialogs::ChosenFile(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  if (!folder_.empty()) dialog.setDirectory(QString::fromStdString(folder_));
+  Prepare(dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  const QString chosen = dialog.selectedFiles().front();
+  folder_ = QFileInfo(chosen).absolutePath().toStdString();
+  return chosen.toStdString();
+}
+
 void QtDialogs::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
   QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                   QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
                   owner_);
   // Messages carry paths and typed text: never read them as markup.
   box.setTextFormat(Qt::PlainText);
+  Prepare(box);
   box.exec();
+}
+
+bool QtDialogs::Confirm(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
+                  QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, owner_);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  Prepare(box);
+  return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtDialogs::InputQuery(const std::string& caption,
@@ -62,6 +95,7 @@ std::optional<std::string> QtDialogs::InputQuery(const std::string& caption,
   dialog.setWindowTitle(QString::fromStdString(caption));
   dialog.setLabelText(QString::fromStdString(prompt));
   dialog.setTextValue(QString::fromStdString(defaultText));
+  Prepare(dialog);
   if (dialog.exec() != QDialog::Accepted) {
     return std::nullopt;
   }
@@ -76,12 +110,14 @@ std::optional<std::string> QtDialogs::OpenFileName(const std::string& filter) {
   return ChosenFile(dialog);
 }
 
-std::optional<std::string> QtDialogs::SaveFileName(const std::string& filter) {
+std::optional<std::string> QtDialogs::SaveFileName(const std::string& filter,
+                                                   const std::string& suggestedName) {
   QFileDialog dialog(owner_);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  // The caller decides what to do with an existing file.
+  // The caller asks before replacing, once the extension is settled.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilter(QtNameFilter(filter));
+  dialog.selectFile(QString::fromStdString(suggestedName));
   return ChosenFile(dialog);
 }

@@ -1,11 +1,14 @@
 #pragma once
 // QtDialogs: the desktop program's answer to the Dialogs seam, with Qt's
 // message box, input dialog and file dialogs. Every dialog is modal to the
-// whole application and runs its own nested event loop.
+// whole application, runs its own nested event loop, is centred over the
+// owner (the main window) when that is on screen and wears the skin's dark
+// palette.
 #include <QString>
 
 #include "base/dialogs.h"
 
+class QFileDialog;
 class QWidget;
 
 class QtDialogs : public Dialogs {
@@ -18,9 +21,15 @@ class QtDialogs : public Dialogs {
   std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
                                         const std::string& defaultText) override;
   std::optional<std::string> OpenFileName(const std::string& filter) override;
-  std::optional<std::string> SaveFileName(const std::string& filter) override;
+  std::optional<std::string> SaveFileName(const std::string& filter,
+                                          const std::string& suggestedName) override;
+  bool Confirm(const std::string& text, const std::string& caption) override;
 
  private:
+  // Dark palette and a place over the owner, before the dialog is shown.
+  void Prepare(QWidget& dialog) const;
+  std::optional<std::string> ChosenFile(QFileDialog& dialog);
+
   QWidget* owner_;
 };
 

@@ -4,7 +4,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-void ShellOpen(const QString& target) {
+bool ShellOpen(const QString& target) {
   const bool web = target.startsWith(u"http://") || target.startsWith(u"https://");
-  QDesktopServices::openUrl(web ? QUrl(target) : QUrl::fromLocalFile(target));
+  return QDesktopServices::openUrl(web ? QUrl(target) : QUrl::fromLocalFile(target));
 }

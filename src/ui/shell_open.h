@@ -1,9 +1,8 @@
 #pragma once
 // Opens a file or a web address with the desktop's default program, the way a
-// double click in the file manager would. The result is deliberately not
-// reported: a missing help file or no program for web addresses is no error
-// of ours.
+// double click in the file manager would.
 #include <QString>
 
-// `target` is a local path or an http(s) address.
-void ShellOpen(const QString& target);
+// `target` is a local path or an http(s) address. False when no program
+// could be started for it (a desktop without an opener).
+bool ShellOpen(const QString& target);

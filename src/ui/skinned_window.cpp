@@ -1,6 +1,7 @@
 // The skinned windows' font, palette and title-strip drag; see skinned_window.h.
 #include "ui/skinned_window.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -53,7 +54,8 @@ void SkinnedWindow::Move(QPoint cursor) {
   if (!systemMoveTried_) {
     systemMoveTried_ = true;
     QWindow* handle = window_->windowHandle();
-    if (handle && handle->startSystemMove()) {
+    if (WindowSystemMovesWindows(QGuiApplication::platformName()) && handle &&
+        handle->startSystemMove()) {
       systemMoving_ = true;
       return;
     }

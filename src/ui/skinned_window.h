@@ -7,20 +7,18 @@
 //     screen's font size) and palette (silver or white text on the dark grey
 //     panels),
 //     which its controls inherit; windows it opens (menus, message boxes)
-//     keep the desktop's look;
+//     do not inherit them: they are given Palette() where they are made;
 //   - drags the window by its title strip. The window decides what a press
 //     in the strip is (a caption area acts, anything else drags) and reports
 //     the presses that drag, every move and every release, in screen pixels.
 //
-// On the first move of a drag the window system is asked to move the window
-// itself (QWindow::startSystemMove): it is the only way a Wayland client's
-// window moves, and under an X11 window manager it feels like any other
-// window. Where it declines (no window manager, the offscreen platform) the
-// window follows the pointer one to one from where it was grabbed. It is
-// asked at the first move rather than at the press so that a click on a
-// caption area still comes back as a release. Once the window system has
-// taken the drag over, the release goes to it, not to us; the next press
-// starts afresh.
+// Under Wayland, on the first move of a drag the compositor is asked to move
+// the window itself (QWindow::startSystemMove): it is the only way a Wayland
+// client's window moves. Everywhere else, and where the compositor declines,
+// the window follows the pointer one to one from where it was grabbed, so it
+// moves by exactly the drag. It is asked at the first move rather than at
+// the press so that a click on a caption area still comes back as a release. Once the window system
+// has taken the drag over, the release goes to it, not to us; the next press starts afresh.
 //
 // UI thread only.
 #include <QColor>

@@ -1,6 +1,7 @@
 // TTransparentButton's painting, hover faces and click; see transparent_button.h.
 #include "ui/transparent_button.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "ui/image_list.h"
@@ -8,7 +9,8 @@
 TTransparentButton::TTransparentButton(QWidget* parent, int imageIndex, const QString& hint)
     : QAbstractButton(parent), imageIndex_(imageIndex) {
   setToolTip(hint);
-  setFocusPolicy(Qt::NoFocus);
+  setAccessibleName(hint);
+  setFocusPolicy(Qt::TabFocus);
   resize(kImageListFaceSize, kImageListFaceSize);
 }
 
@@ -22,6 +24,19 @@ void TTransparentButton::paintEvent(QPaintEvent*) {
   // Held down, the face sinks by one pixel.
   const int offset = isDown() ? 1 : 0;
   painter.drawPixmap(offset, offset, ImageListFace(imageIndex_));
+  if (hasFocus()) {
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+void TTransparentButton::keyPressEvent(QKeyEvent* event) {
+  // Not the arrows' move to the next button: they are the window's keys.
+  if (event->key() == Qt::Key_Space) {
+    QAbstractButton::keyPressEvent(event);
+  } else {
+    event->ignore();
+  }
 }
 
 void TTransparentButton::enterEvent(QEnterEvent* event) {

@@ -4,6 +4,16 @@
 // window where the pointer has taken it, one to one. Pure arithmetic in
 // screen pixels, shared by the skinned windows.
 #include <QPoint>
+#include <QString>
+
+// Whether the window system must move a window for the program (Qt's
+// platform name `platformName`): only under Wayland, where a client cannot
+// place its own window. Under X11 a window-manager move started in the
+// middle of a drag flings the window by its own position, so there the
+// window follows the pointer itself.
+inline bool WindowSystemMovesWindows(const QString& platformName) {
+  return platformName.startsWith(QStringLiteral("wayland"));
+}
 
 struct WindowDrag {
   bool DraggingWindow = false;

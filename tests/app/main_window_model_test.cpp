@@ -132,10 +132,14 @@ TEST_F(MainWindowModelTest, DragFollowsThePointerIgnoresPlaybackAndRestartsOnRel
   model.PlayedTo(7000);               // the engine moves CurPos, the display stays
   EXPECT_EQ(display.lbCurPos, "Current Pos : 100000 ms");
   model.imTrackButtonMouseUp();
-  EXPECT_EQ(playback.calls, "100000@340000 ");
   model.imTrackButtonMouseMove(5000);  // released: nothing
   model.PlayedTo(7000);
   EXPECT_EQ(display.lbCurPos, "Current Pos : 7000 ms");
+  model.imTrackBarMouseDown(65, 900);  // on the bar: the handle centres there, Left 16 + 65 - 15
+  EXPECT_EQ(display.lbCurPos, "Current Pos : 50000 ms");
+  model.imTrackButtonMouseMove(901);  // and follows the pointer
+  model.imTrackButtonMouseUp();
+  EXPECT_EQ(playback.calls, "100000@340000 51000@340000 ");
 }
 
 TEST_F(MainWindowModelTest, OpeningStopsPlaybackFillsTheLabelsAndResetsPositionAndMarks) {
@@ -191,7 +195,8 @@ TEST_F(MainWindowModelTest, ValueEntryParsesClampsAndRendersEveryLabel) {
             "Current Position(milliseconds)=0 -5 0-0|0 ms|0 ms|0 ms|0 ms");
   OpenFile(50000);
   model.SetUseSecondChecked(true);
-  Marks(30000, 10000);  // crossed: the length offered is 0
+  Marks(30000, 10000);  // crossed: the length offered is 0, and S says why it does nothing
+  model.tbExportClick();
   EXPECT_EQ(enter(&M::lbLenExportClick, "5"),
             "Mark Length(seconds)=0 10000 30000-35000|00:00:10|00:00:30|00:00:35|00:00:05");
   EXPECT_EQ(enter(&M::lbEndPosClick, "2147483647"),
@@ -202,7 +207,11 @@ TEST_F(MainWindowModelTest, ValueEntryParsesClampsAndRendersEveryLabel) {
   EXPECT_EQ(
       enter(&M::lbBeginPosClick, std::nullopt),
       "Mark Begin Position(seconds)=30 10000 30000-50000|00:00:10|00:00:30|00:00:50|00:00:20");
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text + dialogs.messages[0].caption,
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].text, kEndBeforeBeginMessage);
+  EXPECT_EQ(dialogs.messages[1].text + dialogs.messages[1].caption,
             "please just input numbersSnipola");
+  At(14567);  // confirming the offered whole seconds keeps the milliseconds
+  EXPECT_EQ(enter(&M::lbCurPosClick, "14"),
+            "Current Position(seconds)=14 14567 30000-50000|00:00:14|00:00:30|00:00:50|00:00:20");
 }

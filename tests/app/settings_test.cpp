@@ -1,12 +1,15 @@
-// set.ini: integer texts, reading and writing rules, and where the file lives.
+// set.ini: integer texts, reading and writing rules, and where the file lives;
+// the install record: the executable's path in the system settings.
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QSettings>
 #include <filesystem>
 
 #include "app/ini_file.h"
+#include "app/install_record.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 
@@ -62,8 +65,10 @@ TEST(Settings, SavingKeepsEverythingElseAddsWhatIsMissingAndReportsFailure) {
       ReadText(dir.File("set.ini")),
       "; c\n[Set]\nShowSpec=0\nOther=keep\nPresentWithSecond=1\nShowWave=0\n\n[Window]\nLeft=5\n");
   const std::string created = dir.File("config/Snipola/set.ini");
-  ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs));
-  EXPECT_EQ(ReadText(created), "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\n");
+  ASSERT_TRUE(SaveSettings(created, {false, true}, dialogs, "/m/a b"));
+  EXPECT_EQ(ReadText(created),
+            "[Set]\nPresentWithSecond=0\nShowSpec=1\nShowWave=0\nLastFolder=/m/a b\n");
+  EXPECT_EQ(LoadLastFolder(created), "/m/a b");
   EXPECT_TRUE(dialogs.messages.empty());
   // An unwritable file is reported with its full path.
   WriteText(dir.File("blocker"), "not a folder");
@@ -89,4 +94,12 @@ TEST(Settings, TheFileLivesBesideAWritableProgramElseInTheUserConfigFolder) {
   setenv("SNIPOLA_CONFIG_DIR", dir.File("override").c_str(), 1);
   EXPECT_EQ(SettingsFilePath(dir.path().string()), dir.File("override/set.ini"));
   unsetenv("SNIPOLA_CONFIG_DIR");
+}
+
+TEST(InstallRecord, WritesTheExecutablePathIntoTheSystemSettings) {
+  TempDir dir;
+  setenv("XDG_CONFIG_DIRS", dir.File("xdg").c_str(), 1);
+  WriteInstallPath("/opt/snipola/bin/snipola");
+  QSettings record(dir.File("xdg/Varnell/Snipola.conf").c_str(), QSettings::IniFormat);
+  EXPECT_EQ(record.value("Path").toString().toStdString(), "/opt/snipola/bin/snipola");
 }

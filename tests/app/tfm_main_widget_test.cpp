@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
@@ -15,10 +16,13 @@
 #include <QWindow>
 #include <functional>
 
+#include "app/help_file.h"
 #include "app/main_playback.h"
+#include "app/named_refusal.h"
 #include "app/settings.h"
 #include "audio/mp3io.h"
 #include "spectrum/widgets/tfm_led.h"
+#include "support/core_application.h"
 #include "support/fake_wave_out.h"
 #include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
@@ -63,8 +67,11 @@ class TfmMainTest : public ::testing::Test {
     const auto path = [&](const char* name) { return QString::fromStdString(dir.File(name)); };
     window = std::make_unique<TfmMain>(
         dialogs, TfmMain::Options{path("snipola"), path("set.ini"), args, path("index.html")});
-    window->SetShellOpen([this](const QString& target) { opened.push_back(target); });
-    window->Model().SetFileProbe(&GetAudioFileInfo);
+    window->SetShellOpen([this](const QString& target) {
+      opened.push_back(target);
+      return opened.size() > 1;  // the first time no program opens it
+    });
+    window->Model().SetFileProbe(&ProbeNamingRefusal);
   }
   template <typename T = QWidget>
   T* Child(const char* name) {
@@ -181,14 +188,71 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
     SendMouse(image, QEvent::MouseButtonPress, glyph, glyph);
     SendMouse(image, QEvent::MouseButtonRelease, glyph, glyph);
   }
-  EXPECT_EQ(abouts, 1);
+  QAccessibleInterface* about = QAccessible::queryAccessibleInterface(Child("glyphAbout"));
+  EXPECT_EQ(about->text(QAccessible::Name), "About");  // a screen reader's press
+  about->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(WaitUntil([&abouts] { return abouts == 2; }, 2000));  // an animated click
   EXPECT_EQ(opened, (std::vector<QString>{QString::fromStdString(dir.File("index.html"))}));
+  EXPECT_EQ(dialogs.LastMessageText(), NoHelpOpenerText(dir.File("index.html")));
   EXPECT_TRUE(window->isMinimized());
+}
+
+// Tab runs through the buttons, value lines and check boxes, where the window's keys keep their
+// meaning and Space presses; the menu keys open the popup; a screen reader sees named buttons,
+// the value lines as buttons and the track as a slider at the position.
+TEST_F(TfmMainTest, KeyboardAndScreenReaderReachEveryControl) {
+  Create();
+  ASSERT_TRUE(window->Model().LoadFile(WriteWav("a.wav", 10000, 8000)));
+  window->show();
+  QApplication::setActiveWindow(window.get());
+  EXPECT_EQ(window->windowTitle(), "a.wav \u2014 Snipola");
+  const auto accessible = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
+  QStringList chain;
+  Child("tbOpenFile")->setFocus(Qt::TabFocusReason);
+  for (int tab = 0; tab < 20; ++tab) {
+    QWidget* at = QApplication::focusWidget();
+    chain << at->objectName() + ":" + accessible(at)->text(QAccessible::Name) +
+                 (accessible(at)->role() == QAccessible::CheckBox ? "" : ":" + at->toolTip());
+    QTest::keyClick(at, Qt::Key_Tab);
+  }
+  EXPECT_EQ(chain.join(" ").toStdString(),
+            "tbOpenFile:Open File:Open File (L) tbJumpBegin:Go to begin:Go to begin "
+            "tbPlay:Play:Play (Enter) tbPause:Pause:Pause (Enter) tbStop:Stop:Stop "
+            "tbJumpend:Go to end:Go to end tbMarkbegin:Mark as begin:Mark as begin (B) "
+            "tbMarkend:Mark as end:Mark as end (N) tbMarkall:Mark all:Mark all (A) "
+            "tbJumpmarkbegin:Go to mark begin:Go to mark begin (Up) "
+            "tbPlayselected:Play mark:Play mark tbJumpmarkend:Go to mark end:Go to mark end (Down) "
+            "tbExport:Cut out:Cut out (S) lbCurPos:Current Pos : 0 ms: "
+            "lbBeginPos:Begin Pos : 0 ms: lbEndPos:End Pos : 0 ms: lbLenExport:Length : 0 ms: "
+            "cbUseSecond:Represent with second cbShowSpec:Show Spectrum analyzer "
+            "tbOpenFile:Open File:Open File (L)");
+  EXPECT_EQ(accessible(Child("lbEndPos"))->role(), QAccessible::Button);
+  EXPECT_EQ(Item("Markasbegin1")->text(), "Mark as begin\tB");
+  QTest::keyClick(Child("cbUseSecond"), Qt::Key_Right);  // a nudge, not the next control
+  QTest::keyClick(Child("tbMarkbegin"), Qt::Key_B);
+  QTest::keyClick(Child("lbEndPos"), Qt::Key_Space);  // the value entry, here cancelled
+  accessible(Child("lbCurPos"))
+      ->actionInterface()
+      ->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(dialogs.inputs.size(), 2u);  // by Space and by the screen reader's press
+  QTest::keyClick(Child("tbMarkend"), Qt::Key_Space);
+  EXPECT_EQ(Marks(), "5000 5000-5000");
+  QAccessibleInterface* track = accessible(Child("imTrackBar"));
+  EXPECT_EQ(track->role(), QAccessible::Slider);
+  EXPECT_EQ(track->valueInterface()->currentValue(), 5000);
+  EXPECT_EQ(track->valueInterface()->maximumValue(), 10000);
+  for (const auto& [key, modifiers] :
+       {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+    QTest::keyClick(Child("tbStop"), key, modifiers);
+    EXPECT_TRUE(window->PopupMenu1()->isVisible()) << key;
+    EXPECT_EQ(window->PopupMenu1()->palette().color(QPalette::Window), QColor(50, 50, 50));
+    window->PopupMenu1()->hide();
+  }
 }
 
 // Settings come and go with the window; the analyzer docks and minimises with it and is fed by
 // playback; an MP3 opens while another plays (the probe needs the decoder's only stream, so the
-// open stops playback first); closing while playing stops first.
+// open stops playback first); a termination signal closes every window, playback stopped first.
 TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
   TfmLed led;
@@ -205,9 +269,10 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   window->windowHandle()->showMinimized();
   QApplication::processEvents();
   EXPECT_FALSE(led.isVisible());
+  led.setWindowState(Qt::WindowMinimized);  // as a window manager minimising the whole family
   window->windowHandle()->showNormal();
   QApplication::processEvents();
-  EXPECT_TRUE(led.isVisible());
+  EXPECT_TRUE(led.isVisible() && !led.isMinimized()) << "shown minimised: takes the window down";
   ASSERT_NE(led.OffscreenPicture(), nullptr);
   const QImage empty = led.OffscreenPicture()->image();
   window->Model().tbPlayClick();
@@ -225,18 +290,30 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   device->PlayNext();
   Item("Representwithsecond1")->trigger();
   EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
-  window->close();
+  QWidget other;  // as a running export's dialog: closed first, which cancels the export
+  other.show();
+  window->Terminate();  // a termination signal
+  EXPECT_FALSE(other.isVisible() || window->isVisible());
   EXPECT_FALSE(device->IsOpen());
   EXPECT_EQ(window->Model().CurPos, 0);
+  dialogs.SetFolder("/music/last");  // as a chosen file leaves it
   window.reset();
   EXPECT_EQ(LoadSettings(dir.File("set.ini")), (DisplaySettings{true, true}));
+  EXPECT_EQ(LoadLastFolder(dir.File("set.ini")), "/music/last");
 }
 
 TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
   const std::string first = WriteWav("a<b>&lt;.wav", 1000, 8000);
-  Create("", {QString::fromStdString(first), "second.wav"});
-  EXPECT_EQ(Label("lbFileName"), "File Name : None");
+  Create("", {QString::fromStdString(dir.File("gone.mp3"))});
   window->show();
+  QApplication::processEvents();  // a missing file: its name and why, over the shown window
+  EXPECT_EQ(dialogs.LastMessageText(),
+            "Error while open mp3 file\ngone.mp3: No such file or directory");
+  dialogs.messages.clear();
+  Create("", {QString::fromStdString(first), "second.wav"});
+  window->show();
+  EXPECT_EQ(Label("lbFileName"), "File Name : None");
+  QApplication::processEvents();
   EXPECT_EQ(Label("lbFileName"), "File Name : a<b>&lt;.wav");
   EXPECT_EQ(Child<QLabel>("lbFileName")->textFormat(), Qt::PlainText);
   QMimeData mime;
@@ -248,11 +325,15 @@ TEST_F(TfmMainTest, FilesOpenByDropAndCommandLineAndNamesShowAsPlainText) {
     return enter.isAccepted();
   };
   EXPECT_FALSE(enters());
-  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(WriteWav("b.wav", 2000, 11025))),
+  const std::string longName = WriteWav("b with a name too long for its line.wav", 2000, 11025);
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(longName)),
                 QUrl::fromLocalFile(QString::fromStdString(first))});
   EXPECT_TRUE(enters());
   QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(window.get(), &drop);
   EXPECT_EQ(Label("lbSample"), "Sample Rate : 11025");
+  EXPECT_TRUE(Label("lbFileName").startsWith("File Name : b with") &&
+              Label("lbFileName").endsWith(u'\u2026'));  // cut short, the whole path a tool tip
+  EXPECT_EQ(Child("lbFileName")->toolTip().toStdString(), longName);
   EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -17,4 +17,15 @@ TEST(LabelText, PositionsInMillisecondsOrTruncatedSeconds) {
   EXPECT_EQ(PositionText(kLengthPrefix, 4294967295LL, false), "Length : 4294967295 ms");
   EXPECT_EQ(PositionText(kLengthPrefix, 4294967295LL, true), "Length : 1193:02:47");
   EXPECT_EQ(FileLengthText(-1, false), "Length : 4294967295 ms");
+  EXPECT_EQ(WindowTitleText("/m/a b.mp3"), "a b.mp3 \u2014 Snipola");
+  EXPECT_EQ(WindowTitleText(""), "Snipola");
+}
+
+TEST(TimeText, TypedTimesAreSecondsClockFieldsOrMilliseconds) {
+  const std::pair<const char*, std::optional<int64_t>> rows[] = {
+      {"183456ms", 183456}, {"3:03.456", 183456}, {"1:00:00", 3600000},
+      {"60", 60000},        {"0.05", 50},         {"", {}},
+      {"1:2:3:4", {}},      {"1:60", {}},         {"1.2345", {}},
+      {"-5", {}},           {"3.", {}},           {"1.5ms", {}}};
+  for (const auto& [text, ms] : rows) EXPECT_EQ(ParseTimeTextMs(text), ms) << text;
 }

@@ -67,6 +67,7 @@ TEST_F(ExportDialog, BadFadeBoxesAndNothingToExportStopGoBeforeTheSaveDialog) {
 
 TEST_F(ExportDialog, ReshowByTheWindowSystemKeepsChoicesAndExportUnmarkedClearsTheFades) {
   auto d = Open();
+  EXPECT_TRUE(d->windowFlags().testFlag(Qt::WindowStaysOnTopHint));  // never under the analyzer
   d->rbwav->setChecked(true), d->cbBitrate->setCurrentIndex(5);
   QShowEvent reshown;  // after minimising: no new opening of the dialog
   QSpontaneKeyEvent::setSpontaneous(&reshown);
@@ -82,24 +83,39 @@ TEST_F(ExportDialog, ReshowByTheWindowSystemKeepsChoicesAndExportUnmarkedClearsT
 
 TEST_F(ExportDialog, GoExportsInTheChosenFormatUnderTheTypedOrAddedExtensionButNotOverTheSource) {
   auto d = Open();
-  d->tbokClick();  // the save dialog cancelled: nothing changes
-  EXPECT_FALSE(InExportLook(*d));
-  dialogs.saveAnswers.push_back(dir.File("typed.wav"));
-  d->tbokClick();  // MP3 chosen: an MP3 frame, not "RIFF"
+  QApplication::setActiveWindow(d.get());
+  d->rbmp3->setFocus();
+  QStringList chain;  // Tab reaches every control, ✓ and ✕ too
+  for (int tab = 0; tab < 9; ++tab) {
+    chain << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(chain.join(" ").toStdString(),
+            "rbmp3 cbBitrate cbExportUnmarked cbfadein Edit1 cbfadeout Edit2 tbok tbcancel");
+  QTest::keyClick(d->Edit1, Qt::Key_Return);  // Enter is Go; the save dialog cancelled
+  EXPECT_TRUE(dialogs.saveFilters.size() == 1u && !InExportLook(*d));
+  WriteText(dir.File("typed.wav"), "old");
+  dialogs.saveAnswers = {dir.File("typed.wav"), dir.File("typed.wav")};
+  d->tbokClick();  // an existing file: No keeps it, and the dialog ready
+  EXPECT_TRUE(ReadText(dir.File("typed.wav")) == "old" && !InExportLook(*d) && d->isVisible());
+  dialogs.confirmAnswers = {true};
+  d->tbokClick();  // Yes, MP3 chosen: an MP3 frame, not "RIFF"
   EXPECT_EQ(ReadFileBytes(dir.File("typed.wav")).at(0), 0xFF);
+  EXPECT_EQ(dialogs.confirms.size(), 2u);
   auto e = Open();
   e->rbwav->setChecked(true);
   dialogs.saveAnswers.push_back(dir.File("piece"));
   e->tbokClick();
   EXPECT_EQ(ReadFileBytes(dir.File("piece.wav")).size(), 46u + 44100u * 4);  // 500..1500 ms
   EXPECT_TRUE(e->result() == QDialog::Accepted && !e->isVisible() && dialogs.messages.empty());
-  const std::string mp3 = "Mp3 File(*.mp3)|*.mp3", wav = "Wav File(*.wav)|*.wav";
-  EXPECT_EQ(dialogs.saveFilters, (std::vector<std::string>{mp3, mp3, wav}));  // as chosen
+  const std::string mp3 = "Mp3 File(*.mp3)|*.mp3 source (piece).mp3",
+                    wav = "Wav File(*.wav)|*.wav source (piece).wav";
+  EXPECT_EQ(dialogs.saveFilters, (std::vector<std::string>{mp3, mp3, mp3, wav}));  // as chosen
   auto f = Open();
   std::filesystem::create_symlink(sourcePath, dir.path() / "link.wav");
   dialogs.saveAnswers.push_back(dir.File("link.wav"));
-  f->tbokClick();  // refused: the dialog stays in its export look and only the cross closes it
-  EXPECT_TRUE(dialogs.LastMessageText() == "Can't overwrite the origin file" && InExportLook(*f));
+  f->tbokClick();  // refused: the dialog is ready for another try
+  EXPECT_TRUE(dialogs.LastMessageText() == "Can't overwrite the origin file" && !InExportLook(*f));
   ClickCross(*f);
   EXPECT_FALSE(f->isVisible());
   auto g = Open();
@@ -128,7 +144,9 @@ TEST_F(ExportDialog, LosslessDisablesFadesAndUnmarkedWithMp3AndGoCopiesTheFrames
   EXPECT_NE(std::search(out.begin(), out.end(), in.begin() + 5000, in.begin() + 5500), out.end());
 }
 
-TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
+// While exporting Go does nothing and Esc (like ✕ and the cross) stops the export: no file, and
+// the dialog ready again.
+TEST_F(ExportDialog, WhileExportingGoDoesNothingAndEscCancels) {
   MemoryExportSource source(MakeTestSignal(44100, 2, 44100), 2, 4096);
   Tfmexport d(dialogs, &source);
   d.FileInfo = MakeInfo(AudioFileInfo::kTypeWav, 44100, 2, 1000);
@@ -138,13 +156,14 @@ TEST_F(ExportDialog, WhileExportingGoCancelAndTheCloseCrossDoNothing) {
   dialogs.saveAnswers.push_back(dir.File("out.wav"));
   bool checked = false;
   QTimer::singleShot(0, &d, [&] {  // run by the export's message pump
-    checked = d.Exporting && InExportLook(d);
-    d.tbcancelClick(), ClickCross(d), d.tbokClick(), d.reject();
+    checked = d.Exporting && InExportLook(d) && d.tbcancel->isVisible();
+    d.tbokClick(), QTest::keyClick(&d, Qt::Key_Escape);
     checked = checked && d.isVisible();
   });
   d.tbokClick();
   EXPECT_TRUE(checked && dialogs.saveFilters.size() == 1u);  // the second Go did nothing
-  EXPECT_TRUE(d.progressbar->value() == 100 && !d.isVisible());
+  EXPECT_TRUE(d.isVisible() && !InExportLook(d) && dialogs.messages.empty());
+  EXPECT_EQ(FilesIn(dir.path()), 0u);
 }
 
 }  // namespace

@@ -65,10 +65,10 @@ TEST_F(ExportPipeline, AnExportOfNoFrameIsRefusedBeforeAnythingIsWritten) {
   EXPECT_TRUE(FilesIn(dir.path()) == 0u && source.reads == 0 && host.progress.empty());
 }
 
-// Both routes keep an old target whole when the disk fills up.
+// Both routes keep an old target whole when the disk fills up or the user cancels.
 class ExportFailure : public ExportPipeline, public ::testing::WithParamInterface<ExportRoute> {};
 
-TEST_P(ExportFailure, FullDiskKeepsTheOldTargetAndLeavesNoPartialFile) {
+TEST_P(ExportFailure, FullDiskOrCancelKeepTheOldTargetAndLeaveNoPartialFile) {
   const std::string out = dir.File(GetParam() == ExportRoute::Mp3 ? "old.mp3" : "old.wav");
   WriteText(out, "old");
   // 5 s hold 80 KB of MP3 at 128 kbit/s and 860 KB of WAV: more than fits.
@@ -78,28 +78,52 @@ TEST_P(ExportFailure, FullDiskKeepsTheOldTargetAndLeavesNoPartialFile) {
   limit.reset();
   EXPECT_EQ(dialogs.LastMessageText(), "Unable to write to " + out + ".");
   EXPECT_TRUE(ReadText(out) == "old" && FilesIn(dir.path()) == 1u && source.closes == 1);
+  dialogs.messages.clear(), host.progress.clear();
+  host.cancel = true;  // asked after the first block: it stops there, silently
+  MemoryExportSource again(MakeTestSignal(44100 * 5, 2, 44100), 2, 44100);
+  EXPECT_FALSE(RunExport(Job(44100, 2, 5000, 0, 5000, out, GetParam()), host, dialogs, again));
+  EXPECT_TRUE(ReadText(out) == "old" && FilesIn(dir.path()) == 1u && again.closes == 1);
+  EXPECT_TRUE(dialogs.messages.empty() && host.progress.size() == 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, ExportFailure,
                          ::testing::Values(ExportRoute::Mp3, ExportRoute::Wav),
                          [](const auto& p) { return p.param == ExportRoute::Mp3 ? "Mp3" : "Wav"; });
 
-TEST(CheckExportTarget, RefusesTheSourceUnderAnySpelling) {
+// The source under any spelling is refused; another existing file is replaced
+// when the user says Yes (the dialog) or without a question (the command line).
+TEST(CheckExportTarget, RefusesTheSourceAndAsksBeforeReplacing) {
   TempDir dir;
   const std::string source = dir.File("song.wav");
-  WriteText(source, "song");
+  WriteText(source, "song"), WriteText(dir.File("old.wav"), "old");
   fs::create_directory(dir.path() / "sub");  // a link to the source: export_dialog_widget_test
   const fs::path cwd = fs::current_path();
-  const std::pair<std::string, bool> rows[] = {
-      {"sub/../song.wav", false}, {"song.wav", false}, {"SONG.WAV", true},
-      {"nosub/../song.wav", true}};  // the folder does not exist: the path names nothing
-  for (const auto& [spelling, allowed] : rows) {
+  constexpr auto kAsk = ExistingTarget::Ask;
+  struct Row {
+    const char* spelling;
+    ExistingTarget existing;
+    bool yes, allowed;
+    size_t messages, questions;
+  };
+  const Row rows[] = {
+      {"sub/../song.wav", kAsk, true, false, 1, 0},
+      {"song.wav", ExistingTarget::Replace, true, false, 1, 0},
+      {"SONG.WAV", kAsk, false, true, 0, 0},
+      {"old.wav", kAsk, false, false, 0, 1},
+      {"old.wav", kAsk, true, true, 0, 1},
+      {"old.wav", ExistingTarget::Replace, false, true, 0, 0},
+      {"nosub/../song.wav", kAsk, false, true, 0, 0}};  // no folder: the path names nothing
+  for (const Row& row : rows) {
     ScriptedDialogs dialogs;
+    dialogs.confirmAnswers = {row.yes};
     fs::current_path(dir.path());
-    EXPECT_EQ(CheckExportTarget(spelling, source, dialogs), allowed) << spelling;
+    EXPECT_EQ(CheckExportTarget(row.spelling, source, dialogs, row.existing), row.allowed)
+        << row.spelling;
     fs::current_path(cwd);
-    EXPECT_EQ(dialogs.messages.size(), allowed ? 0u : 1u);
+    EXPECT_EQ(dialogs.messages.size(), row.messages) << row.spelling;
+    EXPECT_EQ(dialogs.confirms.size(), row.questions) << row.spelling;
   }
+  EXPECT_EQ(ReplaceQuestion("/a/b.mp3"), "/a/b.mp3 already exists.\nDo you want to replace it?");
 }
 
 }  // namespace

@@ -53,7 +53,9 @@ class MemoryExportSource : public ExportSource {
 class RecordingHost : public ExportHost {
  public:
   std::vector<int> progress;
+  bool cancel = false;
   void SetProgress(int percent) override { progress.push_back(percent); }
+  bool CancelRequested() override { return cancel; }
   void SetTimeText(const std::string&) override {}
   void ProcessMessages() override {}
   uint32_t TickMs() override { return 0; }

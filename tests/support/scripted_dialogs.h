@@ -20,7 +20,8 @@ class ScriptedDialogs : public Dialogs {
  public:
   std::vector<RecordedMessage> messages;
   std::vector<RecordedInput> inputs;
-  std::vector<std::string> openFilters, saveFilters;
+  std::vector<std::string> openFilters, saveFilters, confirms;
+  std::deque<bool> confirmAnswers;  // an empty queue: No
   std::deque<std::optional<std::string>> inputAnswers, openAnswers, saveAnswers;
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     messages.push_back({text, caption, icon});
@@ -34,9 +35,16 @@ class ScriptedDialogs : public Dialogs {
     openFilters.push_back(filter);
     return Next(openAnswers);
   }
-  std::optional<std::string> SaveFileName(const std::string& filter) override {
-    saveFilters.push_back(filter);
+  std::optional<std::string> SaveFileName(const std::string& filter,
+                                          const std::string& suggested) override {
+    saveFilters.push_back(filter + " " + suggested);
     return Next(saveAnswers);
+  }
+  bool Confirm(const std::string& text, const std::string&) override {
+    confirms.push_back(text);
+    const bool yes = !confirmAnswers.empty() && confirmAnswers.front();
+    if (!confirmAnswers.empty()) confirmAnswers.pop_front();
+    return yes;
   }
   std::string LastMessageText() const { return messages.empty() ? "" : messages.back().text; }
 

@@ -19,6 +19,7 @@
 
 #include "app/display_platform.h"
 #include "app/help_file.h"
+#include "app/named_refusal.h"
 #include "app/settings.h"
 #include "app/termination_signals.h"
 #include "app/widgets/tfm_main.h"
@@ -56,7 +57,7 @@ int main(int argc, char* argv[]) {
   fmMain = mainWindow.get();
   dialogs.SetOwner(mainWindow.get());
   // Before the first show, which opens a file named on the command line.
-  mainWindow->Model().SetFileProbe(&GetAudioFileInfo);
+  mainWindow->Model().SetFileProbe(&ProbeNamingRefusal);
   mainWindow->PlugPlayback(std::make_unique<SdlWaveOut>());
   auto ledWindow = std::make_unique<TfmLed>();
   fmLed = ledWindow.get();
@@ -72,7 +73,7 @@ int main(int argc, char* argv[]) {
   bool terminated = false;
   const TerminationSignals terminationSignals([&mainWindow, &terminated](int) {
     terminated = true;
-    mainWindow->Exit1Click();
+    mainWindow->Terminate();
     QCoreApplication::exit(0);
   });
 

@@ -17,7 +17,8 @@ constexpr int kGoImage = 10;
 }  // namespace
 
 TfmAbout::TfmAbout(ShellOpener shellOpen, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+    // On top like the always-on-top analyzer, so that it never covers the dialog.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       shellOpen_(std::move(shellOpen)),
       skin_(this) {
   setObjectName("fmAbout");

@@ -2,6 +2,7 @@
 #include "app/widgets/tfm_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -14,22 +15,26 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <iterator>
 
 #include "app/analyzer_dock.h"
 #include "app/caption_areas.h"
+#include "app/help_file.h"
 #include "app/install_record.h"
 #include "app/key_table.h"
+#include "app/label_text.h"
 #include "app/main_playback.h"
 #include "app/settings.h"
 #include "app/widgets/tfm_about.h"
 #include "audio/wave_out.h"
+#include "base/dialogs.h"
 #include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
 #include "ui/click_label.h"
-#include "base/dialogs.h"
 #include "ui/image_control.h"
 #include "ui/shell_open.h"
+#include "ui/skin_accessibility.h"
 #include "ui/skin_group_box.h"
 #include "ui/skin_pictures.h"
 #include "ui/transparent_button.h"
@@ -55,38 +60,49 @@ struct CommandRow {
   const char* caption;
   const char* separatorBefore;  // name of the menu separator above the item, if any
   void (MainWindowModel::*command)();
+  KeyCommand key;  // the key that runs the command too, shown with the hint
 };
 
 // In the order of the buttons from left to right, which is also the order of
 // their items in the popup menu. The "Advanced" submenu goes before the last.
 const CommandRow kCommands[] = {
     {"tbOpenFile", 17, 56, 17, "Open File", 0, "OpenFile1", "Open file ...", nullptr,
-     &MainWindowModel::tbOpenFileClick},
+     &MainWindowModel::tbOpenFileClick, KeyCommand::OpenFile},
     {"tbJumpBegin", 65, 53, 20, "Go to begin", 1, "Jumptobegin1", "Jump to begin", "N1",
-     &MainWindowModel::tbJumpBeginClick},
-    {"tbPlay", 89, 53, 20, "Play", 2, "Play1", "Play", nullptr, &MainWindowModel::tbPlayClick},
-    {"tbPause", 113, 53, 20, "Pause", 3, "Pause1", "Pause", nullptr,
-     &MainWindowModel::tbPauseClick},
-    {"tbStop", 137, 53, 20, "Stop", 4, "Stop1", "Stop", nullptr, &MainWindowModel::tbStopClick},
+     &MainWindowModel::tbJumpBeginClick, KeyCommand::None},
+    {"tbPlay", 89, 53, 20, "Play", 2, "Play1", "Play", nullptr, &MainWindowModel::tbPlayClick,
+     KeyCommand::Pause},
+    {"tbPause", 113, 53, 20, "Pause", 3, "Pause1", "Pause", nullptr, &MainWindowModel::tbPauseClick,
+     KeyCommand::Pause},
+    {"tbStop", 137, 53, 20, "Stop", 4, "Stop1", "Stop", nullptr, &MainWindowModel::tbStopClick,
+     KeyCommand::None},
     {"tbJumpend", 161, 53, 20, "Go to end", 5, "JumptoEnd1", "Jump to end", nullptr,
-     &MainWindowModel::tbJumpendClick},
+     &MainWindowModel::tbJumpendClick, KeyCommand::None},
     {"tbMarkbegin", 201, 53, 20, "Mark as begin", 6, "Markasbegin1", "Mark as begin", "N2",
-     &MainWindowModel::tbMarkbeginClick},
+     &MainWindowModel::tbMarkbeginClick, KeyCommand::MarkBegin},
     {"tbMarkend", 225, 53, 20, "Mark as end", 7, "Markasend1", "Mark as end", nullptr,
-     &MainWindowModel::tbMarkendClick},
+     &MainWindowModel::tbMarkendClick, KeyCommand::MarkEnd},
     {"tbMarkall", 249, 53, 20, "Mark all", 8, "MarkAll1", "Select all", nullptr,
-     &MainWindowModel::tbMarkallClick},
+     &MainWindowModel::tbMarkallClick, KeyCommand::MarkAll},
     {"tbJumpmarkbegin", 273, 53, 20, "Go to mark begin", 1, "Jumptomarkbegin1",
-     "Jump to mark begin", nullptr, &MainWindowModel::tbJumpmarkbeginClick},
+     "Jump to mark begin", nullptr, &MainWindowModel::tbJumpmarkbeginClick,
+     KeyCommand::JumpMarkBegin},
     {"tbPlayselected", 297, 53, 20, "Play mark", 2, "Playmarked1", "Play selected", nullptr,
-     &MainWindowModel::tbPlayselectedClick},
+     &MainWindowModel::tbPlayselectedClick, KeyCommand::None},
     {"tbJumpmarkend", 321, 53, 20, "Go to mark end", 5, "Jumptomarkend1", "Jump to mark end",
-     nullptr, &MainWindowModel::tbJumpmarkendClick},
+     nullptr, &MainWindowModel::tbJumpmarkendClick, KeyCommand::JumpMarkEnd},
     {"tbExport", 361, 53, 20, "Cut out", 9, "Exportselected1", "Export selected ...", "N3",
-     &MainWindowModel::tbExportClick},
+     &MainWindowModel::tbExportClick, KeyCommand::Export},
 };
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// `text` followed by the name of the key that runs `key` in `pattern`
+// (" (%1)" for a tool tip, "\t%1" for a menu item); `text` alone without one.
+QString WithKey(const char* text, KeyCommand key, const char* pattern) {
+  const char* name = KeyNameForCommand(key);
+  return name ? text + QString::fromLatin1(pattern).arg(QLatin1String(name)) : QString(text);
+}
 
 template <typename Label>
 Label* MakeLabel(QWidget* parent, const char* name, QRect geometry, const char* text) {
@@ -100,6 +116,18 @@ Label* MakeLabel(QWidget* parent, const char* name, QRect geometry, const char* 
   return label;
 }
 
+// Shows or hides a docked window. A window manager that minimised it along
+// with the main window (its transient parent) leaves it marked minimised;
+// shown so, it would be mapped minimised, and a window manager that
+// minimises a transient's whole family would take the main window straight
+// back down, on every later restore too.
+void SetDockedVisible(QWidget& docked, bool visible) {
+  if (visible) {
+    docked.setWindowState(docked.windowState() & ~Qt::WindowMinimized);
+  }
+  docked.setVisible(visible);
+}
+
 }  // namespace
 
 TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
@@ -108,13 +136,15 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
       options_(std::move(options)),
       model_(dialogs),
       skin_(this),
-      aboutCommand_([this] { RunAboutBox(this, shellOpen_); }),
+      aboutCommand_([this] { RunAboutBox(this, [this](const QString& at) { shellOpen_(at); }); }),
       shellOpen_(&ShellOpen),
       exportDialog_(&RunExportDialog) {
   setObjectName("fmMain");
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
-  setFocusPolicy(Qt::StrongFocus);
+  // The keys work with the window itself focused, which Tab passes by.
+  setFocusPolicy(Qt::ClickFocus);
+  InstallSkinAccessibility();
   BuildWave();
   BuildControls();
   model_.SetView(this);
@@ -199,7 +229,7 @@ void TfmMain::BuildControls() {
   cbShowSpec->setObjectName("cbShowSpec");
   cbShowSpec->setGeometry(16, 96, 153, 17);
   for (QCheckBox* box : {cbUseSecond, cbShowSpec}) {
-    box->setFocusPolicy(Qt::NoFocus);
+    box->setFocusPolicy(Qt::TabFocus);  // a click leaves the focus where the keys work
     if (checkStyle) {
       box->setStyle(checkStyle);
     }
@@ -215,6 +245,15 @@ void TfmMain::BuildControls() {
   imTrackBar->setObjectName("imTrackBar");
   imTrackBar->SetPicture(TrackBarPicture());
   imTrackBar->setGeometry(kTrackBarLeft, kTrackBarTop, kTrackBarWidth, kTrackBarHeight);
+  imTrackBar->setToolTip("Click or drag to seek");
+  connect(imTrackBar, &ImageControl::MouseDown, this,
+          [this](QPoint local, QPoint global, Qt::MouseButton button) {
+            if (button == Qt::LeftButton) model_.imTrackBarMouseDown(local.x(), global.x());
+          });
+  connect(imTrackBar, &ImageControl::MouseMove, this,
+          [this](QPoint, QPoint global) { model_.imTrackButtonMouseMove(global.x()); });
+  connect(imTrackBar, &ImageControl::MouseUp, this,
+          [this](QPoint, QPoint, Qt::MouseButton) { model_.imTrackButtonMouseUp(); });
 
   imSelection = new ImageControl(this);
   imSelection->setObjectName("imSelection");
@@ -236,16 +275,40 @@ void TfmMain::BuildControls() {
   connect(imTrackButton, &ImageControl::MouseUp, this,
           [this](QPoint, QPoint, Qt::MouseButton) { model_.imTrackButtonMouseUp(); });
 
+  const std::pair<CaptionArea, const char*> kGlyphs[] = {{CaptionArea::About, "About"},
+                                                         {CaptionArea::Help, "Help"},
+                                                         {CaptionArea::Minimize, "Minimize"},
+                                                         {CaptionArea::Close, "Close"}};
+  for (const auto& [area, name] : kGlyphs) {
+    const QRect place(CaptionAreaLeft(area, width()), 0, 9, kTitleStripHeight);
+    auto* glyph = new CaptionGlyph(this, QString::fromLatin1(name), place);
+    glyph->setObjectName(QStringLiteral("glyph") + QString::fromLatin1(name));
+    connect(glyph, &QAbstractButton::clicked, this, [this, area = area] { RunCaption(area); });
+  }
   BuildButtons();
   BuildPopupMenu();
+  // Tab runs through the buttons from left to right, then the value lines
+  // and the check boxes; the keys keep their meaning on each of them.
+  QWidget* previous = findChild<QWidget*>(kCommands[std::size(kCommands) - 1].button);
+  for (QWidget* next : std::initializer_list<QWidget*>{lbCurPos, lbBeginPos, lbEndPos, lbLenExport,
+                                                       cbUseSecond, cbShowSpec}) {
+    next->installEventFilter(this);
+    setTabOrder(previous, next);
+    previous = next;
+  }
   DisplayChanged();
 }
 
 void TfmMain::BuildButtons() {
+  QWidget* previous = nullptr;
   for (const CommandRow& row : kCommands) {
     auto* button = new TTransparentButton(this, row.imageIndex, row.hint);
     button->setObjectName(row.button);
     button->setGeometry(row.left, row.top, 20, row.height);
+    button->setToolTip(WithKey(row.hint, row.key, " (%1)"));
+    button->installEventFilter(this);
+    if (previous) setTabOrder(previous, button);
+    previous = button;
     const auto command = row.command;
     connect(button, &QAbstractButton::clicked, this, [this, command] { (model_.*command)(); });
   }
@@ -254,7 +317,9 @@ void TfmMain::BuildButtons() {
 void TfmMain::BuildPopupMenu() {
   popupMenu1_ = new QMenu(this);
   popupMenu1_->setObjectName("PopupMenu1");
-  const auto add = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+  // A menu is a window of its own, which the window's palette does not reach.
+  popupMenu1_->setPalette(SkinnedWindow::Palette());
+  const auto add = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, handler);
@@ -273,7 +338,8 @@ void TfmMain::BuildPopupMenu() {
       separator(menu, row.separatorBefore);
     }
     const auto command = row.command;
-    add(menu, row.menuItem, row.caption, [&m, command] { (m.*command)(); });
+    add(menu, row.menuItem, WithKey(row.caption, row.key, "\t%1"),
+        [&m, command] { (m.*command)(); });
   }
   separator(menu, "N4");
   Representwithsecond1 = add(menu, "Representwithsecond1", "Represent with second",
@@ -282,7 +348,9 @@ void TfmMain::BuildPopupMenu() {
                               [&m] { m.ShowSpectrumanalyzer1Click(); });
   Representwithsecond1->setCheckable(true);
   ShowSpectrumanalyzer1->setCheckable(true);
-  ShowWaveform1 = add(menu, "ShowWaveform1", "Show waveform", [&m] { m.ShowWaveform1Click(); });
+  ShowWaveform1 =
+      add(menu, "ShowWaveform1", WithKey("Show waveform", KeyCommand::ToggleWave, "\t%1"),
+          [&m] { m.ShowWaveform1Click(); });
   ShowWaveform1->setCheckable(true);
   separator(menu, "N5");
   add(menu, "About1", "About ...", [this] { About1Click(); });
@@ -338,6 +406,7 @@ void TfmMain::BuildAdvancedMenu() {
 
   QMenu* advanced = popupMenu1_->addMenu("Advanced");
   advanced->setObjectName("Advanced1");
+  advanced->setPalette(SkinnedWindow::Palette());
   advanced->menuAction()->setObjectName("Advanced1");
   for (const EntryItem& item : kEntryItems) {
     QAction* action = advanced->addAction(item.caption);
@@ -368,7 +437,6 @@ void TfmMain::PressPtomovecurrentposition10000millisecondsmore1Click(const QActi
 
 void TfmMain::DisplayChanged() {
   const MainDisplay& d = model_.Display();
-  lbFileName->setText(Text(d.lbFileName));
   lbFileType->setText(Text(d.lbFileType));
   lbBitrate->setText(Text(d.lbBitrate));
   lbChannel->setText(Text(d.lbChannel));
@@ -394,6 +462,13 @@ void TfmMain::DisplayChanged() {
   if (ShowWaveform1) {
     ShowWaveform1->setChecked(d.ShowWaveform1Checked);
   }
+  // A long name is cut short with "…"; the whole path is its tool tip.
+  lbFileName->setText(lbFileName->fontMetrics().elidedText(Text(d.lbFileName), Qt::ElideRight,
+                                                           lbFileName->width()));
+  lbFileName->setToolTip(Text(model_.FileName));
+  setWindowTitle(Text(WindowTitleText(model_.FileName)));
+  SetAccessibleSlider(*imTrackBar, QStringLiteral("Position"), model_.CurPos,
+                      model_.FileInfo.LengthMs);
   FollowModelInWave();
   imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
   imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
@@ -422,12 +497,13 @@ void TfmMain::FollowModelInWave() {
 
 void TfmMain::SetWaveVisible(bool visible) {
   WMMove();
-  fmWave_->setVisible(visible);
+  SetDockedVisible(*fmWave_, visible);
+  WMMove();  // an analyzer docked below follows the waveform
 }
 
 void TfmMain::SetAnalyzerVisible(bool visible) {
   if (fmLed) {
-    fmLed->setVisible(visible);
+    SetDockedVisible(*fmLed, visible);
   }
 }
 
@@ -437,7 +513,11 @@ void TfmMain::SetAnalyzerVisible(bool visible) {
 void TfmMain::FormCreate() {
   WriteInstallPath(options_.executablePath.toStdString());
   setAcceptDrops(true);
-  model_.ApplySettings(LoadSettings(options_.settingsPath.toStdString()));
+  const std::string settingsPath = options_.settingsPath.toStdString();
+  model_.ApplySettings(LoadSettings(settingsPath));
+  if (const std::string folder = LoadLastFolder(settingsPath); !folder.empty()) {
+    dialogs_.SetFolder(folder);
+  }
 }
 
 void TfmMain::showEvent(QShowEvent* event) {
@@ -446,21 +526,23 @@ void TfmMain::showEvent(QShowEvent* event) {
     return;
   }
   shownOnce_ = true;
-  FormShow();
+  // Centred first, so that the docked windows appear in their places.
   CentreOnDesktop();
+  FormShow();
   setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TfmMain::FormShow() {
   if (fmLed) {
-    fmLed->setVisible(model_.ShowSpec);
+    SetDockedVisible(*fmLed, model_.ShowSpec);
   }
-  fmWave_->setVisible(model_.ShowWave);
+  SetDockedVisible(*fmWave_, model_.ShowWave);
   std::vector<std::string> arguments;
   for (const QString& argument : options_.arguments) {
     arguments.push_back(argument.toStdString());
   }
-  model_.OpenCommandLineFile(arguments);
+  // Once the window is on screen: a refusal's message then opens over it.
+  QTimer::singleShot(0, this, [this, arguments] { model_.OpenCommandLineFile(arguments); });
 }
 
 void TfmMain::CentreOnDesktop() {
@@ -484,7 +566,7 @@ void TfmMain::FormClose() { model_.tbStopClick(); }
 void TfmMain::FormDestroy() {
   setAcceptDrops(false);
   SaveSettings(options_.settingsPath.toStdString(),
-               {model_.UseSecond, model_.ShowSpec, model_.ShowWave}, dialogs_);
+               {model_.UseSecond, model_.ShowSpec, model_.ShowWave}, dialogs_, dialogs_.Folder());
 }
 
 // ---------------------------------------------------------------------------
@@ -495,14 +577,20 @@ void TfmMain::moveEvent(QMoveEvent* event) {
   WMMove();
 }
 
+int TfmMain::ScreenTop() const {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry().top() : 0;
+}
+
 void TfmMain::WMMove() {
   // The waveform window hangs under the main window, left edges aligned.
   fmWave_->move(x(), y() + height());
   if (!fmLed) {
     return;
   }
-  const DockPosition dock =
-      DockedAnalyzerPosition(x(), y(), width(), fmLed->width(), fmLed->height());
+  const DockPosition dock = DockedAnalyzerPosition(
+      x(), y(), width(), fmLed->width(), fmLed->height(), ScreenTop(),
+      fmWave_->isVisible() ? fmWave_->geometry().bottom() + 1 : y() + height());
   fmLed->move(dock.left, dock.top);
 }
 
@@ -519,13 +607,33 @@ void TfmMain::changeEvent(QEvent* event) {
   // However the window was minimised (Minimize, the taskbar, a window
   // manager's key), the analyzer and the waveform go with it; coming back
   // brings them back as the settings say.
-  fmWave_->setVisible(!isMinimized() && model_.ShowWave);
+  SetDockedVisible(*fmWave_, !isMinimized() && model_.ShowWave);
   if (fmLed) {
-    fmLed->setVisible(!isMinimized() && model_.ShowSpec);
+    SetDockedVisible(*fmLed, !isMinimized() && model_.ShowSpec);
   }
 }
 
+bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
+  // On a focused control Tab moves on and Space presses it; every other key
+  // is the window's.
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab && key->key() != Qt::Key_Space) {
+      key->accept();
+      keyPressEvent(key);
+      if (key->isAccepted()) return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void TfmMain::keyPressEvent(QKeyEvent* event) {
+  // The menu key and Shift+F10 open the popup menu over the window.
+  if (event->key() == Qt::Key_Menu ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    popupMenu1_->popup(mapToGlobal(QPoint(width() / 4, height() / 3)));
+    return;
+  }
   // Alt combinations are system keys, not commands.
   if (event->modifiers() & Qt::AltModifier) {
     QWidget::keyPressEvent(event);
@@ -583,8 +691,9 @@ void TfmMain::About1Click() {
 
 void TfmMain::Help1Click() {
   // Without a manual there is nothing to open, and nothing to say about it.
-  if (!options_.helpFile.isEmpty()) {
-    shellOpen_(options_.helpFile);
+  if (!options_.helpFile.isEmpty() && !shellOpen_(options_.helpFile)) {
+    dialogs_.ShowMessage(NoHelpOpenerText(options_.helpFile.toStdString()), kApplicationTitle,
+                         MessageIcon::None);
   }
 }
 
@@ -597,6 +706,13 @@ void TfmMain::Minimize1Click() {
 }
 
 void TfmMain::Exit1Click() { close(); }
+
+void TfmMain::Terminate() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible()) window->close();
+  }
+  close();
+}
 
 // ---------------------------------------------------------------------------
 // The skin: dragging by the title strip and the caption glyphs
@@ -611,7 +727,11 @@ void TfmMain::Image1MouseMove(QPoint global) { skin_.Move(global); }
 
 void TfmMain::Image1MouseUp(QPoint local) {
   skin_.Release();
-  switch (MainCaptionAreaAt(local.x(), local.y(), width())) {
+  RunCaption(MainCaptionAreaAt(local.x(), local.y(), width()));
+}
+
+void TfmMain::RunCaption(CaptionArea area) {
+  switch (area) {
     case CaptionArea::About:
       About1Click();
       break;

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/caption_areas.h"
 #include "app/main_window_model.h"
 #include "ui/skinned_window.h"
 
@@ -70,13 +71,17 @@ class TfmMain : public QWidget, public MainWindowView {
   // How the about box is run: RunAboutBox unless a test puts its own in.
   void SetAboutCommand(std::function<void()> command) { aboutCommand_ = std::move(command); }
   // How files are handed to the desktop (tests record instead of launching).
-  void SetShellOpen(std::function<void(const QString&)> open) { shellOpen_ = std::move(open); }
+  void SetShellOpen(std::function<bool(const QString&)> open) { shellOpen_ = std::move(open); }
 
   // Window-level commands of the menu and the caption glyphs.
   void About1Click();
   void Help1Click();
   void Minimize1Click();
   void Exit1Click();
+  // SIGTERM, SIGINT or SIGHUP: every other window of the program is closed
+  // first (a running export is cancelled at its next block: no file is
+  // left, the target stays as it was), then the main window.
+  void Terminate();
 
   // MainWindowView
   void DisplayChanged() override;
@@ -91,6 +96,7 @@ class TfmMain : public QWidget, public MainWindowView {
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -111,9 +117,11 @@ class TfmMain : public QWidget, public MainWindowView {
   void FollowModelInWave();
   void CentreOnDesktop();
 
+  int ScreenTop() const;  // the top of the screen's area for windows
   void Image1MouseDown(QPoint local, QPoint global);
   void Image1MouseMove(QPoint global);
   void Image1MouseUp(QPoint local);
+  void RunCaption(CaptionArea area);
 
   Dialogs& dialogs_;
   Options options_;
@@ -122,7 +130,7 @@ class TfmMain : public QWidget, public MainWindowView {
   bool shownOnce_ = false;
   bool closed_ = false;
   std::function<void()> aboutCommand_;
-  std::function<void(const QString&)> shellOpen_;
+  std::function<bool(const QString&)> shellOpen_;
   std::unique_ptr<MainPlayback> playback_;
   ExportDialogRunner exportDialog_;
   std::unique_ptr<WaveformModel> waveModel_;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -14,10 +15,10 @@
 #include <QShowEvent>
 
 #include "base/application_error.h"
+#include "base/dialogs.h"
 #include "base/tick_count.h"
 #include "export/export_options.h"
 #include "export/widgets/export_skin.h"
-#include "base/dialogs.h"
 #include "ui/transparent_button.h"
 
 namespace {
@@ -28,11 +29,13 @@ constexpr int kCancelImage = 12;
 }  // namespace
 
 Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+    // On top like the always-on-top analyzer, so that it never covers the dialog.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       dialogs_(dialogs),
       source_(source ? source : &streamSource_),
       skin_(this, Qt::white) {
   setFixedSize(kExportSkinWidth, kExportSkinHeight);
+  setAccessibleName("Export");
 
   Image1 = new QLabel(this);
   Image1->setObjectName("Image1");
@@ -63,7 +66,6 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   cbExportUnmarked = new QCheckBox("Export unmarked", GroupBox1);
   cbExportUnmarked->setObjectName("cbExportUnmarked");
   cbExportUnmarked->setGeometry(13, 18, 123, 17);
-  cbExportUnmarked->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
 
   cbfadein = new QCheckBox("Fade  in  first ", GroupBox1);
   cbfadein->setObjectName("cbfadein");
@@ -72,6 +74,7 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   Edit1 = new QLineEdit("1", GroupBox1);
   Edit1->setObjectName("Edit1");
   Edit1->setGeometry(103, 33, 25, 22);
+  Edit1->setAccessibleName("Fade-in seconds");
 
   Label1 = new QLabel("seconds", GroupBox1);
   Label1->setObjectName("Label1");
@@ -84,6 +87,7 @@ Tfmexport::Tfmexport(Dialogs& dialogs, ExportSource* source, QWidget* parent)
   Edit2 = new QLineEdit("1", GroupBox1);
   Edit2->setObjectName("Edit2");
   Edit2->setGeometry(103, 55, 25, 22);
+  Edit2->setAccessibleName("Fade-out seconds");
 
   Label2 = new QLabel("seconds", GroupBox1);
   Label2->setObjectName("Label2");
@@ -168,16 +172,22 @@ void Tfmexport::cbExportUnmarkedClick() {
   cbfadeout->setChecked(false);
 }
 
-void Tfmexport::tbcancelClick() {
-  if (!Exporting) close();
-}
+// While exporting, ✕, Esc, the close cross and a close from outside (the
+// window manager, a termination signal) all ask the export to stop; the
+// export then ends at its next block and the dialog is ready again.
+void Tfmexport::tbcancelClick() { close(); }
 
 void Tfmexport::reject() {
-  if (!Exporting) QDialog::reject();
+  if (Exporting) {
+    cancelRequested_ = true;
+    return;
+  }
+  QDialog::reject();
 }
 
 void Tfmexport::closeEvent(QCloseEvent* event) {
   if (Exporting) {
+    cancelRequested_ = true;
     event->ignore();
     return;
   }
@@ -187,7 +197,7 @@ void Tfmexport::closeEvent(QCloseEvent* event) {
 void Tfmexport::Image1MouseDown(int x, int y, const QPoint& globalPos) {
   if (y >= SkinnedWindow::kTitleStripHeight) return;
   if (x > width() - 20 && x < width() - 8) {
-    if (!Exporting) close();
+    close();
     return;
   }
   skin_.Press(globalPos);
@@ -196,6 +206,17 @@ void Tfmexport::Image1MouseDown(int x, int y, const QPoint& globalPos) {
 void Tfmexport::Image1MouseMove(const QPoint& globalPos) { skin_.Move(globalPos); }
 
 void Tfmexport::Image1MouseUp() { skin_.Release(); }
+
+void Tfmexport::keyPressEvent(QKeyEvent* event) {
+  // Enter is Go wherever the focus is (a focused button takes Space); Esc
+  // stays with the dialog, which cancels.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      !(event->modifiers() & ~Qt::KeypadModifier)) {
+    if (tbok->isVisible()) tbokClick();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 bool Tfmexport::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Image1) {
@@ -222,8 +243,17 @@ bool Tfmexport::eventFilter(QObject* watched, QEvent* event) {
 void Tfmexport::ShowExportLook() {
   progressbar->show();
   tbok->hide();
-  tbcancel->hide();
+  // ✕ (Cancel) stays: it stops the export.
   GroupBox1->setEnabled(false);
+}
+
+void Tfmexport::ShowReadyLook() {
+  progressbar->hide();
+  progressbar->setValue(0);
+  lbTime->clear();
+  tbok->show();
+  GroupBox1->setEnabled(true);
+  ShowLosslessOptions();
 }
 
 void Tfmexport::tbokClick() {
@@ -256,13 +286,17 @@ void Tfmexport::tbokClick() {
   if (RefuseEmptyExport(job, dialogs_)) return;
 
   const bool mp3 = rbmp3->isChecked();
-  const auto chosen = dialogs_.SaveFileName(mp3 ? kMp3Filter : kWavFilter);
+  const auto chosen = dialogs_.SaveFileName(mp3 ? kMp3Filter : kWavFilter,
+                                            SuggestedExportName(SourceFileName, mp3));
   if (!chosen) return;
+  // The target is checked (and an existing one replaced only when the user
+  // says so) while the dialog still offers its choices: a refusal leaves it
+  // ready for another try.
+  OutFileName = WithDefaultExtension(*chosen, mp3);
+  if (!CheckExportTarget(OutFileName, SourceFileName, dialogs_, ExistingTarget::Ask)) return;
 
   ShowExportLook();
   StartTick = TickCountMs();
-  OutFileName = WithDefaultExtension(*chosen, mp3);
-  if (!CheckExportTarget(OutFileName, SourceFileName, dialogs_)) return;
 
   job.SourceFileName = SourceFileName;
   job.OutFileName = OutFileName;
@@ -277,10 +311,19 @@ void Tfmexport::tbokClick() {
   job.StartTick = StartTick;
 
   Exporting = true;
+  cancelRequested_ = false;
   const bool finished = RunExport(job, *this, dialogs_, *source_);
   Exporting = false;
-  if (finished) accept();
+  // A failed or cancelled export has said what there is to say (or the
+  // user asked for it): the dialog is ready for another try.
+  if (finished) {
+    accept();
+  } else {
+    ShowReadyLook();
+  }
 }
+
+bool Tfmexport::CancelRequested() { return cancelRequested_; }
 
 void Tfmexport::SetProgress(int percent) { progressbar->setValue(percent); }
 

@@ -4,8 +4,9 @@
 // seconds; Go checks the fade boxes, asks for the target file through the
 // save dialog, checks the target and runs the export pipeline, showing its
 // progress and time text. A finished export closes the dialog (Accepted); a
-// failed one shows its message and leaves the dialog in its export look, from
-// which the close cross leads back to the main window.
+// failed one shows its message and returns the dialog to its choices. While
+// an export runs, Cancel (✕), Esc and closing the window stop it: nothing is
+// written and an existing target stays as it was.
 //
 // With an MP3 source the bitrate list offers "Lossless" after "As Origin"
 // (lossless_export.h); while it is chosen the fade and "Export unmarked"
@@ -86,10 +87,13 @@ class Tfmexport : public QDialog, private ExportHost {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ShowExportLook();
+  // Back from the export look after a failed or cancelled export.
+  void ShowReadyLook();
   // "Lossless" is chosen: MP3 with that bitrate item.
   bool LosslessChosen() const;
   // Disables (and unchecks) fades and "Export unmarked" while "Lossless" is
@@ -100,9 +104,11 @@ class Tfmexport : public QDialog, private ExportHost {
   void SetProgress(int percent) override;
   void SetTimeText(const std::string& text) override;
   void ProcessMessages() override;
+  bool CancelRequested() override;
 
   Dialogs& dialogs_;
   ExportSource* source_;
   StreamExportSource streamSource_;
   SkinnedWindow skin_;
+  bool cancelRequested_ = false;
 };
