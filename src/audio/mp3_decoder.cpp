@@ -1,6 +1,9 @@
-// The four decoder functions over one module-wide Mpg123Decoder. The decoder
-// object lives as long as the program, so the frame index of the last
-// scanned file survives between the probe and the stream that follows it.
+// The four decoder functions, a thin face over one Mpg123Decoder object that
+// lives as long as the program. SB_InitMP3 measures the file in full before
+// it seeks (the decoder keeps the scan of the last file it measured, so a
+// second open of an unchanged file does not scan again). Readers that must
+// not wait for a scan (playback, export, the scan itself) own decoders of
+// their own (PcmStream, Mp3Scanner).
 #include "audio/mp3_decoder.h"
 
 #include "base/rounding.h"
@@ -19,7 +22,7 @@ Mpg123Decoder& Decoder() {
 int SB_InitMP3(const char* path, int32_t startMs) {
   Mpg123Decoder& decoder = Decoder();
   decoder.Close();
-  if (path == nullptr || startMs < 0 || !decoder.Open(path)) return 1;
+  if (path == nullptr || startMs < 0 || !decoder.Open(path) || !decoder.Scan()) return 1;
   if (!decoder.SeekToFrame(MsToFrames(startMs, decoder.Facts().sampleRate))) {
     decoder.Close();
     return 1;

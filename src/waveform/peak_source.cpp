@@ -20,8 +20,10 @@ class Mp3PeakSource : public PeakSource {
   bool Open(const std::string& path, int maxShift) {
     // Rates the library cannot divide that far (22.05 kHz cannot become
     // 5512 Hz) fail the open; try the next smaller reduction.
+    // The worker measures the file with its own decoder: positions and the
+    // length are those of a full decode.
     for (int shift = maxShift; shift >= 0; --shift) {
-      if (decoder_.Open(path, shift)) return true;
+      if (decoder_.Open(path, shift)) return decoder_.Scan();
     }
     return false;
   }

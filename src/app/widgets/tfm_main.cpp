@@ -21,6 +21,7 @@
 #include "app/install_record.h"
 #include "app/key_table.h"
 #include "app/main_playback.h"
+#include "app/main_scan.h"
 #include "app/settings.h"
 #include "app/widgets/tfm_about.h"
 #include "audio/wave_out.h"
@@ -129,7 +130,8 @@ TfmMain::~TfmMain() {
   delete fmWave_;
   fmWave_ = nullptr;
   waveModel_.reset();
-  // The engine goes before the model it works on.
+  // The engine and the scan go before the model they work on.
+  scan_.reset();
   playback_.reset();
   model_.SetView(nullptr);
   if (fmMain == this) {
@@ -144,6 +146,11 @@ void TfmMain::PlugPlayback(std::unique_ptr<WaveOut> device) {
       fmLed->ClearDisplay();
     }
   });
+}
+
+void TfmMain::PlugScan() {
+  scan_.reset();
+  scan_ = std::make_unique<MainScan>(model_);
 }
 
 // ---------------------------------------------------------------------------
@@ -479,7 +486,12 @@ void TfmMain::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void TfmMain::FormClose() { model_.tbStopClick(); }
+void TfmMain::FormClose() {
+  model_.tbStopClick();
+  // A scan still running ends now, not when the program has saved its
+  // settings.
+  scan_.reset();
+}
 
 void TfmMain::FormDestroy() {
   setAcceptDrops(false);

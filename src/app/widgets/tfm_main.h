@@ -23,6 +23,7 @@
 class ClickLabel;
 class ImageControl;
 class MainPlayback;
+class MainScan;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -58,6 +59,8 @@ class TfmMain : public QWidget, public MainWindowView {
   // fmLed. Null until plugged.
   void PlugPlayback(std::unique_ptr<WaveOut> device);
   MainPlayback* Playback() const { return playback_.get(); }
+  // Opened MP3s are measured by a background scan from now on.
+  void PlugScan();
 
   // How the export dialog is run for tbExportClick: RunExportDialog unless a
   // test puts its own in (a real modal dialog would wait for a user).
@@ -124,6 +127,7 @@ class TfmMain : public QWidget, public MainWindowView {
   std::function<void()> aboutCommand_;
   std::function<void(const QString&)> shellOpen_;
   std::unique_ptr<MainPlayback> playback_;
+  std::unique_ptr<MainScan> scan_;
   ExportDialogRunner exportDialog_;
   std::unique_ptr<WaveformModel> waveModel_;
   TfmWave* fmWave_ = nullptr;  // a separate window, deleted before waveModel_
