@@ -363,9 +363,10 @@ bool Mpg123Decoder::Scan(const ScanControl& control) {
   stop_ = nullptr;
   readProgress_ = nullptr;
   if (!measured) {
-    // Half-measured: the handle stands anywhere; nothing of it may be used.
+    // Half-measured: nothing of it may be used; the file is at its first
+    // sample again, with the estimate, and may be scanned once more.
     index_.reset();
-    CloseHandle();
+    if (!OpenHandle()) CloseHandle();
   } else if (control.progress) {
     control.progress(1.0);
   }
