@@ -27,6 +27,26 @@ void Mp3ScanIndex::Finish(const Mp3StreamFacts& facts) {
   facts_ = facts;
 }
 
+void Mp3ScanIndex::SetProgress(double fraction) {
+  const std::lock_guard lock(mutex_);
+  progress_ = fraction;
+}
+
+void Mp3ScanIndex::SetEnded() {
+  const std::lock_guard lock(mutex_);
+  ended_ = true;
+}
+
+double Mp3ScanIndex::Progress() const {
+  const std::lock_guard lock(mutex_);
+  return facts_ ? 1.0 : progress_;
+}
+
+bool Mp3ScanIndex::Ended() const {
+  const std::lock_guard lock(mutex_);
+  return ended_ || facts_.has_value();
+}
+
 bool Mp3ScanIndex::HasFrameIndex() const {
   const std::lock_guard lock(mutex_);
   return hasIndex_;
@@ -56,9 +76,9 @@ std::optional<Mp3StreamFacts> Mp3ScanIndex::FinishedFacts() const {
 
 std::optional<Mp3Checkpoint> Mp3ScanIndex::CheckpointAtOrBefore(int64_t frame) const {
   const std::lock_guard lock(mutex_);
-  const auto after =
-      std::upper_bound(checkpoints_.begin(), checkpoints_.end(), frame,
-                       [](int64_t target, const Mp3Checkpoint& point) { return target < point.frame; });
+  const auto after = std::upper_bound(
+      checkpoints_.begin(), checkpoints_.end(), frame,
+      [](int64_t target, const Mp3Checkpoint& point) { return target < point.frame; });
   if (after == checkpoints_.begin()) return std::nullopt;
   return *std::prev(after);
 }

@@ -44,6 +44,9 @@ class Mp3ScanIndex {
   void AddCheckpoint(Mp3Checkpoint point);
   void SetDecodedFrames(int64_t frames);
   void Finish(const Mp3StreamFacts& facts);
+  void SetProgress(double fraction);
+  // The scan stopped or failed: it will never finish.
+  void SetEnded();
 
   // --- Read by any thread.
   bool HasFrameIndex() const;
@@ -54,6 +57,8 @@ class Mp3ScanIndex {
   // scan, else those decoded so far.
   int64_t KnownFrames() const;
   std::optional<Mp3StreamFacts> FinishedFacts() const;
+  double Progress() const;  // share of the scan done, 0 to 1
+  bool Ended() const;       // finished, stopped or failed
   // The last checkpoint at or before `frame`.
   std::optional<Mp3Checkpoint> CheckpointAtOrBefore(int64_t frame) const;
 
@@ -66,4 +71,6 @@ class Mp3ScanIndex {
   int64_t decodedFrames_ = 0;
   std::vector<Mp3Checkpoint> checkpoints_;
   std::optional<Mp3StreamFacts> facts_;
+  double progress_ = 0.0;
+  bool ended_ = false;
 };

@@ -17,10 +17,12 @@ void Mp3Scanner::Run(const std::string& path, const Progress& progress, const Fi
   Mpg123Decoder::ScanControl control;
   control.stop = &stop_;
   control.into = index_;
-  if (progress) {
-    control.progress = [&](double fraction) { progress(fraction, index_->KnownFrames()); };
-  }
+  control.progress = [&](double fraction) {
+    index_->SetProgress(fraction);
+    if (progress) progress(fraction, index_->KnownFrames());
+  };
   const bool measured = decoder.Open(path) && decoder.Scan(control);
+  if (!measured) index_->SetEnded();
   if (stop_.load(std::memory_order_relaxed)) return;
   if (finished) finished(measured ? std::optional(decoder.Facts()) : std::nullopt);
 }

@@ -27,6 +27,7 @@ class StreamExportSource : public ExportSource {
  public:
   explicit StreamExportSource(std::shared_ptr<Mp3ScanIndex> scan = nullptr)
       : scan_(std::move(scan)) {}
+  void UseScan(std::shared_ptr<Mp3ScanIndex> scan) { scan_ = std::move(scan); }
   bool Open(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs) override;
   bool Read(uint8_t*& data, uint32_t& bytes) override;
   void Close() override;

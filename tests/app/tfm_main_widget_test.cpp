@@ -101,7 +101,8 @@ TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
   const std::string wav = WriteWav("a.wav", 10000, 8000);
   window->SetExportDialogRunner([&](QWidget* owner, const std::string& fileName,
                                     const AudioFileInfo& info, int32_t beginMs, int32_t endMs,
-                                    Dialogs&, const std::function<void()>& stopPlayback) {
+                                    Dialogs&, const std::function<void()>& stopPlayback,
+                                    std::shared_ptr<Mp3ScanIndex>) {
     stopPlayback();
     exports += owner == window.get() && fileName == wav && info.LengthMs == 10000 &&
                beginMs == 2000 && endMs == 4000;

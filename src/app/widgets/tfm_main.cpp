@@ -581,10 +581,10 @@ void TfmMain::dropEvent(QDropEvent* event) {
 
 void TfmMain::tbExportClick() {
   // The dialog gets copies: the marks and the file may change under it only
-  // after it has closed. Playback is stopped (and rewound) first, because
-  // the export reads through the same single stream.
+  // after it has closed. Playback is stopped (and rewound) first. A scan
+  // still running goes with it: the export waits for the exact length.
   exportDialog_(this, model_.FileName, model_.FileInfo, model_.MarkBegin, model_.MarkEnd, dialogs_,
-                [this] { model_.tbStopClick(); });
+                [this] { model_.tbStopClick(); }, model_.Scanning() ? model_.Scan() : nullptr);
 }
 
 void TfmMain::About1Click() {

@@ -67,7 +67,8 @@ class TfmMain : public QWidget, public MainWindowView {
   using ExportDialogRunner =
       std::function<bool(QWidget* mainWindow, const std::string& fileName,
                          const AudioFileInfo& fileInfo, int32_t markBeginMs, int32_t markEndMs,
-                         Dialogs& dialogs, const std::function<void()>& stopPlayback)>;
+                         Dialogs& dialogs, const std::function<void()>& stopPlayback,
+                         std::shared_ptr<Mp3ScanIndex> scan)>;
   void SetExportDialogRunner(ExportDialogRunner runner) { exportDialog_ = std::move(runner); }
 
   // How the about box is run: RunAboutBox unless a test puts its own in.

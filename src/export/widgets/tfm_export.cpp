@@ -14,10 +14,11 @@
 #include <QShowEvent>
 
 #include "base/application_error.h"
+#include "base/dialogs.h"
 #include "base/tick_count.h"
 #include "export/export_options.h"
+#include "export/scan_wait.h"
 #include "export/widgets/export_skin.h"
-#include "base/dialogs.h"
 #include "ui/transparent_button.h"
 
 namespace {
@@ -274,6 +275,13 @@ void Tfmexport::tbokClick() {
   job.StartTick = StartTick;
 
   Exporting = true;
+  if (Scan) {
+    if (!WaitForExactLength(job, *Scan, *this, dialogs_)) {
+      Exporting = false;
+      return;
+    }
+    if (source_ == &streamSource_) streamSource_.UseScan(Scan);
+  }
   const bool finished = RunExport(job, *this, dialogs_, *source_);
   Exporting = false;
   if (finished) accept();
