@@ -5,7 +5,6 @@
 // written, 2 a usage error. RunCli picks the command from the table in
 // cli_command.cpp; a new command is one more row there.
 #include <memory>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>

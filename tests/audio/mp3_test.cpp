@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <algorithm>
 #include <cstring>
+#include <future>
+#include <utility>
 
 #include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
+#include "audio/mp3_scanner.h"
 #include "audio/mpg123_decoder.h"
 #include "base/rounding.h"
 #include "support/mp3_maker.h"
@@ -247,6 +251,49 @@ TEST_F(Mp3, ReadersSeekAsFarAsTheScanHasPassed) {
   reader.UseScan(scanner.Index());
   EXPECT_EQ(reader.Facts().lengthFrames, scanner.Facts().lengthFrames);
   EXPECT_EQ(decodeAt(170000), std::vector(full.begin() + 340000, full.begin() + 342000));
+}
+
+// The scan's worker on a file of 48 joined encodes (over a megabyte, so that it reports on
+// the way): stopped at its first report it ends without facts and calls nothing more; a whole
+// run reports a rising share up to 1 and finishes with the decoder's exact facts.
+TEST_F(Mp3, TheScanWorkerStopsAtOnceOrFinishesWithTheExactFacts) {
+  const std::vector<uint8_t> part = ReadFileBytes(CachedMp3(44100, 2, 44100 * 2).path);
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 48; ++i) bytes.insert(bytes.end(), part.begin(), part.end());
+  const std::string path = dir_.File("joined48.mp3");
+  WriteBytesToFile(path, bytes);
+  Mpg123Decoder decoder;
+  ASSERT_TRUE(decoder.Open(path) && decoder.Scan());
+  std::promise<void> reported;
+  std::promise<void> stopped;
+  int finishedCalls = 0;
+  auto early = std::make_unique<Mp3Scanner>(
+      path, [&, first = true](double, int64_t) mutable {
+        if (std::exchange(first, false)) reported.set_value(), stopped.get_future().wait();
+      },
+      [&](auto) { ++finishedCalls; });
+  reported.get_future().wait();
+  early->Stop();
+  stopped.set_value();
+  const std::shared_ptr<Mp3ScanIndex> stoppedIndex = early->Index();
+  early.reset();
+  EXPECT_EQ(finishedCalls, 0);
+  EXPECT_TRUE(stoppedIndex->Ended());
+  EXPECT_FALSE(stoppedIndex->FinishedFacts().has_value());
+
+  std::vector<double> shares;
+  std::promise<std::optional<Mp3StreamFacts>> finished;
+  Mp3Scanner whole(
+      path, [&](double fraction, int64_t) { shares.push_back(fraction); },
+      [&](std::optional<Mp3StreamFacts> facts) { finished.set_value(facts); });
+  const std::optional<Mp3StreamFacts> facts = finished.get_future().get();
+  ASSERT_TRUE(facts.has_value());
+  EXPECT_EQ(facts->lengthFrames, decoder.Facts().lengthFrames);
+  EXPECT_TRUE(facts->exact);
+  EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+  EXPECT_GT(shares.size(), 2u);
+  EXPECT_EQ(shares.back(), 1.0);
+  EXPECT_EQ(whole.Index()->Progress(), 1.0);
 }
 
 }  // namespace

@@ -581,10 +581,11 @@ void TfmMain::dropEvent(QDropEvent* event) {
 
 void TfmMain::tbExportClick() {
   // The dialog gets copies: the marks and the file may change under it only
-  // after it has closed. Playback is stopped (and rewound) first. A scan
-  // still running goes with it: the export waits for the exact length.
+  // after it has closed. Playback is stopped (and rewound) first. An MP3's
+  // scan goes with it: the export waits for one still running, and reads
+  // by a finished one instead of measuring the file again.
   exportDialog_(this, model_.FileName, model_.FileInfo, model_.MarkBegin, model_.MarkEnd, dialogs_,
-                [this] { model_.tbStopClick(); }, model_.Scanning() ? model_.Scan() : nullptr);
+                [this] { model_.tbStopClick(); }, model_.Scan());
 }
 
 void TfmMain::About1Click() {

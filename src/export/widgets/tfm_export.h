@@ -48,7 +48,7 @@ class Tfmexport : public QDialog, private ExportHost {
   int32_t MarkBegin = 0;
   int32_t MarkEnd = 0;
   std::string SourceFileName;
-  // The source's scan while it may still run (null for a WAV): Go waits for
+  // The source's scan, running or finished (null for a WAV): Go waits for
   // it in the progress display and exports on the exact length.
   std::shared_ptr<Mp3ScanIndex> Scan;
   // Settled by Go.
