@@ -21,6 +21,7 @@
 #include "spectrum/widgets/tfm_led.h"
 #include "support/fake_wave_out.h"
 #include "support/mp3_maker.h"
+#include "support/riff_bytes.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "support/widget_app.h"
@@ -190,7 +191,7 @@ TEST_F(TfmMainTest, AdvancedItemsKeysLabelsAndTheMouseReachTheirCommands) {
 // Settings come and go with the window; the analyzer docks and minimises with it and is fed by
 // playback; an MP3 opens while another plays (the probe needs the decoder's only stream, so the
 // open stops playback first); closing while playing stops first.
-TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
+TEST_F(TfmMainTest, SettingsAnalyzerPlaybackAndScanComeAndGoWithTheWindow) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
   TfmLed led;
   fmLed = &led;
@@ -226,7 +227,20 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   device->PlayNext();
   Item("Representwithsecond1")->trigger();
   EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
-  window->close();
+  // 200 encodes joined: playing while the scan runs, and Exit ends the scan, measuring nothing.
+  const std::vector<uint8_t> part = ReadFileBytes(CachedMp3(22050, 1, 22050).path);
+  std::vector<uint8_t> joined;
+  for (int i = 0; i < 200; ++i) joined.insert(joined.end(), part.begin(), part.end());
+  WriteBytesToFile(dir.File("joined.mp3"), joined);
+  window->PlugScan();
+  ASSERT_TRUE(window->Model().LoadFile(dir.File("joined.mp3")));
+  const std::shared_ptr<Mp3ScanIndex> scan = window->Model().Scan();
+  window->Model().tbPlayClick();
+  device->PlayNext();
+  EXPECT_TRUE(device->IsOpen());
+  window->Exit1Click();
+  EXPECT_TRUE(scan->Ended());
+  EXPECT_FALSE(scan->FinishedFacts().has_value());
   EXPECT_FALSE(device->IsOpen());
   EXPECT_EQ(window->Model().CurPos, 0);
   window.reset();
