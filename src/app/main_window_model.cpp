@@ -331,13 +331,16 @@ void MainWindowModel::ScanFinished(uint32_t serial, bool measured, int32_t lengt
   scannedMs_ = measured ? lengthMs : LengthMs();
   if (measured) {
     const bool playsToEnd = PlayEndMs == FileInfo.LengthMs;
+    // An end mark at the estimated end marks the end of the file, as the
+    // export takes it.
+    const bool marksToEnd = MarkEnd >= FileInfo.LengthMs;
     FileInfo.LengthMs = lengthMs;
     FileInfo.Bitrate = bitrateKbps;
     // The next Play goes to the exact end; the running one plays on as it
     // was started.
     if (playsToEnd) PlayEndMs = lengthMs;
     MarkBegin = std::min(MarkBegin, lengthMs);
-    MarkEnd = std::min(MarkEnd, lengthMs);
+    MarkEnd = marksToEnd ? lengthMs : std::min(MarkEnd, lengthMs);
     CurPos = std::min(CurPos, lengthMs);
   }
   ShowFileLabels();

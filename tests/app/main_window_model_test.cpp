@@ -255,5 +255,12 @@ TEST_F(MainWindowModelTest, AScanShowsItsShareLimitsPlaybackAndEndsInTheExactLen
   EXPECT_EQ(display.lbLength, "Length : scanning 0 %");
   model.ScanFinished(2, false, 0, 0);
   EXPECT_EQ(display.lbLength, "Length : 300000 ms");
+  // A longer exact length takes an end mark at the estimated end along, and only that one.
+  for (const int32_t endMs : {300000, 299999}) {
+    OpenFile(300000);
+    Marks(0, endMs);
+    model.ScanFinished(model.FileSerial, true, 310000, 128);
+    EXPECT_EQ(model.MarkEnd, endMs == 300000 ? 310000 : endMs);
+  }
   model.SetScanner(nullptr);
 }
