@@ -120,7 +120,8 @@ TEST(ScanWait, TheExportWaitsInItsProgressDisplayThenTakesTheExactLength) {
   EXPECT_EQ((std::vector<int32_t>{job.MarkBegin, job.MarkEnd, job.FileInfo.LengthMs,
                                   job.FileInfo.Bitrate}),
             (std::vector<int32_t>{1000, 580000, 580000, 111}));
-  // {begin, end, unmarked, exact length} -> {begin, end, refusal}; the estimate is 600000 ms.
+  // {begin, end, unmarked, exact length} -> {begin, end, refusal}; the estimate is 600000 ms, a
+  // frame lasts 1 ms.
   struct Row {
     int32_t begin, end;
     bool unmarked;
@@ -137,7 +138,7 @@ TEST(ScanWait, TheExportWaitsInItsProgressDisplayThenTakesTheExactLength) {
     Mp3ScanIndex finished;
     finished.Finish({44100, 2, 111, 0, row.exactMs, true});
     ExportJob piece =
-        Job(44100, 2, 600000, row.begin, row.end, "out.mp3", ExportRoute::Mp3, row.unmarked);
+        Job(1000, 2, 600000, row.begin, row.end, "out.mp3", ExportRoute::Mp3, row.unmarked);
     ScriptedDialogs refused;
     EXPECT_EQ(WaitForExactLength(piece, finished, host, refused), row.refusal == nullptr);
     EXPECT_EQ((std::vector<int32_t>{piece.MarkBegin, piece.MarkEnd, piece.FileInfo.LengthMs}),
