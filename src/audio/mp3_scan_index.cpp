@@ -47,11 +47,6 @@ bool Mp3ScanIndex::Ended() const {
   return ended_ || facts_.has_value();
 }
 
-bool Mp3ScanIndex::HasFrameIndex() const {
-  const std::lock_guard lock(mutex_);
-  return hasIndex_;
-}
-
 bool Mp3ScanIndex::Trusted() const {
   const std::lock_guard lock(mutex_);
   return trusted_;

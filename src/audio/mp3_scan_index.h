@@ -49,7 +49,6 @@ class Mp3ScanIndex {
   void SetEnded();
 
   // --- Read by any thread.
-  bool HasFrameIndex() const;
   bool Trusted() const;
   void FrameIndex(std::vector<off_t>& offsets, off_t& step) const;
   // Sample frames from the start whose positions are known exactly: none
