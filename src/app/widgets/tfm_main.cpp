@@ -421,7 +421,7 @@ void TfmMain::BuildWave() {
 void TfmMain::FollowModelInWave() {
   if (model_.FileSerial != waveFileSerial_) {
     waveFileSerial_ = model_.FileSerial;
-    waveModel_->OpenFile(model_.FileName, model_.FileInfo);
+    waveModel_->OpenFile(model_.FileName, model_.FileInfo, model_.Scan());
   }
   waveModel_->SetPosition(model_.CurPos);
   waveModel_->SetMarks(model_.MarkBegin, model_.MarkEnd);
