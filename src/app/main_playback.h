@@ -40,6 +40,7 @@ class MainPlayback final : public PlaybackHooks, public PlaybackHost {
     engine_.StartPlayback(fileName, info, startMs, endMs);
   }
   void StopPlayback() override { engine_.StopPlayback(); }
+  void SetScan(std::shared_ptr<Mp3ScanIndex> scan) override { engine_.SetScan(std::move(scan)); }
 
   // PlaybackHost
   void PlayedTo(int32_t positionMs) override;

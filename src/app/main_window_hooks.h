@@ -7,14 +7,18 @@
 //   and every hook does nothing.
 // - FileProbe: decides whether a file can be opened and describes it; until
 //   one is plugged in, opening files is switched off.
+// - ScanHooks: the background scan of an opened MP3 (MainScan; a fake in
+//   tests). Until one is plugged in, MP3s keep their header estimate.
 // - ExportCommand: the "Cut out" command, which opens the export dialog.
 //
 // Everything here runs on the user-interface thread.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "audio/audio_file_info.h"
+#include "audio/mp3_scan_index.h"
 
 class Dialogs;
 
@@ -59,6 +63,21 @@ class PlaybackHooks {
   // Stops a running playback, leaving CurPos where the last played buffer put
   // it. Does nothing when not playing.
   virtual void StopPlayback() {}
+
+  // The scan the next starts read by (null: none, the file is measured).
+  virtual void SetScan(std::shared_ptr<Mp3ScanIndex> /*scan*/) {}
+};
+
+// Measures an opened MP3 in the background. StartScan stops any scan still
+// running and begins one of fileName; the scan answers through the model's
+// ScanProgress and ScanFinished, tagged with `serial`, by queued calls.
+// StopScan ends the scan without waiting for it.
+class ScanHooks {
+ public:
+  virtual ~ScanHooks() = default;
+  virtual std::shared_ptr<Mp3ScanIndex> StartScan(const std::string& fileName,
+                                                  uint32_t serial) = 0;
+  virtual void StopScan() = 0;
 };
 
 // Probes fileName into info; shows its own messages through dialogs and

@@ -1,6 +1,8 @@
 // MainWindowModel's commands and the display state they leave; see main_window_model.h.
 #include "app/main_window_model.h"
 
+#include <algorithm>
+
 #include "app/key_table.h"
 #include "app/label_text.h"
 #include "base/dialogs.h"
@@ -264,13 +266,14 @@ bool MainWindowModel::LoadFile(const std::string& fileName) {
   FileName = fileName;
   FileInfo = probed;
   ++FileSerial;
-  display_.lbFileName = FileNameText(FileName);
-  display_.lbFileType =
-      FileInfo.FileType == AudioFileInfo::kTypeMp3 ? "File Type : MP3" : "File Type : WAV";
-  display_.lbBitrate = "Bitrate : " + std::to_string(FileInfo.Bitrate) + " kbps";
-  display_.lbChannel = FileInfo.Channels == 2 ? "Channels : Stereo" : "Channels : Mono";
-  display_.lbSample = "Sample Rate : " + std::to_string(FileInfo.SampleRate);
-  display_.lbLength = FileLengthText(FileInfo.LengthMs, UseSecond);
+  // The scan of the previous file ends here; an MP3 is measured anew.
+  if (scanner_ != nullptr) scanner_->StopScan();
+  scanning_ = scanner_ != nullptr && FileInfo.FileType == AudioFileInfo::kTypeMp3;
+  scanPercent_ = 0;
+  scannedMs_ = 0;
+  scan_ = scanning_ ? scanner_->StartScan(FileName, FileSerial) : nullptr;
+  playback_->SetScan(scan_);
+  ShowFileLabels();
   CurPos = 0;
   ShowPosition();
   if (LengthMs() == 0 && !DraggingHandle) {
@@ -284,6 +287,67 @@ bool MainWindowModel::LoadFile(const std::string& fileName) {
   tbMarkendClick();
   tbMarkbeginClick();
   return true;
+}
+
+void MainWindowModel::ShowFileLabels() {
+  display_.lbFileName = FileNameText(FileName);
+  display_.lbFileType =
+      FileInfo.FileType == AudioFileInfo::kTypeMp3 ? "File Type : MP3" : "File Type : WAV";
+  display_.lbBitrate = "Bitrate : " + std::to_string(FileInfo.Bitrate) + " kbps";
+  display_.lbChannel = FileInfo.Channels == 2 ? "Channels : Stereo" : "Channels : Mono";
+  display_.lbSample = "Sample Rate : " + std::to_string(FileInfo.SampleRate);
+  display_.lbLength = LengthLabelText();
+}
+
+std::string MainWindowModel::LengthLabelText() const {
+  return scanning_ ? "Length : scanning " + std::to_string(scanPercent_) + " %"
+                   : FileLengthText(FileInfo.LengthMs, UseSecond);
+}
+
+void MainWindowModel::StartPlayback(uint32_t startMs) {
+  if (scanning_ && startMs > static_cast<uint32_t>(scannedMs_)) {
+    dialogs_.ShowMessage("The file is still being scanned (" + std::to_string(scanPercent_) +
+                             " %): playback can start up to " +
+                             PositionText("", scannedMs_, UseSecond) +
+                             " now, and anywhere when the scan ends.",
+                         kApplicationTitle, MessageIcon::None);
+    return;
+  }
+  playback_->StartPlayback(FileName, FileInfo, startMs, PlayEndMs);
+}
+
+void MainWindowModel::ScanProgress(uint32_t serial, int percent, int32_t knownMs) {
+  if (!scanning_ || serial != FileSerial) return;
+  scanPercent_ = std::clamp(percent, 0, 99);
+  scannedMs_ = std::clamp(knownMs, 0, LengthMs());
+  display_.lbLength = LengthLabelText();
+  Changed();
+}
+
+void MainWindowModel::ScanFinished(uint32_t serial, bool measured, int32_t lengthMs,
+                                   int32_t bitrateKbps, int64_t lengthFrames) {
+  if (!scanning_ || serial != FileSerial) return;
+  scanning_ = false;
+  scannedMs_ = measured ? lengthMs : LengthMs();
+  if (measured) {
+    const bool playsToEnd = PlayEndMs == FileInfo.LengthMs;
+    // An end mark at the estimated end marks the end of the file, as the
+    // export takes it.
+    const bool marksToEnd = MarkEnd >= FileInfo.LengthMs;
+    FileInfo.LengthMs = lengthMs;
+    FileInfo.LengthFrames = SampleIndex(lengthFrames);
+    FileInfo.Bitrate = bitrateKbps;
+    // The next Play goes to the exact end; the running one plays on as it
+    // was started.
+    if (playsToEnd) PlayEndMs = lengthMs;
+    MarkBegin = std::min(MarkBegin, lengthMs);
+    MarkEnd = marksToEnd ? lengthMs : std::min(MarkEnd, lengthMs);
+    CurPos = std::min(CurPos, lengthMs);
+  }
+  ShowFileLabels();
+  RenderUnitLabels();
+  ShowPosition();
+  ShowSelection();
 }
 
 void MainWindowModel::tbExportClick() {
@@ -395,7 +459,7 @@ void MainWindowModel::cbUseSecondClick() {
 }
 
 void MainWindowModel::RenderUnitLabels() {
-  display_.lbLength = FileLengthText(FileInfo.LengthMs, UseSecond);
+  display_.lbLength = LengthLabelText();
   display_.lbCurPos = PositionText(kCurPosPrefix, CurPos, UseSecond);
   display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
   display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);

@@ -63,6 +63,7 @@ class MainWindowModel {
   void SetPlayback(PlaybackHooks* playback);
   void SetFileProbe(FileProbe probe) { probe_ = std::move(probe); }
   void SetExportCommand(ExportCommand command) { export_ = std::move(command); }
+  void SetScanner(ScanHooks* scanner) { scanner_ = scanner; }
   bool CanOpenFiles() const { return static_cast<bool>(probe_); }
 
   // --- Editing state. Write a field, then run ShowPosition/ShowSelection.
@@ -92,9 +93,8 @@ class MainWindowModel {
   // after Play and Pause, the mark end after Play selected.
   int32_t PlayEndMs = 0;
   bool Playing() const { return playback_->Playing(); }
-  void StartPlayback(uint32_t startMs) {
-    playback_->StartPlayback(FileName, FileInfo, startMs, PlayEndMs);
-  }
+  // Refused, with a note, from a position the scan has not reached yet.
+  void StartPlayback(uint32_t startMs);
   void StopPlayback() { playback_->StopPlayback(); }
   // The engine's report: the played frames reached positionMs.
   void PlayedTo(int32_t positionMs);
@@ -137,6 +137,20 @@ class MainWindowModel {
   bool LoadFile(const std::string& fileName);
   void tbExportClick();
 
+  // --- Background scan of the opened MP3. Until it ends, LengthMs is the
+  // header estimate, " Origin File Info " shows "Length : scanning N %", and
+  // playback starts only where the scan has passed. Its end makes the length,
+  // the bitrate and the limits of position and marks exact, without touching
+  // a running playback. Reports for another file (serial) are ignored.
+  bool Scanning() const { return scanning_; }
+  int32_t ScannedMs() const { return scannedMs_; }
+  std::shared_ptr<Mp3ScanIndex> Scan() const { return scan_; }
+  void ScanProgress(uint32_t serial, int percent, int32_t knownMs);
+  // measured false: the file could not be decoded to its end; the estimate
+  // stays.
+  void ScanFinished(uint32_t serial, bool measured, int32_t lengthMs, int32_t bitrateKbps,
+                    int64_t lengthFrames);
+
   // --- The keyboard table: one key-down with a virtual-key code.
   void WMKeyDown(int virtualKey);
 
@@ -175,6 +189,8 @@ class MainWindowModel {
   void Changed();
   void RenderUnitLabels();
   std::string MarkedLengthText() const;
+  std::string LengthLabelText() const;
+  void ShowFileLabels();
   // Shows the input box for `field` offering defaultMs; the entered value in
   // ms, or nullopt after Cancel or after refusing the text.
   std::optional<int64_t> AskValueMs(EntryField field, int64_t defaultMs);
@@ -186,5 +202,10 @@ class MainWindowModel {
   PlaybackHooks* playback_ = &noPlayback_;
   FileProbe probe_;
   ExportCommand export_;
+  ScanHooks* scanner_ = nullptr;
+  bool scanning_ = false;
+  int scanPercent_ = 0;
+  int32_t scannedMs_ = 0;
+  std::shared_ptr<Mp3ScanIndex> scan_;
   MainDisplay display_;
 };

@@ -6,14 +6,15 @@
 // when it returns. A failed probe leaves that record partly filled (see the
 // table in mp3io.h), so a caller that must keep the description of the file
 // it already has probes into a temporary record and adopts it on success.
-// The WAV branch reads the file through its own RiffReader, so it does not
-// disturb an open stream; the MP3 branch uses the decoder's single stream.
+// Each branch reads the file through a reader of its own, so it disturbs no
+// open stream. The MP3 branch reads the headers only: its length is the
+// estimate they give (Mpg123Decoder::Open), which a scan makes exact.
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
 #include "base/rounding.h"
-#include "audio/mp3_decoder.h"
+#include "audio/mpg123_decoder.h"
 #include "audio/mp3io.h"
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
@@ -33,17 +34,17 @@ void ShowFileError(Dialogs& dialogs, const char* text) {
 
 bool GetMp3FileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs) {
   info = AudioFileInfo{};
-  if (SB_InitMP3(fileName.c_str(), SampleIndex(0)) != 0) {
+  Mpg123Decoder decoder;
+  if (!decoder.Open(fileName)) {
     ShowFileError(dialogs, kMp3OpenErrorText);
     return false;
   }
-  const Mp3FrameInfo frame = GetMp3FrameInfo();
-  SB_ExitMP3();
-  info.SampleRate = frame.sampleRate;
-  info.Channels = frame.channels;
-  info.Bitrate = frame.bitrateKbps;
-  info.LengthMs = frame.lengthMs;
-  info.LengthFrames = frame.lengthFrames;
+  const Mp3StreamFacts& facts = decoder.Facts();
+  info.SampleRate = facts.sampleRate;
+  info.Channels = facts.channels;
+  info.Bitrate = facts.bitrateKbps;
+  info.LengthMs = facts.lengthMs;
+  info.LengthFrames = SampleIndex(facts.lengthFrames);
   return true;
 }
 

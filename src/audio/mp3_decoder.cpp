@@ -1,6 +1,9 @@
-// The four decoder functions over one module-wide Mpg123Decoder. The decoder
-// object lives as long as the program, so the frame index of the last
-// scanned file survives between the probe and the stream that follows it.
+// The four decoder functions, a thin face over one Mpg123Decoder object that
+// lives as long as the program. SB_InitMP3 measures the file in full before
+// it seeks (the decoder keeps the scan of the last file it measured, so a
+// second open of an unchanged file does not scan again). Readers that must
+// not wait for a scan (playback, export, the scan itself) own decoders of
+// their own (PcmStream, Mp3Scanner).
 #include "audio/mp3_decoder.h"
 
 #include "audio/mp3io.h"
@@ -18,7 +21,7 @@ Mpg123Decoder& Decoder() {
 int SB_InitMP3(const char* path, SampleIndex start) {
   Mpg123Decoder& decoder = Decoder();
   decoder.Close();
-  if (path == nullptr || start < SampleIndex(0) || !decoder.Open(path)) return 1;
+  if (path == nullptr || start < SampleIndex(0) || !decoder.Open(path) || !decoder.Scan()) return 1;
   if (!decoder.SeekToFrame(start.Frame())) {
     decoder.Close();
     return 1;

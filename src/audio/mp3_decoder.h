@@ -25,7 +25,10 @@
 // joined from parts of other formats (decoded in the first part's rate and
 // channels); see mpg123_decoder.h.
 //
-// UI thread only.
+// The exact length needs a full scan of the file, which SB_InitMP3 runs
+// before it returns: callers that must answer at once (opening a file in the
+// window) probe with the quick estimate of GetAudioFileInfo and scan on a
+// worker (Mp3Scanner). UI thread only, or one other thread at a time.
 #include <cstdint>
 
 #include "base/sample_index.h"

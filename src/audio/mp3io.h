@@ -6,7 +6,8 @@
 // a chosen sample frame: 16-bit signed little-endian samples, Channels
 // interleaved, at SampleRate, delivered in one 8192-byte buffer that is
 // allocated once. There is one stream for the whole program; a consumer opens,
-// reads and closes it in one go. All calls come from the UI thread.
+// reads and closes it in one go (a face over one PcmStream, pcm_stream.h).
+// All calls come from one thread.
 #include <cstdint>
 #include <string>
 
@@ -36,12 +37,13 @@ inline constexpr uint32_t kAudioBlockBytes = 8192;
 //   - a usable file: true, no message, info complete.
 //
 // A WAV's LengthMs rests on the sample bytes the file really holds, even when
-// its data chunk claims more. `info` is written only on the MP3 and WAV
+// its data chunk claims more. An MP3's LengthMs is the estimate its headers
+// give at once (exact for a clean file with an Info tag); a scan of the file
+// (Mp3Scanner) measures it. `info` is written only on the MP3 and WAV
 // branches, and even a failed probe writes it: a caller that must keep the
 // record of the file it already has open probes into a temporary and adopts
-// it only when the probe returns true. The probe keeps no file open; it must
-// not run while the stream below is open on an MP3 file (it uses the
-// decoder's single stream), so callers close the stream first.
+// it only when the probe returns true. The probe reads through readers of
+// its own and keeps no file open.
 bool GetAudioFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& dialogs);
 
 // Opens the stream so that the first block read begins at sample frame

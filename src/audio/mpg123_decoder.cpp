@@ -12,8 +12,9 @@
 #include <mutex>
 #include <optional>
 
-#include "base/rounding.h"
 #include "audio/buffered_file.h"
+#include "audio/vbri_frame.h"
+#include "base/rounding.h"
 
 namespace {
 
@@ -42,13 +43,11 @@ constexpr size_t kCheckpointBytes = 256;
 // four frames of 1152 samples at up to six times their own rate.
 constexpr int64_t kLandingWindowFrames = 4 * 1152 * 6;
 
-mpg123_ssize_t ReadCallback(void* file, void* out, size_t bytes) {
-  return static_cast<BufferedFile*>(file)->Read(out, bytes);
-}
-
-off_t SeekCallback(void* file, off_t offset, int whence) {
-  return static_cast<BufferedFile*>(file)->Seek(offset, whence);
-}
+// A scan reports its progress about this often, in bytes read.
+constexpr off_t kProgressEveryBytes = 1 << 20;
+// Share of a scan's progress the header pass stands for when the decode pass
+// follows it; a header pass reads the file about twenty times faster.
+constexpr double kHeaderPassShare = 0.05;
 
 // Where the audio of a file ends: before ID3v1 and APEv2 tags at its end and
 // before the zero bytes some tools leave after the last frame.
@@ -101,6 +100,45 @@ Mpg123Decoder::Mpg123Decoder() = default;
 
 Mpg123Decoder::~Mpg123Decoder() { Close(); }
 
+off_t Mpg123Decoder::PhysicalOffset(off_t logical) const {
+  return hiddenBytes_ > 0 && logical >= hiddenBegin_ ? logical + hiddenBytes_ : logical;
+}
+
+ssize_t Mpg123Decoder::ReadCallback(void* self, void* out, size_t bytes) {
+  auto& decoder = *static_cast<Mpg123Decoder*>(self);
+  if (decoder.Stopped()) return -1;
+  if (decoder.hiddenBytes_ > 0 && decoder.logicalAt_ < decoder.hiddenBegin_) {
+    bytes = std::min<size_t>(bytes, static_cast<size_t>(decoder.hiddenBegin_ - decoder.logicalAt_));
+  }
+  const ssize_t count = decoder.file_->Read(out, bytes);
+  if (count <= 0) return count;
+  const off_t before = decoder.logicalAt_;
+  decoder.logicalAt_ += count;
+  if (decoder.hiddenBytes_ > 0 && decoder.logicalAt_ == decoder.hiddenBegin_ &&
+      decoder.file_->Seek(decoder.PhysicalOffset(decoder.logicalAt_), SEEK_SET) < 0) {
+    return -1;
+  }
+  if (decoder.readProgress_ &&
+      before / kProgressEveryBytes != decoder.logicalAt_ / kProgressEveryBytes) {
+    decoder.readProgress_(decoder.logicalAt_);
+  }
+  return count;
+}
+
+off_t Mpg123Decoder::SeekCallback(void* self, off_t offset, int whence) {
+  auto& decoder = *static_cast<Mpg123Decoder*>(self);
+  const off_t base = whence == SEEK_SET   ? 0
+                     : whence == SEEK_CUR ? decoder.logicalAt_
+                     : whence == SEEK_END ? decoder.logicalSize_
+                                          : -1;
+  const off_t target = base + offset;
+  if (base < 0 || target < 0 || decoder.file_->Seek(decoder.PhysicalOffset(target), SEEK_SET) < 0) {
+    return -1;
+  }
+  decoder.logicalAt_ = target;
+  return target;
+}
+
 void Mpg123Decoder::CloseHandle() {
   if (handle_ != nullptr) {
     mpg123_close(handle_);
@@ -113,14 +151,14 @@ void Mpg123Decoder::Close() {
   CloseHandle();
   file_.reset();
   facts_ = {};
-  positionsTrusted_ = true;
   atEnd_ = false;
+  hiddenBytes_ = 0;
 }
 
 bool Mpg123Decoder::OpenHandle() {
   CloseHandle();
   atEnd_ = false;
-  if (file_->Seek(0, SEEK_SET) != 0) return false;
+  if (SeekCallback(this, 0, SEEK_SET) != 0) return false;
   int error = MPG123_OK;
   handle_ = mpg123_new(nullptr, &error);
   if (handle_ == nullptr) return false;
@@ -151,33 +189,72 @@ bool Mpg123Decoder::OpenHandle() {
               MPG123_OK;
     }
   }
-  // The library reads through our buffered file; we keep owning it (no
+  // The library reads through our reader; we keep owning the file (no
   // cleanup callback), so it is closed exactly once, in Close().
   return ready &&
-         mpg123_replace_reader_handle(handle_, &ReadCallback, &SeekCallback, nullptr) ==
-             MPG123_OK &&
-         mpg123_open_handle(handle_, file_.get()) == MPG123_OK;
+         mpg123_replace_reader_handle(handle_, &Mpg123Decoder::ReadCallback,
+                                      &Mpg123Decoder::SeekCallback, nullptr) == MPG123_OK &&
+         mpg123_open_handle(handle_, this) == MPG123_OK;
 }
 
 bool Mpg123Decoder::Open(const std::string& path, int rateShift) {
+  // A finished scan of this very file survives the close.
+  const std::shared_ptr<Mp3ScanIndex> kept = std::move(index_);
+  const FileIdentity keptFile = std::move(indexFile_);
   Close();
+  index_.reset();
+  indexFile_ = {};
   rateShift_ = rateShift;
   InitLibraryOnce();
   struct stat status {};
   file_ = BufferedFile::Open(path, status);
   if (!file_) return false;
-  const FileIdentity file{
+  identity_ = FileIdentity{
       path, static_cast<int64_t>(status.st_size),
       static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
       static_cast<uint64_t>(status.st_ino), rateShift};
-  if (!OpenHandle() || !ReadFacts(file)) {
+  logicalSize_ = static_cast<off_t>(status.st_size);
+  const std::optional<VbriFrame> vbri = FindVbriFrame([&](int64_t offset, uint8_t* out, size_t count) {
+    return file_->Seek(static_cast<off_t>(offset), SEEK_SET) == offset &&
+           file_->Read(out, count) == static_cast<ssize_t>(count);
+  });
+  if (vbri && vbri->frameBytes > 0 && vbri->offsetBytes + vbri->frameBytes <= logicalSize_) {
+    hiddenBegin_ = static_cast<off_t>(vbri->offsetBytes);
+    hiddenBytes_ = static_cast<off_t>(vbri->frameBytes);
+    logicalSize_ -= hiddenBytes_;
+  }
+  if (!OpenHandle() || !ReadFormat()) {
     Close();
     return false;
+  }
+  // The estimate: the Info tag's count, else the library's guess from the
+  // file's size and the first frame's bitrate; a VBRI tag's own count where
+  // the library knows none of it.
+  off_t estimate = mpg123_length(handle_);
+  if (vbri && rateShift == 0 && vbri->sampleRate == facts_.sampleRate && vbri->audioFrames > 0) {
+    estimate = static_cast<off_t>(vbri->audioFrames * vbri->samplesPerFrame);
+  }
+  mpg123_frameinfo2 frame{};
+  if (mpg123_info(handle_, &frame) == MPG123_OK) facts_.bitrateKbps = frame.bitrate;
+  // Parts joined after a tagged first part lie beyond its tag's count: the
+  // file's size at the first frame's bitrate tells, within the spread of a
+  // VBR file's bitrates, so only a much larger size counts.
+  if (facts_.bitrateKbps > 0) {
+    const double sizeFrames = static_cast<double>(logicalSize_) * 8.0 /
+                              (facts_.bitrateKbps * 1000.0) * facts_.sampleRate;
+    if (sizeFrames > 1.5 * static_cast<double>(estimate)) estimate = static_cast<off_t>(sizeFrames);
+  }
+  facts_.lengthFrames = std::max<int64_t>(estimate, 0);
+  facts_.lengthMs = static_cast<int32_t>(std::min<int64_t>(
+      FramesToMs(static_cast<double>(facts_.lengthFrames), facts_.sampleRate), INT32_MAX));
+  if (kept && keptFile == identity_) {
+    UseScan(kept);
+    indexFile_ = keptFile;
   }
   return true;
 }
 
-bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
+bool Mpg123Decoder::ReadFormat() {
   long rate = 0;
   int channels = 0;
   int encoding = 0;
@@ -192,109 +269,153 @@ bool Mpg123Decoder::ReadFacts(const FileIdentity& file) {
                     MPG123_ENC_SIGNED_16) != MPG123_OK) {
     return false;
   }
-  if (lastScan_ && lastScan_->file == file) {
-    // The file has not changed since its scan: hand its index back instead
-    // of reading every frame header again.
-    facts_ = lastScan_->facts;
-    positionsTrusted_ = lastScan_->positionsTrusted;
-    if (!positionsTrusted_) return OpenHandle();
-    return mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
-                            lastScan_->indexOffsets.size()) == MPG123_OK;
-  }
-  lastScan_.reset();
-  // The length an Info tag announces, before the scan counts the frames.
-  const off_t announcedFrames = mpg123_length(handle_);
-  long encoderDelay = -1;
-  mpg123_getstate(handle_, MPG123_ENC_DELAY, &encoderDelay, nullptr);
-  if (mpg123_scan(handle_) != MPG123_OK) return false;
-  const off_t lengthFrames = mpg123_length(handle_);
-  long stitched = 0;
-  mpg123_getstate(handle_, MPG123_FRANKENSTEIN, &stitched, nullptr);
-  mpg123_frameinfo2 frame{};
-  off_t* offsets = nullptr;
-  off_t step = 0;
-  size_t fill = 0;
-  if (lengthFrames < 0 || mpg123_info(handle_, &frame) != MPG123_OK ||
-      mpg123_index(handle_, &offsets, &step, &fill) != MPG123_OK) {
-    return false;
-  }
   facts_.sampleRate = static_cast<int32_t>(rate);
   facts_.channels = channels;
-  facts_.bitrateKbps =
-      ConstantBitrateKbps(offsets, fill, step, mpg123_spf(handle_), rate, frame.bitrate);
-  const int64_t audioBytes =
-      fill > 0 ? AudioEndBytes(file.path, file.sizeBytes) - static_cast<int64_t>(offsets[0]) : 0;
-  // A scan that finds other frames than a gapless Info tag announced turns
-  // gapless trimming off for the rest of that handle only: the scan's length
-  // and every later decode disagree.
-  positionsTrusted_ = stitched == 0 && (encoderDelay < 0 || announcedFrames == lengthFrames);
-  auto scan = std::make_unique<ScanResult>();
-  scan->file = file;
-  scan->indexOffsets.assign(offsets, offsets + fill);
-  scan->indexStep = step;
-  int64_t frames = lengthFrames;
-  if (!positionsTrusted_) {
-    frames = CountDecodedFrames(scan->checkpoints);
-    if (frames < 0 || !OpenHandle()) return false;
-  }
-  facts_.lengthFrames = frames;
-  if (facts_.bitrateKbps == 0 && frames > 0) {
-    // Any other file: its audio frames' bytes (no tags, no Info frame, no
-    // zeros after the end) over the time they play.
-    facts_.bitrateKbps = static_cast<int32_t>(RoundHalfEven(
-        static_cast<double>(std::max<int64_t>(audioBytes, 0)) * 8.0 * rate / frames / 1000.0));
-  }
-  facts_.lengthMs = static_cast<int32_t>(
-      std::min<int64_t>(FramesToMs(static_cast<double>(frames), rate), INT32_MAX));
-  scan->facts = facts_;
-  scan->positionsTrusted = positionsTrusted_;
-  lastScan_ = std::move(scan);
   return true;
 }
 
-int64_t Mpg123Decoder::CountDecodedFrames(std::vector<Checkpoint>& checkpoints) {
+void Mpg123Decoder::UseScan(std::shared_ptr<Mp3ScanIndex> index) {
+  index_ = std::move(index);
+  indexFile_ = {};
+  if (!index_ || !IsOpen()) return;
+  if (const std::optional<Mp3StreamFacts> facts = index_->FinishedFacts();
+      facts && facts->sampleRate == facts_.sampleRate && facts->channels == facts_.channels) {
+    facts_ = *facts;
+  }
+}
+
+int64_t Mpg123Decoder::KnownFrames() const {
+  if (facts_.exact) return facts_.lengthFrames;
+  return index_ ? std::min(index_->KnownFrames(), facts_.lengthFrames) : 0;
+}
+
+bool Mpg123Decoder::SetLibraryIndex() {
+  std::vector<off_t> offsets;
+  off_t step = 0;
+  index_->FrameIndex(offsets, step);
+  return mpg123_set_index(handle_, offsets.data(), step, offsets.size()) == MPG123_OK;
+}
+
+bool Mpg123Decoder::Scan(const ScanControl& control) {
+  if (!IsOpen()) return false;
+  if (facts_.exact) return true;
+  stop_ = control.stop;
+  const double fileBytes = std::max<double>(static_cast<double>(logicalSize_), 1.0);
+  double passStart = 0.0;
+  double passShare = kHeaderPassShare;
+  if (control.progress) {
+    readProgress_ = [&](off_t at) {
+      control.progress(passStart + passShare * std::min(1.0, static_cast<double>(at) / fileBytes));
+    };
+  }
+  const bool measured = [&] {
+    index_ = control.into ? control.into : std::make_shared<Mp3ScanIndex>();
+    // The length an Info tag announces, before the scan counts the frames.
+    const off_t announcedFrames = mpg123_length(handle_);
+    long encoderDelay = -1;
+    mpg123_getstate(handle_, MPG123_ENC_DELAY, &encoderDelay, nullptr);
+    if (mpg123_scan(handle_) != MPG123_OK || Stopped()) return false;
+    const off_t lengthFrames = mpg123_length(handle_);
+    long stitched = 0;
+    mpg123_getstate(handle_, MPG123_FRANKENSTEIN, &stitched, nullptr);
+    mpg123_frameinfo2 frame{};
+    off_t* offsets = nullptr;
+    off_t step = 0;
+    size_t fill = 0;
+    if (lengthFrames < 0 || mpg123_info(handle_, &frame) != MPG123_OK ||
+        mpg123_index(handle_, &offsets, &step, &fill) != MPG123_OK) {
+      return false;
+    }
+    const long rate = facts_.sampleRate;
+    facts_.bitrateKbps =
+        ConstantBitrateKbps(offsets, fill, step, mpg123_spf(handle_), rate, frame.bitrate);
+    const int64_t audioBytes =
+        fill > 0 ? AudioEndBytes(identity_.path, identity_.sizeBytes) - hiddenBytes_ -
+                       static_cast<int64_t>(offsets[0])
+                 : 0;
+    // A scan that finds other frames than a gapless Info tag announced turns
+    // gapless trimming off for the rest of that handle only: the scan's
+    // length and every later decode disagree.
+    const bool trusted = stitched == 0 && (encoderDelay < 0 || announcedFrames == lengthFrames);
+    index_->SetFrameIndex(std::vector<off_t>(offsets, offsets + fill), step, trusted);
+    int64_t frames = lengthFrames;
+    if (!trusted) {
+      passStart = kHeaderPassShare;
+      passShare = 1.0 - kHeaderPassShare;
+      frames = CountDecodedFrames();
+      if (frames < 0) return false;
+    }
+    if (!OpenHandle()) return false;
+    facts_.lengthFrames = frames;
+    if (facts_.bitrateKbps == 0 && frames > 0) {
+      // Any other file: its audio frames' bytes (no tags, no Info frame, no
+      // zeros after the end) over the time they play.
+      facts_.bitrateKbps = static_cast<int32_t>(RoundHalfEven(
+          static_cast<double>(std::max<int64_t>(audioBytes, 0)) * 8.0 * rate / frames / 1000.0));
+    }
+    facts_.lengthMs = static_cast<int32_t>(
+        std::min<int64_t>(FramesToMs(static_cast<double>(frames), rate), INT32_MAX));
+    facts_.exact = true;
+    index_->Finish(facts_);
+    indexFile_ = identity_;
+    return true;
+  }();
+  stop_ = nullptr;
+  readProgress_ = nullptr;
+  if (!measured) {
+    // Half-measured: nothing of it may be used; the file is at its first
+    // sample again, with the estimate, and may be scanned once more.
+    index_.reset();
+    if (!OpenHandle()) CloseHandle();
+  } else if (control.progress) {
+    control.progress(1.0);
+  }
+  return measured;
+}
+
+int64_t Mpg123Decoder::CountDecodedFrames() {
   if (!OpenHandle()) return -1;
   scratch_.resize(kScratchBytes);
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   int64_t frames = 0;
   int64_t nextCheckpoint = kCheckpointEveryFrames;
-  std::optional<Checkpoint> pending;
+  std::optional<Mp3Checkpoint> pending;
   // A jump lands where the full decode was only in a stream that the library
   // reads as it read it from the start: one format (the library sets its
   // decoder up afresh for the first frame and for every change) and no frame
   // dropped or added by damage (its own count of samples keeps its distance
-  // to ours). Otherwise a jump may pass damage differently, and every later
-  // sample with it.
+  // to ours). Past the first place where that fails, a jump may pass damage
+  // differently, and every later sample with it: no checkpoint is left there.
   bool regular = true;
   std::optional<off_t> countGap;
   size_t producedBytes = 0;
   while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::Block) {
+    if (Stopped()) return -1;
     if (pending && producedBytes >= kCheckpointBytes) {
       pending->firstBytes.assign(scratch_.begin(), scratch_.begin() + kCheckpointBytes);
-      checkpoints.push_back(std::move(*pending));
+      index_->AddCheckpoint(std::move(*pending));
     }
     pending.reset();
     frames += static_cast<int64_t>(producedBytes / frameBytes);
+    index_->SetDecodedFrames(frames);
     long freshDecoder = 0;
     mpg123_getstate(handle_, MPG123_FRESH_DECODER, &freshDecoder, nullptr);
     const off_t gap = mpg123_tell(handle_) - static_cast<off_t>(frames);
     regular = regular && (!countGap || (freshDecoder == 0 && gap == *countGap));
     countGap = gap;
-    if (frames >= nextCheckpoint) {
-      pending = Checkpoint{frames, mpg123_tellframe(handle_), {}};
+    if (regular && frames >= nextCheckpoint) {
+      pending = Mp3Checkpoint{frames, mpg123_tellframe(handle_), {}};
       nextCheckpoint = frames + kCheckpointEveryFrames;
     }
   }
-  if (!regular) checkpoints.clear();
-  return frames;
+  return Stopped() ? -1 : frames;
 }
 
-bool Mpg123Decoder::LandAfterCheckpoint(const Checkpoint& point, int64_t& frame) {
+bool Mpg123Decoder::LandAfterCheckpoint(const Mp3Checkpoint& point, int64_t& frame) {
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   // The samples after the checkpoint come from its frame or the next; the
   // library needs a frame or two before them to decode them as before.
-  if (mpg123_set_index(handle_, lastScan_->indexOffsets.data(), lastScan_->indexStep,
-                       lastScan_->indexOffsets.size()) != MPG123_OK ||
+  if (!SetLibraryIndex() ||
       mpg123_seek_frame(handle_, std::max<off_t>(point.mpegFrame - 2, 0), SEEK_SET) < 0) {
     return false;
   }
@@ -335,29 +456,30 @@ void Mpg123Decoder::DiscardFrames(int64_t frames) {
 
 bool Mpg123Decoder::SeekToFrame(int64_t frame) {
   if (!IsOpen() || frame < 0) return false;
-  if (frame >= facts_.lengthFrames) {
+  if (facts_.exact && frame >= facts_.lengthFrames) {
     atEnd_ = true;
     return true;
   }
+  if (frame == 0) return OpenHandle();
+  if (frame > KnownFrames()) return false;
   atEnd_ = false;
-  if (!positionsTrusted_) {
+  if (!index_->Trusted()) {
     // The decode from the first sample is the measure of positions here:
     // go on from the last checkpoint a whole landing window before the
     // target, or else from the first sample.
-    const std::vector<Checkpoint>& points = lastScan_->checkpoints;
-    const auto after = std::upper_bound(
-        points.begin(), points.end(), frame - kLandingWindowFrames,
-        [](int64_t target, const Checkpoint& point) { return target < point.frame; });
+    const std::optional<Mp3Checkpoint> point =
+        index_->CheckpointAtOrBefore(frame - kLandingWindowFrames);
     int64_t reached = 0;
     if (!OpenHandle()) return false;
-    if (after == points.begin() || !LandAfterCheckpoint(*std::prev(after), reached)) {
+    if (!point || !LandAfterCheckpoint(*point, reached)) {
       if (!OpenHandle()) return false;
       reached = 0;
     }
     DiscardFrames(frame - reached);
     return true;
   }
-  return mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET) == static_cast<off_t>(frame) &&
+  return SetLibraryIndex() &&
+         mpg123_seek(handle_, static_cast<off_t>(frame), SEEK_SET) == static_cast<off_t>(frame) &&
          mpg123_tell(handle_) == static_cast<off_t>(frame);
 }
 

@@ -3,6 +3,7 @@
 #include "audio/peak_source.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "audio/mpg123_decoder.h"
@@ -17,11 +18,20 @@ constexpr int kMp3RateShift = 2;
 
 class Mp3PeakSource : public PeakSource {
  public:
-  bool Open(const std::string& path, int maxShift) {
+  bool Open(const std::string& path, int maxShift, std::shared_ptr<Mp3ScanIndex> scan) {
+    // At the full rate, a scan of the file (running or finished) gives the
+    // positions without decoding the file first.
+    if (maxShift == 0 && scan) {
+      if (!decoder_.Open(path)) return false;
+      decoder_.UseScan(std::move(scan));
+      return true;
+    }
     // Rates the library cannot divide that far (22.05 kHz cannot become
     // 5512 Hz) fail the open; try the next smaller reduction.
+    // The worker measures the file with its own decoder: positions and the
+    // length are those of a full decode.
     for (int shift = maxShift; shift >= 0; --shift) {
-      if (decoder_.Open(path, shift)) return true;
+      if (decoder_.Open(path, shift)) return decoder_.Scan();
     }
     return false;
   }
@@ -95,10 +105,12 @@ class WavPeakSource : public PeakSource {
 }  // namespace
 
 std::unique_ptr<PeakSource> OpenPeakSource(const std::string& path, const AudioFileInfo& info,
-                                           PeakRate rate) {
+                                           PeakRate rate, std::shared_ptr<Mp3ScanIndex> scan) {
   if (info.FileType == AudioFileInfo::kTypeMp3) {
     auto source = std::make_unique<Mp3PeakSource>();
-    if (source->Open(path, rate == PeakRate::Reduced ? kMp3RateShift : 0)) return source;
+    if (source->Open(path, rate == PeakRate::Reduced ? kMp3RateShift : 0, std::move(scan))) {
+      return source;
+    }
   } else if (info.FileType == AudioFileInfo::kTypeWav) {
     auto source = std::make_unique<WavPeakSource>();
     if (source->Open(path, info)) return source;

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "audio/audio_file_info.h"
+#include "audio/mp3_scan_index.h"
 
 class PeakSource {
  public:
@@ -43,5 +44,9 @@ enum class PeakRate {
 };
 
 // Opens `path` as info's FileType says; null when it cannot be read at all.
+// A full-rate MP3 source given `scan`, the file's scan running or finished,
+// reads by it (seeking as far as it has passed) instead of decoding the
+// whole file first.
 std::unique_ptr<PeakSource> OpenPeakSource(const std::string& path, const AudioFileInfo& info,
-                                           PeakRate rate = PeakRate::Reduced);
+                                           PeakRate rate = PeakRate::Reduced,
+                                           std::shared_ptr<Mp3ScanIndex> scan = nullptr);

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/mp3io.h"
 #include "audio/playback_host.h"
 #include "audio/wom_done_event.h"
 #include "base/dialogs.h"
@@ -33,7 +32,7 @@ PlaybackEngine::PlaybackEngine(PlaybackHost& host, std::unique_ptr<WaveOut> devi
 PlaybackEngine::~PlaybackEngine() {
   // No host calls here: the window that owns the engine is being torn down.
   if (deviceOpen_) waveOut_->Close();
-  if (playing_) CloseAudioStream(info_);
+  if (playing_) stream_.Close();
 }
 
 bool PlaybackEngine::event(QEvent* event) {
@@ -66,14 +65,14 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
   const SampleIndex start = SampleOfMs(info_, startMs);
   const SampleIndex end = SampleOfMs(info_, playEndMs_);
   // A failed open shows as a stream whose first read returns false.
-  OpenAudioStream(fileName, info_, start);
+  stream_.Open(fileName, info_, start, scan_);
   stopFeeding_ = false;
   reachedSourceEnd_ = false;
 
   const WaveFormat format =
       Pcm16Format(static_cast<uint32_t>(info_.SampleRate), static_cast<uint16_t>(info_.Channels));
   if (!waveOut_->Open(format, this)) {
-    CloseAudioStream(info_);
+    stream_.Close();
     host_.GetDialogs().ShowMessage("Can't open wave out device", kErrorCaption, MessageIcon::Error);
     return;
   }
@@ -87,7 +86,7 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
   for (int slot = 0; slot < kBufferCount; ++slot) {
     uint8_t* data = nullptr;
     uint32_t sizeBytes = 0;
-    if (!ReadAudioBlock(info_, data, sizeBytes)) {
+    if (!stream_.Read(data, sizeBytes)) {
       pendingBuffers_ = slot;
       break;
     }
@@ -170,7 +169,7 @@ void PlaybackEngine::MMWomDone(WaveOut* device, WaveHeader* header) {
   bool produced = false;
   uint8_t* data = nullptr;
   uint32_t sizeBytes = 0;
-  if (wasFeeding) produced = ReadAudioBlock(info_, data, sizeBytes) && sizeBytes > 0;
+  if (wasFeeding) produced = stream_.Read(data, sizeBytes) && sizeBytes > 0;
 
   if (wasFeeding && produced) {
     sizeBytes = std::min(sizeBytes, kBufferBytes);
@@ -201,7 +200,7 @@ void PlaybackEngine::MMWomDone(WaveOut* device, WaveHeader* header) {
 void PlaybackEngine::FinalRetirement() {
   host_.ClearDisplay();
   CloseDevice();
-  CloseAudioStream(info_);
+  stream_.Close();
   playing_ = false;
   if (reachedSourceEnd_) host_.PlayedTo(playEndMs_);
   if (drainLoop_ != nullptr) drainLoop_->quit();
@@ -235,7 +234,7 @@ void PlaybackEngine::StopPlayback() {
     }
     pendingBuffers_ = 0;
   }
-  CloseAudioStream(info_);
+  stream_.Close();
   playing_ = false;
   host_.ClearDisplay();
 }

@@ -3,7 +3,7 @@
 // through a ring of 16 buffers of 8192 bytes queued on a WaveOut device.
 //
 // StartPlayback is handed the file, its description and both positions; it
-// opens the PCM stream (mp3io) at the start, opens the device and queues up to
+// opens its own PCM stream at the start, opens the device and queues up to
 // 16 blocks. Every buffer the device hands back arrives as an MM_WOM_DONE
 // event at this object and goes through MMWomDone: the analyzer sees it,
 // SamplesPlayed grows by its frames, the host hears the position the played
@@ -26,6 +26,8 @@
 #include <string>
 
 #include "audio/audio_file_info.h"
+#include "audio/mp3_scan_index.h"
+#include "audio/pcm_stream.h"
 #include "audio/wave_out.h"
 
 class PlaybackHost;
@@ -53,6 +55,10 @@ class PlaybackEngine final : public QObject {
   // running playback then goes on). A running playback is stopped first.
   void StartPlayback(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs,
                      int32_t endMs);
+  // The scan of the file the next StartPlayback plays (null for a WAV or a
+  // file measured already): a start the scan has not reached plays nothing.
+  void SetScan(std::shared_ptr<Mp3ScanIndex> scan) { scan_ = std::move(scan); }
+
   // Resets the device, waits for the returned buffers (at most the drain
   // timeout), closes device and stream. Does nothing when not Playing.
   void StopPlayback();
@@ -95,6 +101,8 @@ class PlaybackEngine final : public QObject {
   std::array<bool, kBufferCount> slotPending_{};  // the slot's header is handed to the device
 
   AudioFileInfo info_;       // the file being played, taken at the start
+  PcmStream stream_;         // its reader, the engine's own
+  std::shared_ptr<Mp3ScanIndex> scan_;
   uint32_t frameBytes_ = 0;  // Channels x 2
   int32_t pendingBuffers_ = 0;
   bool playing_ = false;

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "audio/mp3_decoder.h"
+#include "audio/mpg123_decoder.h"
 #include "audio/riff_reader.h"
 #include "audio/wav_layout.h"
 #include "base/file_extension.h"
@@ -90,7 +90,6 @@ std::string ProbeRefusalReason(const std::string& fileName) {
   }
   if (std::string problem = OpenProblem(fileName); !problem.empty()) return problem;
   if (extension == ".wav") return WavProblemText(fileName);
-  if (SB_InitMP3(fileName.c_str(), SampleIndex(0)) != 0) return "no MPEG audio frames found";
-  SB_ExitMP3();
+  if (Mpg123Decoder decoder; !decoder.Open(fileName)) return "no MPEG audio frames found";
   return {};
 }

@@ -59,6 +59,9 @@ std::optional<uint64_t> Ds64DataBytes(RiffReader& reader, const RiffChunk& riff)
   return LittleEndian64(bytes + 8);
 }
 
+// What a 32-bit size field wraps at.
+constexpr int64_t kWrapBytes = int64_t{1} << 32;
+
 bool FindData(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
   const std::optional<uint64_t> ds64Bytes = Ds64DataBytes(reader, riff);
   RiffChunk data;
@@ -72,6 +75,12 @@ bool FindData(RiffReader& reader, const RiffChunk& riff, WavLayout& layout) {
   } else if (data.sizeBytes == 0 && (riff.sizeBytes == 0 || riff.sizeBytes == kUnknownChunkBytes)) {
     // A streamed file whose writer left both sizes at 0: its samples run to
     // the end of the file.
+    claimedBytes = presentBytes;
+  } else if (data.sizeBytes == kUnknownChunkBytes ||
+             (presentBytes > claimedBytes && (presentBytes - claimedBytes) % kWrapBytes == 0)) {
+    // Over 4 GiB of samples in a 32-bit form: a writer that could not say
+    // the size left it unknown, or wrote what was left of it modulo 2^32.
+    // Either way the samples run to the end of the file.
     claimedBytes = presentBytes;
   }
   layout.dataOffsetBytes = data.dataOffset;

@@ -9,8 +9,10 @@
 // number of sample bytes the file really holds: a data chunk that claims more
 // than the file contains (a recording cut short) is clamped to the bytes that
 // are there. A streamed file (RIFF size 0 or 0xFFFFFFFF) whose data size is
-// 0 or 0xFFFFFFFF holds samples to the end of the file; an RF64 or BW64 file
-// takes its data size from its "ds64" chunk. Both the probe and the PCM
+// 0 or 0xFFFFFFFF holds samples to the end of the file, and so does a data
+// chunk of over 4 GiB in a 32-bit form whose size says 0xFFFFFFFF or what
+// was left of the true size modulo 2^32; an RF64 or BW64 file takes its data
+// size from its "ds64" chunk. Both the probe and the PCM
 // stream reader use it.
 #include <cstdint>
 #include <string>

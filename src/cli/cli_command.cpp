@@ -2,10 +2,15 @@
 // and handing each command its own arguments.
 #include "cli/cli_command.h"
 
+#include <unistd.h>
+
+#include <cmath>
 #include <iomanip>
+#include <iostream>
 #include <string_view>
 
 #include "audio/mp3io.h"
+#include "audio/mpg123_decoder.h"
 #include "audio/refusal_reason.h"
 #include "base/version.h"
 #include "cli/cli_cut.h"
@@ -23,7 +28,8 @@ struct CliCommand {
 };
 
 constexpr CliCommand kCommands[] = {
-    {"info", "FILE", "describe an MP3 or WAV file (five lines, see below)", &RunInfoCommand},
+    {"info", "[--fast] FILE", "describe an MP3 or WAV file (five lines, see below)",
+     &RunInfoCommand},
     {"cut", "IN -o OUT", "cut a piece out of an MP3 or WAV file (cut --help)", &RunCutCommand},
 };
 
@@ -45,6 +51,8 @@ void PrintHelp(std::ostream& out) {
          "  channels: <1 or 2>\n"
          "  bitrate_kbps: <kbit/s; the average for VBR MP3>\n"
          "  length_ms: <milliseconds>\n"
+         "An MP3's length and bitrate are measured by a full scan; info --fast prints\n"
+         "the estimate of its headers at once, as length_ms_estimate.\n"
          "\n"
          "exit status: 0 done, 1 the file could not be used (the program's message and\n"
          "the reason go to standard error, one line each), 2 a usage error.\n";
@@ -58,6 +66,38 @@ bool ProbeForCli(const std::string& fileName, AudioFileInfo& info, std::ostream&
   const std::string reason = ProbeRefusalReason(fileName);
   if (!reason.empty()) err << reason << '\n';
   return false;
+}
+
+bool ErrIsTerminal(const std::ostream& err) {
+  return &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+}
+
+bool MeasureForCli(const std::string& fileName, AudioFileInfo& info,
+                   std::shared_ptr<Mp3ScanIndex>& scan, std::ostream& err, bool showProgress) {
+  if (info.FileType != AudioFileInfo::kTypeMp3) return true;
+  Mpg123Decoder decoder;
+  Mpg123Decoder::ScanControl control;
+  int shownPercent = -1;
+  if (showProgress) {
+    control.progress = [&](double fraction) {
+      const int percent = static_cast<int>(std::floor(fraction * 100.0));
+      if (percent == shownPercent) return;
+      shownPercent = percent;
+      err << "\rscanning " << percent << " %" << std::flush;
+    };
+  }
+  const bool measured = decoder.Open(fileName) && decoder.Scan(control);
+  if (shownPercent >= 0) err << "\r\033[K" << std::flush;  // the line goes again
+  const Mp3StreamFacts& facts = decoder.Facts();
+  if (!measured || facts.sampleRate != info.SampleRate || facts.channels != info.Channels) {
+    err << "Error while open mp3 file\nthe file could not be decoded to its end\n";
+    return false;
+  }
+  info.LengthMs = facts.lengthMs;
+  info.LengthFrames = SampleIndex(facts.lengthFrames);
+  info.Bitrate = facts.bitrateKbps;
+  scan = decoder.Index();
+  return true;
 }
 
 int RunCli(const CliArgs& args, std::ostream& out, std::ostream& err) {

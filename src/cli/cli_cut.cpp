@@ -225,8 +225,7 @@ std::optional<int32_t> FadeSeconds(const std::optional<std::string>& text) {
 }  // namespace
 
 int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err) {
-  const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-  return RunCutCommand(args, out, err, terminal);
+  return RunCutCommand(args, out, err, ErrIsTerminal(err));
 }
 
 int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, bool showProgress) {
@@ -279,7 +278,11 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
 
   StderrDialogs dialogs(err);
   AudioFileInfo info;
-  if (!ProbeForCli(parsed.in, info, err)) return kCliFileError;
+  std::shared_ptr<Mp3ScanIndex> scan;
+  if (!ProbeForCli(parsed.in, info, err) ||
+      !MeasureForCli(parsed.in, info, scan, err, showProgress)) {
+    return kCliFileError;
+  }
   if (parsed.lossless && info.FileType != AudioFileInfo::kTypeMp3) {
     return UsageError(err, "--lossless needs an MP3 source; '" + parsed.in + "' is not one");
   }
@@ -347,7 +350,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   {
     const CutSignals signals;
     CliHost host(err, showProgress);
-    StreamExportSource source;
+    StreamExportSource source(scan);
     finished = RunExport(job, host, dialogs, source);
   }
   return finished ? kCliOk : kCliFileError;

@@ -29,10 +29,12 @@ void WaveformModel::SetActive(bool active) {
   }
 }
 
-void WaveformModel::OpenFile(const std::string& path, const AudioFileInfo& info) {
+void WaveformModel::OpenFile(const std::string& path, const AudioFileInfo& info,
+                             std::shared_ptr<Mp3ScanIndex> scan) {
   StopOverview();
   path_ = path;
   info_ = info;
+  scan_ = std::move(scan);
   positionMs_ = 0;
   overview_.assign(static_cast<size_t>(columns_), ColumnPeak{});
   overviewStarted_ = false;
@@ -132,7 +134,7 @@ void WaveformModel::ReadDetail() {
   validFirst_ = validEnd_ = 0;
   if (!detailOpened_ && !path_.empty()) {
     detailOpened_ = true;  // a file that cannot be read is not retried on every key
-    detailSource_ = OpenPeakSource(path_, info_, PeakRate::Full);
+    detailSource_ = OpenPeakSource(path_, info_, PeakRate::Full, scan_);
   }
   detailChannels_ = detailSource_ ? detailSource_->Channels() : 0;
   detailSamples_.assign(static_cast<size_t>(detail_.frames * std::max(detailChannels_, 1)), 0);

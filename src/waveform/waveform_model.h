@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "audio/audio_file_info.h"
+#include "audio/mp3_scan_index.h"
 #include "waveform/detail_window.h"
 #include "waveform/overview_job.h"
 #include "waveform/peak_columns.h"
@@ -37,8 +38,11 @@ class WaveformModel : public QObject {
   void SetActive(bool active);
   bool Active() const { return active_; }
 
-  // A newly opened file (also the same path opened again).
-  void OpenFile(const std::string& path, const AudioFileInfo& info);
+  // A newly opened file (also the same path opened again). `scan`: an MP3's
+  // scan, running or finished, by which the detail strip reads, so that it
+  // never decodes the whole file on this thread.
+  void OpenFile(const std::string& path, const AudioFileInfo& info,
+                std::shared_ptr<Mp3ScanIndex> scan = nullptr);
   void SetPosition(int32_t positionMs);
   void SetMarks(int32_t markBeginMs, int32_t markEndMs);
   // Zoom of the detail strip: its span, clamped to 5 ms .. 1 s.
@@ -105,6 +109,7 @@ class WaveformModel : public QObject {
   std::unique_ptr<OverviewJob> job_;
   std::vector<std::unique_ptr<OverviewJob>> retired_;
 
+  std::shared_ptr<Mp3ScanIndex> scan_;
   std::unique_ptr<PeakSource> detailSource_;
   bool detailOpened_ = false;
   DetailWindow detail_;

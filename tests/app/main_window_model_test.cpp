@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/key_table.h"
+#include "audio/mp3_scan_index.h"
 #include "support/scripted_dialogs.h"
 
 namespace {
@@ -214,4 +215,62 @@ TEST_F(MainWindowModelTest, ValueEntryParsesClampsAndRendersEveryLabel) {
   At(14567);  // confirming the offered whole seconds keeps the milliseconds
   EXPECT_EQ(enter(&M::lbCurPosClick, "14"),
             "Current Position(seconds)=14 14567 30000-50000|00:00:14|00:00:30|00:00:50|00:00:20");
+}
+
+// The background scan, with a fake in place of the worker: "start:file#serial ", "stop ".
+class FakeScanner : public ScanHooks {
+ public:
+  std::string calls;
+  std::shared_ptr<Mp3ScanIndex> StartScan(const std::string& fileName, uint32_t serial) override {
+    calls += "start:" + fileName + "#" + std::to_string(serial) + " ";
+    return std::make_shared<Mp3ScanIndex>();
+  }
+  void StopScan() override { calls += "stop "; }
+};
+
+TEST_F(MainWindowModelTest, AScanShowsItsShareLimitsPlaybackAndEndsInTheExactLength) {
+  FakeScanner scanner;
+  model.SetScanner(&scanner);
+  OpenFile(600000);
+  EXPECT_EQ(scanner.calls, "stop start:/music/song.mp3#1 ");
+  EXPECT_EQ(display.lbLength, "Length : scanning 0 %");
+  model.ScanProgress(1, 43, 100000);
+  model.ScanProgress(7, 90, 500000);  // another file's report
+  EXPECT_EQ(display.lbLength + " " + std::to_string(model.ScannedMs()),
+            "Length : scanning 43 % 100000");
+  At(100000);
+  model.tbPlayClick();  // as far as the scan has passed
+  model.tbStopClick();
+  At(100001);
+  model.tbPlayClick();  // beyond it: a note, nothing plays
+  EXPECT_EQ(playback.calls, "100000@600000 stop ");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "The file is still being scanned (43 %): playback can start up to 100000 ms now, "
+            "and anywhere when the scan ends.");
+  // The end makes length, bitrate, marks and the play end exact; the running
+  // playback goes on.
+  Marks(1000, 590000);
+  Playing(600000);
+  model.ScanFinished(1, true, 580000, 111, 25578000);
+  EXPECT_EQ(playback.calls, "100000@600000 stop ");
+  EXPECT_EQ(display.lbLength + " | " + display.lbBitrate + " | " + std::to_string(model.PlayEndMs),
+            "Length : 580000 ms | Bitrate : 111 kbps | 580000");
+  EXPECT_EQ(Selection(), "Begin Pos : 1000 ms | End Pos : 580000 ms | Length : 579000 ms | 32+339");
+  EXPECT_FALSE(model.Scanning());
+  // Opening another file during its scan stops it; a late report of the old
+  // one changes nothing, and a scan that fails keeps the estimate.
+  OpenFile(300000, "/music/other.mp3");
+  model.ScanFinished(1, true, 1234, 1, 54419);
+  EXPECT_EQ(display.lbLength, "Length : scanning 0 %");
+  model.ScanFinished(2, false, 0, 0, 0);
+  EXPECT_EQ(display.lbLength, "Length : 300000 ms");
+  // A longer exact length takes an end mark at the estimated end along, and only that one.
+  for (const int32_t endMs : {300000, 299999}) {
+    OpenFile(300000);
+    Marks(0, endMs);
+    model.ScanFinished(model.FileSerial, true, 310000, 128, 13671000);
+    EXPECT_EQ(model.MarkEnd, endMs == 300000 ? 310000 : endMs);
+  }
+  model.SetScanner(nullptr);
 }

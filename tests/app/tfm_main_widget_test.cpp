@@ -25,6 +25,7 @@
 #include "support/core_application.h"
 #include "support/fake_wave_out.h"
 #include "support/mp3_maker.h"
+#include "support/riff_bytes.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "support/widget_app.h"
@@ -108,7 +109,8 @@ TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
   const std::string wav = WriteWav("a.wav", 10000, 8000);
   window->SetExportDialogRunner([&](QWidget* owner, const std::string& fileName,
                                     const AudioFileInfo& info, int32_t beginMs, int32_t endMs,
-                                    Dialogs&, const std::function<void()>& stopPlayback) {
+                                    Dialogs&, const std::function<void()>& stopPlayback,
+                                    std::shared_ptr<Mp3ScanIndex>) {
     stopPlayback();
     exports += owner == window.get() && fileName == wav && info.LengthMs == 10000 &&
                beginMs == 2000 && endMs == 4000;
@@ -252,8 +254,8 @@ TEST_F(TfmMainTest, KeyboardAndScreenReaderReachEveryControl) {
 
 // Settings come and go with the window; the analyzer docks and minimises with it and is fed by
 // playback; an MP3 opens while another plays (the probe needs the decoder's only stream, so the
-// open stops playback first); a termination signal closes every window, playback stopped first.
-TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
+// open stops playback first); Exit ends a running scan; a termination signal closes every window.
+TEST_F(TfmMainTest, SettingsAnalyzerPlaybackAndScanComeAndGoWithTheWindow) {
   Create("[Set]\nPresentWithSecond=0\nShowSpec=0\n");
   TfmLed led;
   fmLed = &led;
@@ -290,6 +292,20 @@ TEST_F(TfmMainTest, SettingsAnalyzerAndPlaybackComeAndGoWithTheWindow) {
   device->PlayNext();
   Item("Representwithsecond1")->trigger();
   EXPECT_TRUE(Child<QCheckBox>("cbUseSecond")->isChecked());
+  // 200 encodes joined: playing while the scan runs, and Exit ends the scan, measuring nothing.
+  const std::vector<uint8_t> part = ReadFileBytes(CachedMp3(22050, 1, 22050).path);
+  std::vector<uint8_t> joined;
+  for (int i = 0; i < 200; ++i) joined.insert(joined.end(), part.begin(), part.end());
+  WriteBytesToFile(dir.File("joined.mp3"), joined);
+  window->PlugScan();
+  ASSERT_TRUE(window->Model().LoadFile(dir.File("joined.mp3")));
+  const std::shared_ptr<Mp3ScanIndex> scan = window->Model().Scan();
+  window->Model().tbPlayClick();
+  device->PlayNext();
+  EXPECT_TRUE(device->IsOpen());
+  window->Exit1Click();
+  EXPECT_TRUE(scan->Ended());
+  EXPECT_FALSE(scan->FinishedFacts().has_value());
   QWidget other;  // as a running export's dialog: closed first, which cancels the export
   other.show();
   window->Terminate();  // a termination signal

@@ -3,8 +3,17 @@
 // whose length and every start agree with the program's own full decode.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <algorithm>
+#include <cstring>
+#include <future>
+#include <limits>
+#include <utility>
+
 #include "audio/mp3_decoder.h"
 #include "audio/mp3io.h"
+#include "audio/mp3_scanner.h"
+#include "audio/mpg123_decoder.h"
 #include "base/rounding.h"
 #include "support/mp3_maker.h"
 #include "support/pcm_compare.h"
@@ -183,6 +192,117 @@ TEST_F(Mp3, ProbeDescribesAnMp3AndReportsOneTheDecoderRefuses) {
   while (ReadAudioBlock(info, data, bytes)) total += bytes;
   CloseAudioStream(info);
   EXPECT_EQ(total, song.pcm.size() * 2);
+}
+
+// A VBRI tag frame (a silent frame to a decoder that does not know the tag)
+// before the frames of a file without an Info tag: the same samples, and the
+// tag's count is the estimate.
+TEST_F(Mp3, AVbriFrameIsNoAudio) {
+  const EncodedMp3& plain = CachedMp3(44100, 2, 44100, {.infoTag = false});
+  std::vector<uint8_t> bytes = ReadFileBytes(plain.path);
+  std::vector<uint8_t> vbri(417, 0);  // 128 kbit/s at 44.1 kHz without padding
+  std::copy_n(bytes.begin(), 4, vbri.begin());
+  vbri[2] &= 0xfd;
+  std::memcpy(vbri.data() + 36, "VBRI\0\1", 6);
+  vbri[36 + 17] = 39;  // frames announced
+  bytes.insert(bytes.begin(), vbri.begin(), vbri.end());
+  WriteBytesToFile(dir_.File("vbri.mp3"), bytes);
+  AudioFileInfo info;
+  ASSERT_TRUE(GetAudioFileInfo(dir_.File("vbri.mp3"), info, dialogs_));
+  EXPECT_EQ(info.LengthMs, FramesToMs(39 * 1152, 44100));
+  EXPECT_EQ(DecodeFrom(dir_.File("vbri.mp3"), 0), DecodeFrom(plain.path, 0));
+  EXPECT_EQ(DecodeFrom(dir_.File("vbri.mp3"), 500), DecodeFrom(plain.path, 500));
+}
+
+// Two encodes joined: a stopped scan measures nothing, a reader by a scan
+// still running seeks only as far as it has decoded, and by the finished scan
+// anywhere, exactly.
+TEST_F(Mp3, ReadersSeekAsFarAsTheScanHasPassed) {
+  const EncodedMp3& part = CachedMp3(44100, 2, 44100 * 2);
+  std::vector<uint8_t> bytes = ReadFileBytes(part.path);
+  bytes.insert(bytes.end(), bytes.begin(), bytes.end());
+  const std::string path = dir_.File("joined.mp3");
+  WriteBytesToFile(path, bytes);
+  const std::vector<int16_t> full = DecodeFrom(path, 0);
+  Mpg123Decoder scanner;
+  ASSERT_TRUE(scanner.Open(path));
+  std::atomic<bool> stop{true};
+  Mpg123Decoder::ScanControl control;
+  control.stop = &stop;
+  EXPECT_FALSE(scanner.Scan(control));
+  EXPECT_FALSE(scanner.Facts().exact);
+  stop = false;
+  double lastFraction = 0;
+  control.progress = [&](double fraction) { lastFraction = fraction; };
+  ASSERT_TRUE(scanner.Scan(control));
+  EXPECT_EQ(lastFraction, 1.0);
+  EXPECT_EQ(scanner.Facts().lengthFrames * 2, static_cast<int64_t>(full.size()));
+
+  Mp3ScanIndex trusted;  // a header pass that trusts the library's arithmetic knows every position
+  trusted.SetFrameIndex({}, 0, true);
+  EXPECT_EQ(trusted.KnownFrames(), std::numeric_limits<int64_t>::max());
+  auto running = std::make_shared<Mp3ScanIndex>();
+  running->SetFrameIndex({}, 0, false);
+  running->SetDecodedFrames(100000);
+  Mpg123Decoder reader;
+  ASSERT_TRUE(reader.Open(path));
+  reader.UseScan(running);
+  EXPECT_FALSE(reader.SeekToFrame(100001));
+  const auto decodeAt = [&](int64_t frame) {
+    std::vector<int16_t> out(2000);
+    size_t bytesOut = 0;
+    EXPECT_TRUE(reader.SeekToFrame(frame)) << frame;
+    reader.Decode(reinterpret_cast<uint8_t*>(out.data()), out.size() * 2, bytesOut);
+    out.resize(bytesOut / 2);
+    return out;
+  };
+  EXPECT_EQ(decodeAt(100000), std::vector(full.begin() + 200000, full.begin() + 202000));
+  reader.UseScan(scanner.Index());
+  EXPECT_EQ(reader.Facts().lengthFrames, scanner.Facts().lengthFrames);
+  EXPECT_EQ(decodeAt(170000), std::vector(full.begin() + 340000, full.begin() + 342000));
+}
+
+// The scan's worker on a file of 48 joined encodes (over a megabyte, so that it reports on
+// the way): stopped at its first report it ends without facts and calls nothing more; a whole
+// run reports a rising share up to 1 and finishes with the decoder's exact facts.
+TEST_F(Mp3, TheScanWorkerStopsAtOnceOrFinishesWithTheExactFacts) {
+  const std::vector<uint8_t> part = ReadFileBytes(CachedMp3(44100, 2, 44100 * 2).path);
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 48; ++i) bytes.insert(bytes.end(), part.begin(), part.end());
+  const std::string path = dir_.File("joined48.mp3");
+  WriteBytesToFile(path, bytes);
+  Mpg123Decoder decoder;
+  ASSERT_TRUE(decoder.Open(path) && decoder.Scan());
+  std::promise<void> reported;
+  std::promise<void> stopped;
+  int finishedCalls = 0;
+  auto early = std::make_unique<Mp3Scanner>(
+      path, [&, first = true](double, int64_t) mutable {
+        if (std::exchange(first, false)) reported.set_value(), stopped.get_future().wait();
+      },
+      [&](auto) { ++finishedCalls; });
+  reported.get_future().wait();
+  early->Stop();
+  stopped.set_value();
+  const std::shared_ptr<Mp3ScanIndex> stoppedIndex = early->Index();
+  early.reset();
+  EXPECT_EQ(finishedCalls, 0);
+  EXPECT_TRUE(stoppedIndex->Ended());
+  EXPECT_FALSE(stoppedIndex->FinishedFacts().has_value());
+
+  std::vector<double> shares;
+  std::promise<std::optional<Mp3StreamFacts>> finished;
+  Mp3Scanner whole(
+      path, [&](double fraction, int64_t) { shares.push_back(fraction); },
+      [&](std::optional<Mp3StreamFacts> facts) { finished.set_value(facts); });
+  const std::optional<Mp3StreamFacts> facts = finished.get_future().get();
+  ASSERT_TRUE(facts.has_value());
+  EXPECT_EQ(facts->lengthFrames, decoder.Facts().lengthFrames);
+  EXPECT_TRUE(facts->exact);
+  EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+  EXPECT_GT(shares.size(), 2u);
+  EXPECT_EQ(shares.back(), 1.0);
+  EXPECT_EQ(whole.Index()->Progress(), 1.0);
 }
 
 }  // namespace

@@ -234,6 +234,22 @@ TEST_P(StreamedWav, ProbeAndStreamCoverAllSamples) {
 }
 
 constexpr uint32_t kUnknown = 0xFFFFFFFF;
+
+// 2^32 + 17640 sample bytes in a plain RIFF (sparse, the probe reads no sample): a data size left
+// unknown or wrapped past 32 bits covers them all; any other size is the size.
+TEST_F(Wav, ADataChunkOverFourGibibytesRunsToTheEndOfTheFile) {
+  for (const auto& [dataField, lengthMs] :
+       {std::pair{kUnknown, 24347987}, {17640u, 24347987}, {17644u, 100}, {17636u, 100}}) {
+    Bytes body = {'W', 'A', 'V', 'E'};
+    for (const Bytes& chunk : {FormatChunkBytes({}), RiffChunkBytes("data", {}, dataField)})
+      body.insert(body.end(), chunk.begin(), chunk.end());
+    const std::string path = Write(RiffChunkBytes("RIFF", body, kUnknown));
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) + (1ull << 32) + 17640);
+    ASSERT_TRUE(Probe(path));
+    EXPECT_EQ(info_.LengthMs, lengthMs) << dataField;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, StreamedWav,
                          ::testing::Values(StreamedCase{"RIFF", 0, 17640, false, "LIST"},
                                            StreamedCase{"RIFF", 0, 0, false, ""},

@@ -24,7 +24,12 @@ TEST(Cli, RefusedFilesExitWith1AndUsageErrorsWith2) {
     const CliRun run = RunCliCaptured(args);
     EXPECT_TRUE(run.exitCode == 2 && !run.err.empty() && run.out.empty()) << args.size();
   }
-  EXPECT_NE(RunCliCaptured({"--help"}).out.find("info FILE"), std::string::npos);
+  EXPECT_NE(RunCliCaptured({"--help"}).out.find("info [--fast] FILE"), std::string::npos);
+  // The headers' estimate, labelled as one; no progress off a terminal.
+  const CliRun fast =
+      RunCliCaptured({"info", "--fast", CachedMp3(48000, 1, 48000 * 2, {.bitrateKbps = 96}).path});
+  EXPECT_EQ(fast.out + fast.err,
+            "type: MP3\nsample_rate: 48000\nchannels: 1\nbitrate_kbps: 96\nlength_ms_estimate: 2000\n");
   EXPECT_NE(RunCliCaptured({"--version"}).out.find("\nLicense GPL-3.0-or-later: "),
             std::string::npos);
   EXPECT_EQ(RunCliCaptured({"info", "--help"}).exitCode, 0);

@@ -7,7 +7,9 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
+#include "export/scan_wait.h"
 #include "export/wav_writer.h"
 #include "support/export_fakes.h"
 #include "support/mp3_maker.h"
@@ -127,3 +129,61 @@ TEST(CheckExportTarget, RefusesTheSourceAndAsksBeforeReplacing) {
 }
 
 }  // namespace
+
+// An export of a file still being scanned waits in its own progress display, then works on the
+// exact length; a scan that ends without it, or nothing left to export, stops it with a message.
+TEST(ScanWait, TheExportWaitsInItsProgressDisplayThenTakesTheExactLength) {
+  struct ScanningHost : ExportHost {
+    Mp3ScanIndex scan;
+    std::string shown;
+    int looks = 0;
+    void SetProgress(int percent) override { shown += std::to_string(percent) + ":"; }
+    void SetTimeText(const std::string& text) override { shown += text + " "; }
+    void ProcessMessages() override {
+      if (++looks == 1) scan.SetProgress(0.436);
+      if (looks == 2) scan.Finish({44100, 2, 111, 25578000, 580000, true});
+    }
+  } host;
+  ScriptedDialogs dialogs;
+  ExportJob job = Job(44100, 2, 600000, 1000, 600000, "out.mp3", ExportRoute::Mp3);
+  EXPECT_TRUE(WaitForExactLength(job, host.scan, host, dialogs));
+  EXPECT_EQ(host.shown, "0:scanning 0 % 43:scanning 43 % ");
+  EXPECT_EQ((std::vector<int64_t>{job.BeginSample.Frame(), job.EndSample.Frame(),
+                                  job.FileInfo.LengthFrames.Frame(), job.FileInfo.LengthMs,
+                                  job.FileInfo.Bitrate}),
+            (std::vector<int64_t>{44100, 25578000, 25578000, 580000, 111}));
+  // {begin, end, unmarked, exact length} -> {begin, end, refusal}; the estimate is 600000 ms, a
+  // frame lasts 1 ms.
+  struct Row {
+    int32_t begin, end;
+    bool unmarked;
+    int32_t exactMs, wantBegin, wantEnd;
+    const char* refusal;
+  };
+  for (const Row& row : {Row{1000, 599999, false, 580000, 1000, 580000, nullptr},
+                         Row{1000, 599999, false, 620000, 1000, 599999, nullptr},
+                         Row{1000, 600000, false, 620000, 1000, 620000, nullptr},
+                         Row{0, 580000, false, 580000, 0, 580000, nullptr},
+                         Row{590000, 600001, false, 580000, 580000, 580000, kNothingLeftText},
+                         Row{0, 600000, true, 580000, 0, 580000, kNothingLeftText},
+                         Row{1, 600000, true, 580000, 1, 580000, nullptr}}) {
+    Mp3ScanIndex finished;
+    finished.Finish({1000, 2, 111, row.exactMs, row.exactMs, true});
+    ExportJob piece =
+        Job(1000, 2, 600000, row.begin, row.end, "out.mp3", ExportRoute::Mp3, row.unmarked);
+    ScriptedDialogs refused;
+    EXPECT_EQ(WaitForExactLength(piece, finished, host, refused), row.refusal == nullptr);
+    EXPECT_EQ((std::vector<int64_t>{piece.BeginSample.Frame(), piece.EndSample.Frame(),
+                                    piece.FileInfo.LengthFrames.Frame(), piece.FileInfo.LengthMs}),
+              (std::vector<int64_t>{row.wantBegin, row.wantEnd, row.exactMs, row.exactMs}))
+        << row.begin << " " << row.end;
+    EXPECT_EQ(refused.messages.empty() ? "" : refused.messages[0].text,
+              row.refusal ? row.refusal : "");
+  }
+  Mp3ScanIndex stopped;
+  stopped.SetEnded();
+  EXPECT_FALSE(WaitForExactLength(job, stopped, host, dialogs));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text + dialogs.messages[0].caption,
+            std::string(kScanFailedText) + "Error");
+}

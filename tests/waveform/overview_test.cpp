@@ -1,5 +1,5 @@
 // The overview of real files through WaveformModel: a file replacing a running
-// overview, damaged files that show what can be read.
+// overview, damaged files that show what can be read; the detail strip by a scan.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,6 +47,15 @@ TEST(OverviewTest, DamagedFilesShowWhatCanBeReadAndReplaceARunningOverview) {
   EXPECT_GT(model.Overview()[10].max, 15000);
   WriteText(dir.File("garbage.mp3"), std::string(100000, '\x5a'));
   EXPECT_EQ(open(dir.File("garbage.mp3"), info), 0);
+  // The detail strip reads an MP3 by its scan, as far as the scan has decoded and no further.
+  auto scan = std::make_shared<Mp3ScanIndex>();
+  scan->SetFrameIndex({}, 0, false);
+  scan->SetDecodedFrames(kRate);
+  model.OpenFile(whole, info, scan);
+  model.SetPosition(500);
+  EXPECT_GT(model.DetailValidEnd(), model.DetailValidFirst());
+  model.SetPosition(3000);
+  EXPECT_EQ(model.DetailValidEnd(), model.DetailValidFirst());
 }
 
 }  // namespace

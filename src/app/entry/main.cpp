@@ -59,6 +59,7 @@ int main(int argc, char* argv[]) {
   // Before the first show, which opens a file named on the command line.
   mainWindow->Model().SetFileProbe(&ProbeNamingRefusal);
   mainWindow->PlugPlayback(std::make_unique<SdlWaveOut>());
+  mainWindow->PlugScan();
   auto ledWindow = std::make_unique<TfmLed>();
   fmLed = ledWindow.get();
   // Only the main window's closing ends the program.

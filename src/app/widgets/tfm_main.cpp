@@ -25,6 +25,7 @@
 #include "app/key_table.h"
 #include "app/label_text.h"
 #include "app/main_playback.h"
+#include "app/main_scan.h"
 #include "app/settings.h"
 #include "app/widgets/tfm_about.h"
 #include "audio/wave_out.h"
@@ -159,7 +160,8 @@ TfmMain::~TfmMain() {
   delete fmWave_;
   fmWave_ = nullptr;
   waveModel_.reset();
-  // The engine goes before the model it works on.
+  // The engine and the scan go before the model they work on.
+  scan_.reset();
   playback_.reset();
   model_.SetView(nullptr);
   if (fmMain == this) {
@@ -174,6 +176,11 @@ void TfmMain::PlugPlayback(std::unique_ptr<WaveOut> device) {
       fmLed->ClearDisplay();
     }
   });
+}
+
+void TfmMain::PlugScan() {
+  scan_.reset();
+  scan_ = std::make_unique<MainScan>(model_);
 }
 
 // ---------------------------------------------------------------------------
@@ -489,7 +496,7 @@ void TfmMain::BuildWave() {
 void TfmMain::FollowModelInWave() {
   if (model_.FileSerial != waveFileSerial_) {
     waveFileSerial_ = model_.FileSerial;
-    waveModel_->OpenFile(model_.FileName, model_.FileInfo);
+    waveModel_->OpenFile(model_.FileName, model_.FileInfo, model_.Scan());
   }
   waveModel_->SetPosition(model_.CurPos);
   waveModel_->SetMarks(model_.MarkBegin, model_.MarkEnd);
@@ -561,7 +568,12 @@ void TfmMain::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void TfmMain::FormClose() { model_.tbStopClick(); }
+void TfmMain::FormClose() {
+  model_.tbStopClick();
+  // A scan still running ends now, not when the program has saved its
+  // settings.
+  scan_.reset();
+}
 
 void TfmMain::FormDestroy() {
   setAcceptDrops(false);
@@ -677,10 +689,11 @@ void TfmMain::dropEvent(QDropEvent* event) {
 
 void TfmMain::tbExportClick() {
   // The dialog gets copies: the marks and the file may change under it only
-  // after it has closed. Playback is stopped (and rewound) first, because
-  // the export reads through the same single stream.
+  // after it has closed. Playback is stopped (and rewound) first. An MP3's
+  // scan goes with it: the export waits for one still running, and reads
+  // by a finished one instead of measuring the file again.
   exportDialog_(this, model_.FileName, model_.FileInfo, model_.MarkBegin, model_.MarkEnd, dialogs_,
-                [this] { model_.tbStopClick(); });
+                [this] { model_.tbStopClick(); }, model_.Scan());
 }
 
 void TfmMain::About1Click() {

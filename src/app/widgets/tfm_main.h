@@ -24,6 +24,7 @@
 class ClickLabel;
 class ImageControl;
 class MainPlayback;
+class MainScan;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -59,13 +60,16 @@ class TfmMain : public QWidget, public MainWindowView {
   // fmLed. Null until plugged.
   void PlugPlayback(std::unique_ptr<WaveOut> device);
   MainPlayback* Playback() const { return playback_.get(); }
+  // Opened MP3s are measured by a background scan from now on.
+  void PlugScan();
 
   // How the export dialog is run for tbExportClick: RunExportDialog unless a
   // test puts its own in (a real modal dialog would wait for a user).
   using ExportDialogRunner =
       std::function<bool(QWidget* mainWindow, const std::string& fileName,
                          const AudioFileInfo& fileInfo, int32_t markBeginMs, int32_t markEndMs,
-                         Dialogs& dialogs, const std::function<void()>& stopPlayback)>;
+                         Dialogs& dialogs, const std::function<void()>& stopPlayback,
+                         std::shared_ptr<Mp3ScanIndex> scan)>;
   void SetExportDialogRunner(ExportDialogRunner runner) { exportDialog_ = std::move(runner); }
 
   // How the about box is run: RunAboutBox unless a test puts its own in.
@@ -132,6 +136,7 @@ class TfmMain : public QWidget, public MainWindowView {
   std::function<void()> aboutCommand_;
   std::function<bool(const QString&)> shellOpen_;
   std::unique_ptr<MainPlayback> playback_;
+  std::unique_ptr<MainScan> scan_;
   ExportDialogRunner exportDialog_;
   std::unique_ptr<WaveformModel> waveModel_;
   TfmWave* fmWave_ = nullptr;  // a separate window, deleted before waveModel_

@@ -8,7 +8,8 @@
 
 bool RunExportDialog(QWidget* mainWindow, const std::string& fileName,
                      const AudioFileInfo& fileInfo, int32_t markBeginMs, int32_t markEndMs,
-                     Dialogs& dialogs, const std::function<void()>& stopPlayback) {
+                     Dialogs& dialogs, const std::function<void()>& stopPlayback,
+                     std::shared_ptr<Mp3ScanIndex> scan) {
   if (fileName.empty()) return false;
   if (markEndMs <= markBeginMs) return false;
   if (stopPlayback) stopPlayback();
@@ -19,6 +20,7 @@ bool RunExportDialog(QWidget* mainWindow, const std::string& fileName,
   fmexport->MarkBegin = markBeginMs;
   fmexport->MarkEnd = markEndMs;
   fmexport->SourceFileName = fileName;
+  fmexport->Scan = std::move(scan);
   fmexport->setWindowModality(Qt::ApplicationModal);
   if (mainWindow) {
     const QRect over = mainWindow->frameGeometry();

@@ -18,6 +18,7 @@
 #include "base/dialogs.h"
 #include "base/tick_count.h"
 #include "export/export_options.h"
+#include "export/scan_wait.h"
 #include "export/widgets/export_skin.h"
 #include "ui/transparent_button.h"
 
@@ -312,6 +313,14 @@ void Tfmexport::tbokClick() {
 
   Exporting = true;
   cancelRequested_ = false;
+  if (Scan) {
+    if (!WaitForExactLength(job, *Scan, *this, dialogs_)) {
+      Exporting = false;
+      ShowReadyLook();
+      return;
+    }
+    if (source_ == &streamSource_) streamSource_.UseScan(Scan);
+  }
   const bool finished = RunExport(job, *this, dialogs_, *source_);
   Exporting = false;
   // A failed or cancelled export has said what there is to say (or the

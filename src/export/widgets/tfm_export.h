@@ -18,9 +18,11 @@
 // events are processed after every block, so the handlers test Exporting.
 #include <QDialog>
 #include <QPoint>
+#include <memory>
 #include <string>
 
 #include "audio/audio_file_info.h"
+#include "audio/mp3_scan_index.h"
 #include "export/export_pipeline.h"
 #include "ui/skinned_window.h"
 
@@ -47,6 +49,9 @@ class Tfmexport : public QDialog, private ExportHost {
   int32_t MarkBegin = 0;
   int32_t MarkEnd = 0;
   std::string SourceFileName;
+  // The source's scan, running or finished (null for a WAV): Go waits for
+  // it in the progress display and exports on the exact length.
+  std::shared_ptr<Mp3ScanIndex> Scan;
   // Settled by Go.
   std::string OutFileName;
   int32_t FadeInSeconds = 0;
