@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export speed: the three jobs the peers are measured against by
 // scripts/bench-export (MP3 from a 10-minute WAV, 8 minutes cut from a
 // 10-minute MP3 to MP3, 8 minutes cut from a 10-minute WAV to WAV), each

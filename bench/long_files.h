@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Long benchmark inputs written chunk by chunk, so that no benchmark holds an
 // hour of PCM in memory: a music-like stereo test signal and a writer of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lossless export speed and memory: an 8-minute lossless cut of a 10-minute
 // 128 kbit/s MP3 against copying the same number of bytes, both in the same
 // run, and the cut's allocations on a 1-minute and a 10-minute file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the audio input on long MP3 files: the probe of a 60-minute
 // CBR file and of a 60-minute VBR file with an ID3v2 tag, opening the stream
 // at 59:00 until the first block is ready, and the reader's block throughput

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playback figures: the time to handle one returned buffer (MMWomDone with
 // its refill, analyzer aside) for WAV and MP3 sources, the start latency from
 // Play to the first buffer written to the device, and the heap allocations

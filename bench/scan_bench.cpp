@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the background scan on a 60-minute MP3 joined with `cat`
 // from six encodes (CBR and VBR parts, each with its own Info tag), the kind
 // of file that needs a full decode to be trusted:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of the spectrum analysis per 8192-byte block: the two 2048-point
 // transforms and the band levels alone, the analyzer picture alone, and one
 // whole AnalyzeBlock with the picture and its copy to a shown analyzer window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the waveform window's overview on hour-long files, each
 // against its yardstick measured in the same run:
 //

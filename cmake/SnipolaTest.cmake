@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # snipola_add_test(<source> [SCREEN])
 #
 # Builds one GoogleTest executable from <source> and registers its tests with

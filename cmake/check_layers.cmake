@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file of the folder DIR includes a project header from a
 # folder that is not in ALLOWED (a comma-separated list of folders under src/,
 # the folder itself and the layers beneath it). Includes without a folder

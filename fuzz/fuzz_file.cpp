@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scratch file of a fuzz target: /dev/shm when it exists (no disk writes
 // for millions of inputs), else the system temp folder.
 #include "fuzz_file.h"

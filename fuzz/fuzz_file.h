@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers the fuzz targets share: a scratch file that holds the current input
 // (the probes and readers take a path, not bytes), and a Dialogs answer that

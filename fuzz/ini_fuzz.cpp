@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the INI reader and writer over arbitrary file contents. After
 // writing two keys into a section, reading them back must give exactly the
 // written values, and writing the same values again must leave the file as it

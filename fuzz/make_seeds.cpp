@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the small seed corpora of the fuzz targets into the folder named on
 // the command line: <folder>/wav, /mp3, /ini and /time. The WAV and MP3 seeds
 // are a few hundred milliseconds of a tone in the layouts the readers meet

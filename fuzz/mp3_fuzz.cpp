@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the MP3 branch of the probe, then the stream read from the
 // start and from the middle of what the probe reports. Checks that blocks are
 // whole sample frames within the block buffer and that reading ends.

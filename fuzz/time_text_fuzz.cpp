@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the command-line time parser and the typed-number parser of the
 // value entry. A parsed time must be non-negative and read back the same from
 // its own h:mm:ss.mmm and ms forms; a parsed number must print back as itself

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the WAV branch of the probe and the PCM stream over whatever
 // the probe accepts. Checks that an accepted file describes usable audio and
 // that the stream yields whole sample frames and ends.

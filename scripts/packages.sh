@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/run and scripts/test: the Debian packages Snipola needs to
 # build and test, and a function that installs the missing ones.
 SNIPOLA_PACKAGES=(

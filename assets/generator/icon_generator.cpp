@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws Snipola's application icon, the skin's logo made large: an amber
 // rounded plate with a waveform of five dark bars cut through by a slanted
 // blade. One description of the shapes (in a 64 x 64 design space) gives both

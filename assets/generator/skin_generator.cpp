@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws Snipola's skin pictures and writes them as PNG files: the main
 // window's background (400 x 210), the 14 button faces of ImageList1 as one
 // 280 x 20 strip, the track (370 x 15), the seek handle (30 x 15) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The about box's picture (240 x 120) and what a press on it does. Its title
 // strip has a close area at the right; the rest of the strip drags the box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the spectrum analyzer window sits when docked: horizontally centred
 // on the main window, its bottom edge on the main window's top edge; where

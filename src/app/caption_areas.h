@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's caption glyphs: four small areas at the right of the
 // 20-pixel title strip of its skin picture, acting when a mouse button is

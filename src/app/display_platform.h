@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which of Qt's display platforms the desktop program asks for. The program
 // places its own windows (the analyzer docked above the main window, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds the user manual among the program's data files.
 #include "app/help_file.h"
 

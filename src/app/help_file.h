@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the program's user manual is: manual/index.html, looked up by
 // FindDataFile (beside the executable in a build tree, under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer: a file read as lines, rewritten through a save file; see ini_file.h.
 #include "app/ini_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small reader and writer for Windows-style INI files: "[Section]" headers
 // and "Key=Value" lines. Section and key names match without regard to letter

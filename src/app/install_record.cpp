@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing the install record's "Path" value; see install_record.h.
 #include "app/install_record.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The install record: the full path of the running executable, kept as the
 // value "Path" of the system-wide settings of organisation "Varnell",

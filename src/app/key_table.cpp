@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key table's lookup from virtual-key code to command; see key_table.h.
 #include "app/key_table.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's keyboard command table. Keys are identified by their
 // virtual-key codes (letters by the code of the upper-case letter), so lower-

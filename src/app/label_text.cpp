@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The position and length label texts in milliseconds or hours:minutes:seconds; see label_text.h.
 #include "app/label_text.h"
 

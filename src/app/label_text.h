@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The texts of the main window's position and length labels. Every position
 // or length is shown either as whole milliseconds ("Begin Pos : 1500 ms") or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MainPlayback: the engine's reports passed to the main window's model and
 // the analysis, and the model's starts and stops passed to the engine.
 #include "app/main_playback.h"

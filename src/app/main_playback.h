@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MainPlayback: the playback engine plugged into the main window. It owns the
 // PlaybackEngine and stands on both sides of it: towards the window's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MainScan: Mp3Scanner reports posted to the model; see main_scan.h.
 #include "app/main_scan.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MainScan: the main window's background scan of the opened MP3. It owns the
 // Mp3Scanner of the file and hands its reports to the MainWindowModel by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seams through which the main window's editing state reaches the parts
 // of the program that are built around it:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MainWindowModel's commands and the display state they leave; see main_window_model.h.
 #include "app/main_window_model.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MainWindowModel: the main window's editing state and commands, without any
 // widget. It holds the opened file (FileName, FileInfo), the current position

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probe with the refused file's name and reason; see named_refusal.h.
 #include "app/named_refusal.h"
 

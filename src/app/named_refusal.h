@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop program's file probe: GetAudioFileInfo, whose refusal also says
 // which file was refused and why. The probe's own message ("Error while open

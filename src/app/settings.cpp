@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and saving the two display settings in set.ini; see settings.h.
 #include "app/settings.h"
 

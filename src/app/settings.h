@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The display settings of the main window and their file set.ini: section
 // "Set", keys "PresentWithSecond" (seconds display, default on), "ShowSpec"

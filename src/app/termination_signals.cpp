@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The self-pipe behind TerminationSignals; see termination_signals.h.
 #include "app/termination_signals.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TerminationSignals: ends the desktop program cleanly when the session asks
 // it to: SIGTERM (a logout, `kill`, a service manager), SIGINT (Ctrl+C in the

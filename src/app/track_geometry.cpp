@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The track bar's millisecond-to-pixel mappings; see track_geometry.h.
 #include "app/track_geometry.h"
 

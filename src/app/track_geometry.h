@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The track bar of the main window: where its images sit, and the two
 // mappings between milliseconds and pixels. The seek handle's left edge moves

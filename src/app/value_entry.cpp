@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prompts, default texts, parsing and clamping of the four value entries; see value_entry.h.
 #include "app/value_entry.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The arithmetic of the four value-entry commands (current position, mark
 // begin, mark end, marked length): their prompts, the default text offered in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mapping between marks in milliseconds and the sample timeline; see
 // audio_file_info.h.
 #include "audio/audio_file_info.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // AudioFileInfo: what the probe learned about the opened file. A plain record
 // copied by value wherever it travels (main window, stream reader, playback,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probe GetAudioFileInfo: decides from the extension whether a file is
 // MP3 or WAV, describes it in an AudioFileInfo, and shows its own message
 // (caption "Error", OK, no icon) when the file cannot be used.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BufferedFile over POSIX open/read/lseek.
 #include "audio/buffered_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // BufferedFile: a read-only file with a 64 KiB read buffer and POSIX-like
 // Read and Seek, for a decoder that reads a 4-byte frame header and then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four decoder functions, a thin face over one Mpg123Decoder object that
 // lives as long as the program. SB_InitMP3 measures the file in full before
 // it seeks (the decoder keeps the scan of the last file it measured, so a

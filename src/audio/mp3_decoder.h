@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The MP3 decoder interface of the audio input: five functions over one open
 // stream for the whole program, used by the probe and the PCM stream reader.

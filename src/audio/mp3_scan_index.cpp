@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mp3ScanIndex: a locked record; see mp3_scan_index.h.
 #include "audio/mp3_scan_index.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mp3ScanIndex: what the scan of one MP3 file has learned so far, shared by
 // the worker that scans (the only writer) and the readers of the same file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mp3Scanner: one worker thread running Mpg123Decoder::Scan; see mp3_scanner.h.
 #include "audio/mp3_scanner.h"
 

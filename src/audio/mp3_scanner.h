@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mp3Scanner: measures one MP3 file on a worker thread of its own, with a
 // decoder of its own, while the program goes on working with the header

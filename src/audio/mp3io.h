@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // mp3io: the probe and the single PCM stream of the program.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mpg123Decoder over libmpg123, following the library's call order: handle,
 // parameters and output formats, open, scan, format, seek, read, close.
 #include "audio/mpg123_decoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mpg123Decoder: one MP3 file decoded by libmpg123, the only place in the
 // program that talks to that library.

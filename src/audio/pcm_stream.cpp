@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PcmStream, and the program's single stream of mp3io (OpenAudioStream,
 // ReadAudioBlock, CloseAudioStream) as a face over one PcmStream object.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PcmStream: one file read as PCM blocks from a chosen millisecond, over an
 // MP3 decoder or a WAV reader of its own. Playback and export each own one,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two overview readers: reduced-rate MP3 decoding and block reads of a
 // WAV file's data chunk.
 #include "audio/peak_source.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PeakSource: a private reader of one audio file, for readers that cannot
 // share the program's single PCM stream (mp3io.h).

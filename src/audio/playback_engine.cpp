@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback engine: prefill, completion handling with refill and
 // retirement, and the stop with its bounded drain.
 #include "audio/playback_engine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PlaybackEngine: plays a file from a start position to an end position
 // through a ring of 16 buffers of 8192 bytes queued on a WaveOut device.

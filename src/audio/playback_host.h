@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PlaybackHost: what the playback engine reports to the window that owns it.
 // The window's model holds the current position and the displays; the engine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reasons behind the probe's refusals; see refusal_reason.h. The checks
 // follow the probe's own order: the extension, opening the file, then the WAV
 // header or the MP3 decoder.

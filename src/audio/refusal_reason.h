@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Why the probe refused a file, in a few words: the program's own messages
 // ("File Error !", "Error while open wav file") stay as they are for the

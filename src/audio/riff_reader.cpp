@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RiffReader over std::FILE with 64-bit offsets (fseeko/ftello). The reader
 // tracks its own position so that chunk searches never need ftello, and every
 // search moves strictly forward, so a damaged file cannot make it loop.

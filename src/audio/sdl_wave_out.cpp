@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL2 wrapper: the one file of the program that includes SDL. It owns
 // SDL's audio subsystem reference and the opened device, and turns the
 // WaveOut calls into SDL's call order (init, open, unpause; lock, unlock;

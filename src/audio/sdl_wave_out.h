@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SdlWaveOut: the WaveOut device over SDL2 audio in callback mode.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FindVbriFrame: the first frame's header decoded by the MPEG audio tables,
 // then the tag's magic and frame count.
 #include "audio/vbri_frame.h"

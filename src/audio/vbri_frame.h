@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // VbriFrame: Fraunhofer's VBR header. It sits in the first MPEG layer III
 // frame of a file, 32 bytes after the frame's 4-byte header, and that frame

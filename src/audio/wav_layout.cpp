@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the header of a WAV file into a WavLayout (see wav_layout.h).
 #include "audio/wav_layout.h"
 

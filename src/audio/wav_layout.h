@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WavLayout: what the header of a WAV file says and where its samples lie.
 //

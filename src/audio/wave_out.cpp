@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Header bookkeeping shared by every WaveOut backend: Prepare and Unprepare
 // only move the header's flags, and refuse while the device owns the header.
 #include "audio/wave_out.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pool behind WomDoneEvent: kPoolSize slots of raw storage and a 64-bit
 // mask of the slots in use, claimed and released with atomic operations so
 // that the audio thread can post completions without a lock or the heap.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WomDoneEvent: MM_WOM_DONE, the completion a WaveOut device posts to its
 // target for every header it hands back. It carries the device and the header.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application's error box: the last resort for an error that ends a
 // command. The message gets a full stop when its last character sorts after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A position typed or given in milliseconds, clamped into a file of lengthMs:
 // below 0 gives 0, above lengthMs gives lengthMs (signed comparisons, in 64

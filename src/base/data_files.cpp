@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locates run-time data files beside the executable or in its share folder.
 #include "base/data_files.h"
 

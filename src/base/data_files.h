@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finds the files the program reads at run time (the HTML manual, the demo
 // clip) relative to the running executable, so that the build tree, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dialogs: the seam through which every modal dialog and message box of the
 // program is shown. The windows and the core routines call this interface;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The extension of a path's file name; see file_extension.h.
 #include "base/file_extension.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A path's extension: the part of its file name from the last "." on, with
 // the dot ("/music/a.b/Song.Mp3" -> ".Mp3"), or empty when the file name has

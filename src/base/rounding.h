@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every rounding of a floating-point value to an integer in Snipola rounds to
 // the nearest integer with halves going to the even neighbour (1.5 -> 2,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SampleIndex: a place on the sample timeline of a file, counted in sample
 // frames from its first frame (frame 0). The end of a file is the index one

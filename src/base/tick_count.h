@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A millisecond tick count from a monotonic clock, wrapping at 32 bits like
 // the tick counters that time texts are computed from.

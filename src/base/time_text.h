@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clock formatter shared by the main window's labels and the export's
 // elapsed/remaining text (whole seconds as hours:minutes:seconds), and the

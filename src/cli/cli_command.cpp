@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table of snipola-cli and its dispatcher: help, usage errors,
 // and handing each command its own arguments.
 #include "cli/cli_command.h"

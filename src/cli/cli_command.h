@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands of snipola-cli. Each command is a function that takes its own
 // arguments (the words after the command name) and the two output streams,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // snipola-cli cut: arguments, checks and the progress bar around the export
 // pipeline; see cli_cut.h.
 #include "cli/cli_cut.h"

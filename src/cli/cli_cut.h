@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // snipola-cli cut IN -o OUT [options]: the export dialog's job on the command
 // line, run through the same export pipeline.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The info command of snipola-cli over the probe and the scan.
 #include "cli/cli_info.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // snipola-cli info FILE: prints what the probe learned about FILE, one
 // "key: value" line each for type (MP3 or WAV), sample_rate, channels,

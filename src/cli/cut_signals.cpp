@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signal handling of snipola-cli cut; see cut_signals.h.
 #include "cli/cut_signals.h"
 

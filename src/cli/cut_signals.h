@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CutSignals: while it lives, SIGINT, SIGTERM and SIGHUP end `snipola-cli cut`
 // cleanly: the export's temporary file is removed and the process exits with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry of snipola-cli: hands the arguments to the command table.
 #include <iostream>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // StderrDialogs: the command-line tool's answer to the Dialogs seam. A
 // message box becomes one line on the error stream; input, open and save

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The LAME tag's CRC-16, eight bytes at a time; see crc16.h.
 #include "export/crc16.h"
 

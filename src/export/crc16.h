@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Crc16: the CRC-16 that the LAME tag carries twice (over the music and over
 // the tag itself): polynomial x^16 + x^15 + x^2 + 1, bits taken least

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export dialog's rules as plain logic; see export_options.h.
 #include "export/export_options.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The choices of the export dialog as plain logic, shared by the dialog and by
 // `snipola-cli cut`: the bitrate list, the fade boxes' checks, the extension a

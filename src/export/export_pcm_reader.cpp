@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export's PCM over a private reader of the source; see export_pcm_reader.h.
 #include "export/export_pcm_reader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ExportPcmReader: the PCM an MP3 export encodes, as one run of sample frames
 // (the pieces back to back, each faded as the export asks), read from any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame counts and piece order of an export; see export_pieces.h.
 #include "export/export_pieces.h"
 

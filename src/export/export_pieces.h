@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pieces of an export: which stretches of the source go into the output,
 // in order, and how many sample frames each holds.

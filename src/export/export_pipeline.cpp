@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two export routes and their shared per-piece loop; see export_pipeline.h.
 #include "export/export_pipeline.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The export pipeline: writes the marked piece of a source file, or the two
 // pieces outside it, to a new MP3 or WAV file. The export dialog and

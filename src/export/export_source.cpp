@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export's reader over a PcmStream of its own; see export_source.h.
 #include "export/export_source.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ExportSource: where an export reads its PCM from. The program reads through a
 // PcmStream of the export's own (StreamExportSource); tests put scripted sources in its

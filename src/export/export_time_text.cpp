@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The elapsed/remaining text of an export; see export_time_text.h.
 #include "export/export_time_text.h"
 

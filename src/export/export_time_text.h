@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The export's time text: elapsed time and an estimate of the time remaining,
 // refreshed at most about once a second.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fade gains and in-place scaling; see fades.h.
 #include "export/fades.h"
 

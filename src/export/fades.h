@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Linear fades applied in place to a block of 16-bit PCM frames.
 //

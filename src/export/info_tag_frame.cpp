@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the Info/LAME tag frame of an encoded stream; see info_tag_frame.h.
 // The frame's layout, the smallest bitrate that holds it and its CRCs are the
 // ones the lossless cut uses too (lame_tag.h, mp3_frame_header.h, crc16.h):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Info/LAME tag frame of a constant-bitrate MP3, built by the program when
 // LAME declines to write one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encoder library interface over libmp3lame. LAME is set up exactly once
 // per stream from the BE_CONFIG record: the input rate is also the output rate
 // (otherwise LAME silently resamples low bitrates), stereo means plain stereo,

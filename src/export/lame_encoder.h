@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The MP3 encoder library interface: five stream calls and the BE_CONFIG
 // record they are configured with, answered by libmp3lame (this header's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing the Xing/Info frame and its LAME tag; see lame_tag.h.
 #include "export/lame_tag.h"
 

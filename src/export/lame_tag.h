@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Xing/Info frame and its LAME tag: the silent first frame of an MP3
 // stream that describes the stream, read from a source and written anew.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame copier of a lossless export; see lossless_cut.h.
 #include "export/lossless_cut.h"
 

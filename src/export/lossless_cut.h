@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CutLosslessly: writes a piece of an MP3 file without decoding it, so that a
 // gapless decoder gives back exactly the piece's samples.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lossless route of the export pipeline; see lossless_export.h.
 #include "export/lossless_export.h"
 

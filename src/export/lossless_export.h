@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ExportLossless: the pipeline's route for a lossless MP3 export (the
 // "Lossless" bitrate item, `snipola-cli cut --lossless`): the marked piece

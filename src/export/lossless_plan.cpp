@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The arithmetic of a lossless cut; see lossless_plan.h.
 #include "export/lossless_plan.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // LosslessPlan: which source frames a lossless cut copies and what its new
 // LAME tag says, from sample arithmetic alone.

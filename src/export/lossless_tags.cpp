@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tags around a lossless cut; see lossless_tags.h.
 #include "export/lossless_tags.h"
 

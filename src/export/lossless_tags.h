@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tags a lossless cut carries over from its source: the ID3v2 tags
 // before the audio, as they are but for their length frame, and the tags

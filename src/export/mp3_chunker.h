@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mp3Chunker: gathers the PCM blocks of an MP3 export into encoder chunks of a
 // fixed byte size. Blocks rarely line up with chunks, so a block fills the

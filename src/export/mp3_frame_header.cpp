@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and making MPEG audio frame headers; see mp3_frame_header.h.
 #include "export/mp3_frame_header.h"
 

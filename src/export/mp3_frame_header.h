@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mp3FrameHeader: the 4-byte header of one MPEG audio frame, read and made.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Walking the frames of an MP3 file; see mp3_frame_reader.h.
 #include "export/mp3_frame_reader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Mp3FrameReader: the frames of an MP3 file, one after the other, as the
 // decoder finds them, for copying them byte for byte.

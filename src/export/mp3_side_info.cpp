@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading main_data_begin and the block types of a layer III frame; see
 // mp3_side_info.h.
 #include "export/mp3_side_info.h"

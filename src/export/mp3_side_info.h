@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a join of two layer III streams needs from a frame's side information:
 // how far its main data reaches back into the frames before it

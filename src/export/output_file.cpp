@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The temporary-file-then-rename writer of an export; see output_file.h.
 #include "export/output_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // OutputFile: the file an export writes, made so that a failed export loses
 // nothing. The bytes go to a fresh temporary file in the target's own folder;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MP3 route on several encoders; see parallel_export.h.
 #include "export/parallel_export.h"
 

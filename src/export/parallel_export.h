@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The MP3 route of an export on several encoders at once
 // (parallel_mp3_encoder.h), with the same progress, messages and commit as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several LAME encoders on one export, joined at clean seams; see
 // parallel_mp3_encoder.h.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // EncodeParallelMp3: one constant-bitrate MP3 stream made by several LAME
 // encoders at once, one segment of the export's samples each, joined so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chunk creation and ascending for RIFF files; see riff_writer.h.
 #include "export/riff_writer.h"
 

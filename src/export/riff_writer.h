@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RiffWriter: writes RIFF chunks into an OutputFile. A chunk is created with a
 // placeholder size; ascending out of it writes the number of bytes written

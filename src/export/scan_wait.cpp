@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WaitForScan and AdoptExactLength; see scan_wait.h.
 #include "export/scan_wait.h"
 

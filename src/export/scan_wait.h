@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The export of an MP3 whose scan still runs: the export waits for the scan
 // inside its own progress display (the bar shows the scan's share, the time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seam test and the move of the reservoir bytes; see seam_joiner.h.
 #include "export/seam_joiner.h"
 

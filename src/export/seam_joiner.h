@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Joining two layer III streams that encode the same samples on the same
 // frame grid: frames before the seam frame j come from the first stream,

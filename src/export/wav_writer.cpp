@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV header, its size patching and the RF64 form; see wav_writer.h.
 #include "export/wav_writer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WavWriter: the WAV route's output, a RIFF/WAVE file of 16-bit PCM with the
 // source's rate and channel count. The format chunk holds the full 18-byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seek table of a Xing/Info frame; see xing_seek_table.h.
 #include "export/xing_seek_table.h"
 

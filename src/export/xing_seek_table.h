@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // XingSeekTable: the 100-entry seek table of a Xing/Info frame, built while
 // frames are written, in memory that does not grow with the stream.

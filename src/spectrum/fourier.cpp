@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fourier: the radix-2 FFT used by the spectrum analyzer (see fourier.h).
 #include "spectrum/fourier.h"
 

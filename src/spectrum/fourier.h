@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // fourier: the discrete Fourier transform behind the spectrum analyzer. An
 // iterative radix-2 decimation-in-time FFT over 64-bit floats: the input is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // led: gathering played audio into blocks and turning each block into the 21
 // bar heights of the analyzer (see led.h).
 #include "spectrum/led.h"

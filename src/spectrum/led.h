@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // led: the spectrum analysis behind the analyzer window. Played audio
 // (16-bit signed little-endian PCM, channels interleaved) arrives through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The analyzer's palette: the colour of an unlit LED dot and the colours of
 // the bar segments. Plain data, so that the analysis and its tests need no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // LedDisplay: what the spectrum analysis draws on. The analysis decides what
 // to show (the empty LED grid, then one bar per band, then the copy to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ClickLabel's press-and-release click; see click_label.h.
 #include "ui/click_label.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ClickLabel: a label that acts like a button (the main window's position
 // labels open their value entry when clicked). A click is a left press and

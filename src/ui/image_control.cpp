@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ImageControl's painting and mouse reports; see image_control.h.
 #include "ui/image_control.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ImageControl: a picture on a window that reports the mouse (the skin
 // picture, the seek handle). It shows its pixmap at its own size, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ImageList1's 14 faces cut from the compiled-in strip; see image_list.h.
 #include "ui/image_list.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ImageList1: the 14 button faces of 20 x 20 pixels shared by the main window,
 // the export dialog and the about box. Index roles: 0 open, 1 go to begin or

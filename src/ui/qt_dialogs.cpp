@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // QtDialogs over Qt's modal message box, input dialog and file dialogs; see qt_dialogs.h.
 #include "ui/qt_dialogs.h"
 

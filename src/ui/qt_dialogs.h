@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // QtDialogs: the desktop program's answer to the Dialogs seam, with Qt's
 // message box, input dialog and file dialogs. Every dialog is modal to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Registering the compiled-in resources; see resources.h.
 #include "ui/resources.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a file or web address with the desktop's default program; see shell_open.h.
 #include "ui/shell_open.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Opens a file or a web address with the desktop's default program, the way a
 // double click in the file manager would.

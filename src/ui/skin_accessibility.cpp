@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skin controls' accessible interfaces; see skin_accessibility.h.
 #include "ui/skin_accessibility.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a screen reader sees of the skin's own controls, which Qt would take
 // for plain labels and pictures: a ClickLabel is a button named by its text

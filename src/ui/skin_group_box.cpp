@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SkinGroupBox's painting of fill, etched frame and caption; see skin_group_box.h.
 #include "ui/skin_group_box.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SkinGroupBox: a group box drawn to match the skin: filled with RGB(50, 50,
 // 50), an etched frame (a dark line with a light line beside it) that starts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading the compiled-in skin pictures; see skin_pictures.h.
 #include "ui/skin_pictures.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The skin pictures of the main window, compiled in from assets/skin (see the
 // generator there): the 400 x 210 background with the title strip, the track

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skinned windows' font, palette and title-strip drag; see skinned_window.h.
 #include "ui/skinned_window.h"
 

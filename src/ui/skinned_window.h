@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SkinnedWindow: what the program's borderless windows that are covered by a
 // skin picture share (the main window, the export dialog, the about box, and

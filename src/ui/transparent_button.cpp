@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TTransparentButton's painting, hover faces and click; see transparent_button.h.
 #include "ui/transparent_button.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TTransparentButton: an image button without a frame. It draws one face of
 // the image list ImageList1 over whatever lies beneath it (the skin), shows

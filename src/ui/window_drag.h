@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dragging a borderless window by its skin: a press in the title strip
 // remembers where the pointer and the window were, and every move puts the

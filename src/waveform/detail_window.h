@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // DetailWindow: the arithmetic of the detail strip, which shows a short span
 // (one second unless zoomed) centred on the current position at the file's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // OverviewJob: computes the peak columns of a whole file on worker threads.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Peak columns: the picture of a whole file reduced to one minimum and one
 // maximum sample value per pixel column, over all channels together.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WaveformModel: everything the waveform window shows, without the window.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box: fresh, modal and centred over the main window on every
 // request; its areas (bounds exclusive): cross, address with the hand, Go.
 #include "app/widgets/tfm_about.h"

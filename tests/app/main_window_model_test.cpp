@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's model without widgets or a device: positions, marks and bar,
 // what the play commands hand the engine, nudges, the drag, opening and value entry.
 #include "app/main_window_model.h"

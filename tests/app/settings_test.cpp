@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // set.ini: integer texts, reading and writing rules, and where the file lives;
 // the install record: the executable's path in the system settings.
 #include "app/settings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SIGTERM, SIGINT and SIGHUP reach the callback from the event loop, never
 // inside the handler; opening the SDL device leaves the signals alone.
 #include "app/termination_signals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's wiring: buttons, menu items, keys, mouse and window events
 // reach their commands; settings, analyzer, drops and the export dialog.
 #include "app/widgets/tfm_main.h"

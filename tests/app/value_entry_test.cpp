@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the keyboard gives: the value entry's arithmetic (a typed text in
 // milliseconds in either unit, without wrapping, the text offered, the clamp;
 // the model's test checks every prompt), and the keys' commands (virtual-key

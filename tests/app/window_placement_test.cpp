@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where things go on the screen: the docked analyzer, a dragged window, the
 // caption glyphs (bounds exclusive), the track bar's handle and selection
 // (halves rounded to even), and the display platform chosen for a session.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MP3 files from the decoder over libmpg123 up to the probe and the stream, on
 // MP3s encoded from known PCM, and on damaged, cut-short, joined and odd MP3s
 // whose length and every start agree with the program's own full decode.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playback engine driven buffer by buffer through the scripted device, on real WAV files:
 // queueing, refill, the position arithmetic, stopping, and the failure paths (device refused,
 // stream empty or short, buffers never back).

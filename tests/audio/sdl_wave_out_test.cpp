@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL wave-out device on SDL's disk driver, where the played bytes land in a file: the
 // header rules, Reset handing back all that is queued, and a playback end to end (engine,
 // stream reader, device) that plays the piece byte for byte without allocating on SDL's thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV files, built byte by byte, from the RIFF reader up to the probe and the stream.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A path's extension: from the last "." of the file name on, never from a
 // folder's name.
 #include "base/file_extension.h"

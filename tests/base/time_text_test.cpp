@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clock texts and the main window's label texts built from them.
 #include "base/time_text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file snipola-cli cannot use gets the program's own message and, on a
 // second line, the reason.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // snipola-cli run through its command table with captured streams: the
 // dispatcher, info (its five lines: CliCut.FormatComesFrom...), and cut with
 // its time texts, options and failures.

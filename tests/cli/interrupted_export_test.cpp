@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An export that ends before its commit leaves nothing behind. Killed with SIGKILL: an unnamed
 // temporary file vanishes with the process; a named one (file systems without unnamed files) goes
 // with the next export to that folder unless its process still runs. snipola-cli cut ended by

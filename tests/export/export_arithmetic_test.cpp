@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export's arithmetic: the sample timeline and the pieces on it, fade gains, and the
 // elapsed/remaining clock. Chunking into the encoder: the MP3 round trips.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export dialog's wiring on the offscreen platform: Go's checks and their order, the save
 // dialog, the export look, closing, "Lossless" and re-entry while exporting. Answers come from
 // ScriptedDialogs; the rules: export_options_test; the main window's command: tests/app.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export dialog's rules as plain logic: bitrate list (only what the encoder
 // writes: export_roundtrip_test), fade boxes and the added extension.
 #include "export/export_options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export pipeline over sources in memory: a short source, empty pieces, and every failure
 // leaving the target as it was with no file left behind. Real files: export_roundtrip_test.
 #include "export/export_pipeline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exports from real files through the program's own stream reader, read back the same way
 // (libmpg123, gapless): each piece holds exactly its planned frames at offset 0 (a WAV sample for
 // sample); an MP3 has the bitrate asked for, also with frames too small for LAME's Info tag.

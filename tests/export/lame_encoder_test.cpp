@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The encoder's configuration as written: constant bitrate, plain stereo or
 // mono, copyright and original, no CRC, no resampling, and the Info tag in the
 // first frame, in a frame of its own where the audio frames are too small.

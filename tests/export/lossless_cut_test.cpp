@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lossless cuts at frame edges, a sample off them, first and last samples, after damage and in
 // joined files: libmpg123 (and ffmpeg) decode them to exactly the source's samples over the piece;
 // copied frames and tags keep their bytes (but the ID3v2 length). Plan: lossless_plan.h. Below:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pipeline's lossless route: marks map to samples as for every export, the probe reads the
 // piece's length back, and what it cannot do is refused with its message and nothing left behind.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export's output file: nothing reaches the target before a clean commit
 // and a temporary never stays; the WAV writer's bytes, also past 4 GiB. Full disks:
 // export_pipeline_test; sizes patched past the buffer: export_roundtrip_test.

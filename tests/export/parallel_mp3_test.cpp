@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stream made by two encoders decodes to exactly the samples given, and no
 // granule around its seam is worse than the file's own 99th-percentile
 // granule; a join that leaves the reservoir bytes in place is.

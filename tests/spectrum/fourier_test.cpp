@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The FFT against the plain block-by-block form of the same transform.
 #include "spectrum/fourier.h"
 

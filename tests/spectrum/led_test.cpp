@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spectrum analysis: bytes gathered into blocks, a block turned into 21 bar
 // heights, bars falling, no allocation. The state is program-wide, so every
 // test first brings it to a known start (SettleSpectrum).

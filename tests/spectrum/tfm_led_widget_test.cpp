@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analyzer window's pictures pixel by pixel (expected pixels worked out from the
 // layout, independently of the drawing) and its release on close, on the offscreen platform.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The counting allocator behind allocation_counter.h. Normal builds replace
 // malloc, calloc, realloc and free (glibc allows a program to do so and
 // exports its own allocator as __libc_*); sanitizer builds replace the

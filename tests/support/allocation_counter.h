@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Counts heap allocations so that tests and benchmarks can show a code path allocates nothing.
 // Linking this file's object (by calling any function below) replaces the program's allocator entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs snipola-cli's command table with captured output and error streams.
 #include <sstream>

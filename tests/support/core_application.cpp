@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test programs' single QCoreApplication and the condition wait.
 #include "support/core_application.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Qt event loop in tests. Tests that deliver Qt events (device completions) need one
 // QCoreApplication for the whole test program: EnsureCoreApplication creates it on first use and it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes for the export pipeline: a PCM source over samples in memory with a chosen block size
 // (so blocks straddle chunks as a test needs), a host that records progress, a run in a child

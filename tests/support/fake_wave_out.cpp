@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scripted WaveOut of the unit tests.
 #include "support/fake_wave_out.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FakeWaveOut: a scripted WaveOut for unit tests (UI thread, needs a QCoreApplication). The
 // test finishes queued headers one at a time (FinishNext), which posts their completions like a

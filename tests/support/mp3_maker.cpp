@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding test PCM with libmp3lame (test support only; the program itself
 // encodes through its own LAME layer).
 #include "support/mp3_maker.h"

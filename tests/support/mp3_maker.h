@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MP3 files for the tests and benchmarks, made by encoding known PCM with libmp3lame. The first
 // frame carries LAME's Info tag (encoder delay and padding), so a gapless decoder gives back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Comparing decoded PCM with the PCM that was encoded: where the decoded piece lines up best
 // (cross-correlation over a range of lags) and how close it is there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison of played and given audio (see played_audio.h).
 #include "support/played_audio.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Comparing what an audio device played (the bytes SDL's disk driver wrote) with what it was given.
 // A real device keeps running when the program is late with the next buffer and plays silence

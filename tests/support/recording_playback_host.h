@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RecordingPlaybackHost: the window's side of the playback engine for tests and benchmarks. It
 // holds the file to hand the engine, answers the device error through ScriptedDialogs, and

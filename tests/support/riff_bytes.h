@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RIFF and WAV files built byte by byte, with any chunk order, sizes that lie
 // and format chunks of any length, for the tests of the WAV probe and reader.

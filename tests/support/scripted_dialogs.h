@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ScriptedDialogs: the tests' answer to the Dialogs seam. Messages are recorded; input, open
 // and save dialogs take their answers from queues the test fills (an empty queue: Cancel).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Audio blocks and a recording display for the spectrum analysis tests: PCM
 // bytes made from sample functions, tones centred on an FFT bin, and a

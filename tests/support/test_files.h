@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files the tests make for themselves: a fresh temporary folder per test,
 // WAV and text files, and the file record the probe would give.

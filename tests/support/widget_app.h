@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object for widget tests (QT_QPA_PLATFORM=offscreen), made once per test process,
 // with the compiled-in pictures registered. It also points the system-wide and per-user settings

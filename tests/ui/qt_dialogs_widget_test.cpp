@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's file-dialog filters and message boxes behind the dialog seam.
 #include "ui/qt_dialogs.h"
 

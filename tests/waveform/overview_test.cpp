@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The overview of real files through WaveformModel: a file replacing a running
 // overview, damaged files that show what can be read; the detail strip by a scan.
 #include <gtest/gtest.h>

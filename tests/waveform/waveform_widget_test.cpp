@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waveform window in the running main window, with a real short file.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // snipola-demo-clip OUTPUT.wav: writes the demo clip (demo_clip_synth.h) as
 // a 16-bit stereo PCM WAV. The build runs it to make the clip that
 // scripts/run opens when no file is named. The file is written under a

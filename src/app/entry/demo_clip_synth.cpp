@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synthesis of the demo clip. Every voice adds into two float buffers (left,
 // right); a Schroeder reverb and the fades follow, then the mix is scaled to
 // a comfortable peak and rounded to 16 bits. Deterministic: the same build

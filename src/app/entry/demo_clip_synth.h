@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The demo clip: about 30 seconds of an original little piece in C major,
 // synthesised from scratch (no samples): a I-vi-IV-V progression with a harp-like

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry of the desktop program: the application titled "Snipola",
 // the main window fmMain with the file probe and the SDL playback device
 // plugged in, the spectrum analyzer window fmLed docked above it, and the

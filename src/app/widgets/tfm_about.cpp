@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box's controls and handlers; see tfm_about.h.
 #include "app/widgets/tfm_about.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TfmAbout: the about box. A borderless 240 x 120 modal window covered by its
 // picture Image1 (product name, version, the program's web address) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TfmMain's controls, menu and handlers, forwarding every command to the model; see tfm_main.h.
 #include "app/widgets/tfm_main.h"
 

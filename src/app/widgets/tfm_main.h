@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TfmMain: the main window. A borderless 400 x 210 window covered by its skin
 // picture Image1, with the file information (GroupBox1), the positions, marks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export command of the main window; see export_command.h.
 #include "export/widgets/export_command.h"
 

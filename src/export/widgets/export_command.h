@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's export command ("Cut out", "Export selected ..."): opens
 // a fresh export dialog for the opened file and the marked piece and runs it

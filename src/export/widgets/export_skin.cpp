@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the export dialog's skin; see export_skin.h.
 #include "export/widgets/export_skin.h"
 

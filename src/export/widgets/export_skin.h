@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The export dialog's skin picture, drawn in code: 240 x 200, dark grey
 // panels inside a light bevelled frame, a 20-pixel title strip with "Export

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export dialog's controls and handlers; see tfm_export.h.
 #include "export/widgets/tfm_export.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tfmexport: the modal export dialog. The user picks MP3 at a bitrate or WAV,
 // the marked piece or everything outside it, and optional fades of whole

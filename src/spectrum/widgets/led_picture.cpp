@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LedPicture: composing the analyzer's off-screen picture (see led_picture.h).
 #include "spectrum/widgets/led_picture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // LedPicture: the analyzer's off-screen picture, 129 x 44 pixels, and the
 // drawing that composes it: the background with its frame and bevel, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TfmLed: the analyzer window (see tfm_led.h).
 #include "spectrum/widgets/tfm_led.h"
 

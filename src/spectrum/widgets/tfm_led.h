@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TfmLed: the spectrum analyzer window, a 129 x 44 borderless window that
 // stays on top of other windows and sits docked above the main window. The

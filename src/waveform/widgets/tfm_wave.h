@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TfmWave: the waveform window, a borderless 400 x 150 window docked under
 // the main window, drawn in the skin's dark panel look. It shows two strips
