@@ -205,6 +205,7 @@ bool OutputFile::Flush() {
 
 bool OutputFile::Write(const void* data, size_t bytes) {
   if (fd_ < 0 || closed_ || failed_) return false;
+  if (bytes == 0) return true;  // nothing to copy (data may be null)
   const auto* source = static_cast<const uint8_t*>(data);
   sizeBytes_ += bytes;
   if (bufferedBytes_ + bytes > buffer_.size()) {

@@ -69,7 +69,7 @@ TEST(WavWriter, PastFourGibibytesTheFileBecomesRf64) {
   const uint64_t big = (uint64_t{1} << 32) + 4;
   const auto le = [](uint64_t value, int count) {
     std::string bytes;
-    for (int i = 0; i < count; ++i) bytes += static_cast<char>(value >> (8 * i));
+    for (int i = 0; i < count; ++i) bytes += static_cast<char>(i < 8 ? value >> (8 * i) : 0);
     return bytes;
   };
   const std::string rf64 = "RF64" + le(~0u, 4) + "WAVEds64" + le(28, 4) + le(74 + big, 8) +
