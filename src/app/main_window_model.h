@@ -113,6 +113,11 @@ class MainWindowModel {
   void tbMarkbeginClick();
   void tbMarkendClick();
   void tbMarkallClick();
+  // G and H: the mark begin or end moves to the quietest point within 200 ms
+  // (see audio/quiet_point.h), staying on its side of the other mark; with no
+  // quieter point it stays.
+  void QuietBeginClick();
+  void QuietEndClick();
   void tbJumpBeginClick();
   void tbJumpmarkbeginClick();
   void tbJumpendClick();
@@ -126,6 +131,15 @@ class MainWindowModel {
   void tbPauseClick();
   void tbStopClick();
   void tbPlayselectedClick();
+  // Previews of the cut, 2 s each (less where the piece or the file is
+  // shorter), played like Play selected: the piece's first seconds from the
+  // mark begin, its last seconds up to the mark end, and the seconds before
+  // the mark begin joined to those after the mark end, as an export without
+  // the piece joins them. Crossed marks play nothing; Z and X need a piece.
+  static constexpr int32_t kPreviewMs = 2000;
+  void HearBeginClick();
+  void HearEndClick();
+  void HearJoinClick();
 
   // --- Files and export.
   void tbOpenFileClick();
@@ -196,6 +210,10 @@ class MainWindowModel {
   // ms, or nullopt after Cancel or after refusing the text.
   std::optional<int64_t> AskValueMs(EntryField field, int64_t defaultMs);
   void RefuseInput();
+  // Plays [startMs, endMs) with the position following from startMs.
+  void HearRange(int32_t startMs, int32_t endMs);
+  // Refuses, with a note, a start the background scan has not reached.
+  bool RefuseUnscanned(int64_t startMs);
 
   Dialogs& dialogs_;
   MainWindowView* view_ = nullptr;
