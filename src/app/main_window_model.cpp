@@ -115,6 +115,14 @@ void MainWindowModel::tbMarkallClick() {
   ShowSelection();
 }
 
+void MainWindowModel::SetMarks(int32_t beginMs, int32_t endMs) {
+  MarkBegin = ClampToLength(beginMs, LengthMs());
+  MarkEnd = std::max(ClampToLength(endMs, LengthMs()), MarkBegin);
+  display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  ShowSelection();
+}
+
 void MainWindowModel::QuietBeginClick() {
   if (FileName.empty()) return;
   const int32_t quiet = QuietestPointNear(FileName, FileInfo, scan_, MarkBegin);

@@ -116,6 +116,9 @@ class MainWindowModel {
   // G and H: the mark begin or end moves to the quietest point within 200 ms
   // (see audio/quiet_point.h), staying on its side of the other mark; with no
   // quieter point it stays.
+  // Both marks at once, from a drag on the waveform: kept within the file and
+  // begin <= end.
+  void SetMarks(int32_t beginMs, int32_t endMs);
   void QuietBeginClick();
   void QuietEndClick();
   void tbJumpBeginClick();

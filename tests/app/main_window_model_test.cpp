@@ -84,6 +84,10 @@ TEST_F(MainWindowModelTest, PositionClampsAndMarksRedrawTheirLabelsAndTheBar) {
   EXPECT_EQ(Selection(), "Begin Pos : 30000 ms | End Pos : 20000 ms | Length : 0 ms | 41+0");
   model.tbMarkallClick();
   EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 340000 ms | Length : 340000 ms | 31+340");
+  model.SetMarks(30000, 20000);  // a drag on the waveform keeps them in order and in the file
+  EXPECT_EQ(Selection(), "Begin Pos : 30000 ms | End Pos : 30000 ms | Length : 0 ms | 31+0");
+  model.SetMarks(-5, 400000);
+  EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 340000 ms | Length : 340000 ms | 31+340");
 }
 
 TEST_F(MainWindowModelTest, PlayCommandsStartWhereTheyShould) {

@@ -515,6 +515,7 @@ void TfmMain::BuildWave() {
   waveModel_ = std::make_unique<WaveformModel>(TfmWave::kStripWidth, TfmWave::kStripWidth);
   fmWave_ = new TfmWave(*waveModel_, this);
   fmWave_->SetOverviewClick([this](int32_t positionMs) { model_.SeekFromOverview(positionMs); });
+  fmWave_->SetMarksDrag([this](int32_t beginMs, int32_t endMs) { model_.SetMarks(beginMs, endMs); });
 }
 
 void TfmMain::FollowModelInWave() {
