@@ -13,7 +13,8 @@
 // The play commands and the three previews of the cut decide here where
 // playback starts and ends; the engine plugged in through
 // main_window_hooks.h (SetPlayback) only plays. The other hooks are the file
-// probe (SetFileProbe) and the export dialog (SetExportCommand). Everything runs on the user-interface thread.
+// probe (SetFileProbe) and the export dialog (SetExportCommand). Everything
+// runs on the user-interface thread.
 #include <cstdint>
 #include <optional>
 #include <string>
