@@ -28,6 +28,16 @@ KeyAction KeyActionForVirtualKey(int virtualKey) {
       return {KeyCommand::OpenFile};
     case 'V':
       return {KeyCommand::ToggleWave};
+    case 'Z':
+      return {KeyCommand::HearBegin};
+    case 'X':
+      return {KeyCommand::HearEnd};
+    case 'C':
+      return {KeyCommand::HearJoin};
+    case 'G':
+      return {KeyCommand::QuietBegin};
+    case 'H':
+      return {KeyCommand::QuietEnd};
     case 'Q':
       return {KeyCommand::Nudge, -10000};
     case 'W':
@@ -73,6 +83,16 @@ const char* KeyNameForCommand(KeyCommand command) {
       return "L";
     case KeyCommand::ToggleWave:
       return "V";
+    case KeyCommand::HearBegin:
+      return "Z";
+    case KeyCommand::HearEnd:
+      return "X";
+    case KeyCommand::HearJoin:
+      return "C";
+    case KeyCommand::QuietBegin:
+      return "G";
+    case KeyCommand::QuietEnd:
+      return "H";
     case KeyCommand::None:
     case KeyCommand::Nudge:
       break;

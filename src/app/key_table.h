@@ -19,6 +19,11 @@ enum class KeyCommand {
   Export,         // S
   OpenFile,       // L
   ToggleWave,     // V: show or hide the waveform window
+  HearBegin,      // Z: the first 2 s of the marked piece
+  HearEnd,        // X: the last 2 s of the marked piece
+  HearJoin,       // C: 2 s before the mark begin, then 2 s after the mark end
+  QuietBegin,     // G: the mark begin to the quietest point within 200 ms
+  QuietEnd,       // H: the mark end to the quietest point within 200 ms
 };
 
 struct KeyAction {

@@ -40,6 +40,11 @@ class MainPlayback final : public PlaybackHooks, public PlaybackHost {
                      int32_t endMs) override {
     engine_.StartPlayback(fileName, info, startMs, endMs);
   }
+  void StartJoinedPlayback(const std::string& fileName, const AudioFileInfo& info,
+                           uint32_t firstStartMs, int32_t firstEndMs, uint32_t thenStartMs,
+                           int32_t endMs) override {
+    engine_.StartJoinedPlayback(fileName, info, firstStartMs, firstEndMs, thenStartMs, endMs);
+  }
   void StopPlayback() override { engine_.StopPlayback(); }
   void SetScan(std::shared_ptr<Mp3ScanIndex> scan) override { engine_.SetScan(std::move(scan)); }
 

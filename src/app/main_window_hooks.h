@@ -60,6 +60,10 @@ class PlaybackHooks {
   // running playback first; ignores a start at or beyond endMs.
   virtual void StartPlayback(const std::string& /*fileName*/, const AudioFileInfo& /*info*/,
                              uint32_t /*startMs*/, int32_t /*endMs*/) {}
+  // Plays [firstStartMs, firstEndMs) and, without a gap, [thenStartMs, endMs).
+  virtual void StartJoinedPlayback(const std::string& /*fileName*/, const AudioFileInfo& /*info*/,
+                                   uint32_t /*firstStartMs*/, int32_t /*firstEndMs*/,
+                                   uint32_t /*thenStartMs*/, int32_t /*endMs*/) {}
 
   // Stops a running playback, leaving CurPos where the last played buffer put
   // it. Does nothing when not playing.
@@ -76,8 +80,7 @@ class PlaybackHooks {
 class ScanHooks {
  public:
   virtual ~ScanHooks() = default;
-  virtual std::shared_ptr<Mp3ScanIndex> StartScan(const std::string& fileName,
-                                                  uint32_t serial) = 0;
+  virtual std::shared_ptr<Mp3ScanIndex> StartScan(const std::string& fileName, uint32_t serial) = 0;
   virtual void StopScan() = 0;
 };
 

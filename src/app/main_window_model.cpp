@@ -6,6 +6,7 @@
 
 #include "app/key_table.h"
 #include "app/label_text.h"
+#include "audio/quiet_point.h"
 #include "base/dialogs.h"
 #include "spectrum/led.h"
 
@@ -114,6 +115,30 @@ void MainWindowModel::tbMarkallClick() {
   ShowSelection();
 }
 
+void MainWindowModel::SetMarks(int32_t beginMs, int32_t endMs) {
+  MarkBegin = ClampToLength(beginMs, LengthMs());
+  MarkEnd = std::max(ClampToLength(endMs, LengthMs()), MarkBegin);
+  display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  ShowSelection();
+}
+
+void MainWindowModel::QuietBeginClick() {
+  if (FileName.empty()) return;
+  const int32_t quiet = QuietestPointNear(FileName, FileInfo, scan_, MarkBegin);
+  MarkBegin = MarkBegin <= MarkEnd ? std::min(quiet, MarkEnd) : quiet;
+  display_.lbBeginPos = PositionText(kBeginPosPrefix, MarkBegin, UseSecond);
+  ShowSelection();
+}
+
+void MainWindowModel::QuietEndClick() {
+  if (FileName.empty()) return;
+  const int32_t quiet = QuietestPointNear(FileName, FileInfo, scan_, MarkEnd);
+  MarkEnd = MarkBegin <= MarkEnd ? std::max(quiet, MarkBegin) : quiet;
+  display_.lbEndPos = PositionText(kEndPosPrefix, MarkEnd, UseSecond);
+  ShowSelection();
+}
+
 void MainWindowModel::tbJumpBeginClick() {
   CurPos = 0;
   ShowPosition();
@@ -215,6 +240,41 @@ void MainWindowModel::tbPlayselectedClick() {
   StartPlayback(static_cast<uint32_t>(CurPos));
 }
 
+void MainWindowModel::HearBeginClick() {
+  if (MarkEnd <= MarkBegin) return;
+  HearRange(MarkBegin, static_cast<int32_t>(std::min<int64_t>(
+                           static_cast<int64_t>(MarkBegin) + kPreviewMs, MarkEnd)));
+}
+
+void MainWindowModel::HearEndClick() {
+  if (MarkEnd <= MarkBegin) return;
+  HearRange(static_cast<int32_t>(
+                std::max<int64_t>(static_cast<int64_t>(MarkEnd) - kPreviewMs, MarkBegin)),
+            MarkEnd);
+}
+
+void MainWindowModel::HearRange(int32_t startMs, int32_t endMs) {
+  PlayEndMs = endMs;
+  CurPos = startMs;
+  ShowPosition();
+  StartPlayback(static_cast<uint32_t>(CurPos));
+}
+
+void MainWindowModel::HearJoinClick() {
+  if (FileName.empty() || MarkEnd < MarkBegin) return;
+  const int32_t before =
+      static_cast<int32_t>(std::max<int64_t>(static_cast<int64_t>(MarkBegin) - kPreviewMs, 0));
+  const int32_t after = static_cast<int32_t>(
+      std::min<int64_t>(static_cast<int64_t>(MarkEnd) + kPreviewMs, LengthMs()));
+  // Both pieces must lie where the scan has passed; the second starts later.
+  if (RefuseUnscanned(MarkEnd)) return;
+  PlayEndMs = after;
+  CurPos = before;
+  ShowPosition();
+  playback_->StartJoinedPlayback(FileName, FileInfo, static_cast<uint32_t>(before), MarkBegin,
+                                 static_cast<uint32_t>(MarkEnd), after);
+}
+
 void MainWindowModel::PlayedTo(int32_t positionMs) {
   CurPos = positionMs;
   ShowPosition();
@@ -306,15 +366,20 @@ std::string MainWindowModel::LengthLabelText() const {
 }
 
 void MainWindowModel::StartPlayback(uint32_t startMs) {
-  if (scanning_ && startMs > static_cast<uint32_t>(scannedMs_)) {
+  if (RefuseUnscanned(startMs)) return;
+  playback_->StartPlayback(FileName, FileInfo, startMs, PlayEndMs);
+}
+
+bool MainWindowModel::RefuseUnscanned(int64_t startMs) {
+  if (scanning_ && startMs > scannedMs_) {
     dialogs_.ShowMessage("The file is still being scanned (" + std::to_string(scanPercent_) +
                              " %): playback can start up to " +
                              PositionText("", scannedMs_, UseSecond) +
                              " now, and anywhere when the scan ends.",
                          kApplicationTitle, MessageIcon::None);
-    return;
+    return true;
   }
-  playback_->StartPlayback(FileName, FileInfo, startMs, PlayEndMs);
+  return false;
 }
 
 void MainWindowModel::ScanProgress(uint32_t serial, int percent, int32_t knownMs) {
@@ -400,6 +465,21 @@ void MainWindowModel::WMKeyDown(int virtualKey) {
       break;
     case KeyCommand::ToggleWave:
       ShowWaveform1Click();
+      break;
+    case KeyCommand::HearBegin:
+      HearBeginClick();
+      break;
+    case KeyCommand::HearEnd:
+      HearEndClick();
+      break;
+    case KeyCommand::HearJoin:
+      HearJoinClick();
+      break;
+    case KeyCommand::QuietBegin:
+      QuietBeginClick();
+      break;
+    case KeyCommand::QuietEnd:
+      QuietEndClick();
       break;
   }
 }

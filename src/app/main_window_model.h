@@ -10,10 +10,11 @@
 // Positions are whole milliseconds in signed 32 bits. The marked piece is
 // empty whenever MarkEnd <= MarkBegin; the marks are never swapped.
 //
-// The four play commands decide here where playback starts and ends; the
-// engine plugged in through main_window_hooks.h (SetPlayback) only plays. The
-// other hooks are the file probe (SetFileProbe) and the export dialog
-// (SetExportCommand). Everything runs on the user-interface thread.
+// The play commands and the three previews of the cut decide here where
+// playback starts and ends; the engine plugged in through
+// main_window_hooks.h (SetPlayback) only plays. The other hooks are the file
+// probe (SetFileProbe) and the export dialog (SetExportCommand). Everything
+// runs on the user-interface thread.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -113,6 +114,14 @@ class MainWindowModel {
   void tbMarkbeginClick();
   void tbMarkendClick();
   void tbMarkallClick();
+  // G and H: the mark begin or end moves to the quietest point within 200 ms
+  // (see audio/quiet_point.h), staying on its side of the other mark; with no
+  // quieter point it stays.
+  // Both marks at once, from a drag on the waveform: kept within the file and
+  // begin <= end.
+  void SetMarks(int32_t beginMs, int32_t endMs);
+  void QuietBeginClick();
+  void QuietEndClick();
   void tbJumpBeginClick();
   void tbJumpmarkbeginClick();
   void tbJumpendClick();
@@ -126,6 +135,15 @@ class MainWindowModel {
   void tbPauseClick();
   void tbStopClick();
   void tbPlayselectedClick();
+  // Previews of the cut, 2 s each (less where the piece or the file is
+  // shorter), played like Play selected: the piece's first seconds from the
+  // mark begin, its last seconds up to the mark end, and the seconds before
+  // the mark begin joined to those after the mark end, as an export without
+  // the piece joins them. Crossed marks play nothing; Z and X need a piece.
+  static constexpr int32_t kPreviewMs = 2000;
+  void HearBeginClick();
+  void HearEndClick();
+  void HearJoinClick();
 
   // --- Files and export.
   void tbOpenFileClick();
@@ -196,6 +214,10 @@ class MainWindowModel {
   // ms, or nullopt after Cancel or after refusing the text.
   std::optional<int64_t> AskValueMs(EntryField field, int64_t defaultMs);
   void RefuseInput();
+  // Plays [startMs, endMs) with the position following from startMs.
+  void HearRange(int32_t startMs, int32_t endMs);
+  // Refuses, with a note, a start the background scan has not reached.
+  bool RefuseUnscanned(int64_t startMs);
 
   Dialogs& dialogs_;
   MainWindowView* view_ = nullptr;

@@ -47,12 +47,29 @@ bool PlaybackEngine::event(QEvent* event) {
 
 void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileInfo& info,
                                    uint32_t startMs, int32_t endMs) {
+  Begin(fileName, info, startMs, endMs, std::nullopt);
+}
+
+void PlaybackEngine::StartJoinedPlayback(const std::string& fileName, const AudioFileInfo& info,
+                                         uint32_t firstStartMs, int32_t firstEndMs,
+                                         uint32_t thenStartMs, int32_t endMs) {
+  if (static_cast<int64_t>(firstStartMs) >= firstEndMs) {
+    Begin(fileName, info, thenStartMs, endMs, std::nullopt);
+  } else if (static_cast<int64_t>(thenStartMs) >= endMs) {
+    Begin(fileName, info, firstStartMs, firstEndMs, std::nullopt);
+  } else {
+    Begin(fileName, info, firstStartMs, firstEndMs, Range{thenStartMs, endMs});
+  }
+}
+
+void PlaybackEngine::Begin(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs,
+                           int32_t endMs, std::optional<Range> then) {
   Q_ASSERT(QThread::currentThread() == thread());
   // The end is taken also when the start is refused: it is where a running
   // playback that the refused start leaves going now ends.
-  playEndMs_ = endMs;
+  playEndMs_ = then ? then->endMs : endMs;
   if (draining_) return;
-  if (fileName.empty() || static_cast<int64_t>(startMs) >= playEndMs_) return;
+  if (fileName.empty() || static_cast<int64_t>(startMs) >= endMs) return;
   if (playing_) StopPlayback();
 
   info_ = info;
@@ -64,9 +81,12 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
   // Both positions on the file's sample timeline: the selection plays
   // exactly the frames an export of it holds.
   const SampleIndex start = SampleOfMs(info_, startMs);
-  const SampleIndex end = SampleOfMs(info_, playEndMs_);
+  const SampleIndex end = SampleOfMs(info_, endMs);
   // A failed open shows as a stream whose first read returns false.
   stream_.Open(fileName, info_, start, scan_);
+  fileName_ = fileName;
+  then_ = then;
+  rangeStart_ = static_cast<uint64_t>(start.Frame());
   stopFeeding_ = false;
   reachedSourceEnd_ = false;
 
@@ -94,7 +114,9 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
     sizeBytes = std::min(sizeBytes, kBufferBytes);
     if (sizeBytes > 0) std::memcpy(WaveBuffers[slot].data(), data, sizeBytes);
     samplesQueued_ += sizeBytes / frameBytes_;
-    const bool last = CutAtEnd(sizeBytes);
+    const bool cut = CutAtEnd(sizeBytes);
+    slotEnd_[slot] = QueuedEnd();
+    const bool last = cut && !JoinAfterCut();
     if (last && sizeBytes == 0) {
       stopFeeding_ = true;
       pendingBuffers_ = slot;
@@ -120,6 +142,18 @@ void PlaybackEngine::StartPlayback(const std::string& fileName, const AudioFileI
     reachedSourceEnd_ = true;
     FinalRetirement();
   }
+}
+
+bool PlaybackEngine::JoinAfterCut() {
+  if (!then_) return false;
+  const SampleIndex start = SampleOfMs(info_, then_->startMs);
+  const SampleIndex end = SampleOfMs(info_, then_->endMs);
+  then_.reset();
+  stream_.Open(fileName_, info_, start, scan_);
+  rangeStart_ = static_cast<uint64_t>(start.Frame());
+  samplesQueued_ = 0;
+  samplesToPlay_ = static_cast<uint64_t>(std::max<int64_t>(end - start, 0));
+  return true;
 }
 
 bool PlaybackEngine::CutAtEnd(uint32_t& sizeBytes) const {
@@ -161,7 +195,9 @@ void PlaybackEngine::MMWomDone(WaveOut* device, WaveHeader* header) {
 
   device->Unprepare(*header);
   host_.SpectrumFeed(header->data, header->lengthBytes);
-  samplesPlayed_ += header->lengthBytes / frameBytes_;
+  // The block's end on the file's timeline: after a join it lies past the
+  // frames played so far.
+  samplesPlayed_ = slotEnd_[slot];
   if (!draining_) {
     host_.PlayedTo(MsOfSample(info_, SampleIndex(static_cast<int64_t>(samplesPlayed_))));
   }
@@ -175,7 +211,9 @@ void PlaybackEngine::MMWomDone(WaveOut* device, WaveHeader* header) {
   if (wasFeeding && produced) {
     sizeBytes = std::min(sizeBytes, kBufferBytes);
     samplesQueued_ += sizeBytes / frameBytes_;
-    const bool last = CutAtEnd(sizeBytes);
+    const bool cut = CutAtEnd(sizeBytes);
+    slotEnd_[slot] = QueuedEnd();
+    const bool last = cut && !JoinAfterCut();
     if (sizeBytes > 0) {
       std::memcpy(header->data, data, sizeBytes);
       header->lengthBytes = sizeBytes;

@@ -9,7 +9,10 @@
 // event at this object and goes through MMWomDone: the analyzer sees it,
 // SamplesPlayed grows by its frames, the host hears the position the played
 // frames reached, and the buffer is refilled with the next block or retired.
-// The last retirement closes the device and the stream. StopPlayback resets
+// The last retirement closes the device and the stream. A joined playback
+// plays two ranges back to back: the block that ends the first is cut there
+// and the stream is opened again at the second, so the following blocks go
+// on from it with no gap in the device's queue. StopPlayback resets
 // the device and waits (bounded) for the buffers to come back.
 //
 // The play commands and the current position belong to the main window's
@@ -21,9 +24,11 @@
 // Qt delivers from the event queue. The device's own thread only posts the
 // completions.
 #include <QObject>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/audio_file_info.h"
@@ -56,6 +61,14 @@ class PlaybackEngine final : public QObject {
   // running playback then goes on). A running playback is stopped first.
   void StartPlayback(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs,
                      int32_t endMs);
+  // Plays [firstStartMs, firstEndMs) and then, without a gap, [thenStartMs,
+  // endMs): the two pieces an export without the marked piece joins. When the
+  // first block past firstEndMs is cut, the engine's stream is opened again at
+  // thenStartMs inside the feeding, so the device never runs dry in between.
+  // An empty range leaves a plain playback of the other one.
+  void StartJoinedPlayback(const std::string& fileName, const AudioFileInfo& info,
+                           uint32_t firstStartMs, int32_t firstEndMs, uint32_t thenStartMs,
+                           int32_t endMs);
   // The scan of the file the next StartPlayback plays (null for a WAV or a
   // file measured already): a start the scan has not reached plays nothing.
   void SetScan(std::shared_ptr<Mp3ScanIndex> scan) { scan_ = std::move(scan); }
@@ -83,6 +96,17 @@ class PlaybackEngine final : public QObject {
   bool event(QEvent* event) override;
 
  private:
+  struct Range {
+    uint32_t startMs;
+    int32_t endMs;
+  };
+  void Begin(const std::string& fileName, const AudioFileInfo& info, uint32_t startMs,
+             int32_t endMs, std::optional<Range> then);
+  // After the last block of the first range was cut: opens the stream at the
+  // second range and counts from there. False when there is no second range.
+  bool JoinAfterCut();
+  // The file frame the blocks queued so far reach.
+  uint64_t QueuedEnd() const { return rangeStart_ + std::min(samplesQueued_, samplesToPlay_); }
   // Queues the block `sizeBytes` long already copied into slot `slot`.
   bool QueueSlot(int slot, uint32_t sizeBytes);
   // Cuts a block at SamplesToPlay after SamplesQueued has counted it; true
@@ -100,9 +124,13 @@ class PlaybackEngine final : public QObject {
   std::array<std::array<uint8_t, kBufferBytes>, kBufferCount> WaveBuffers{};
   std::array<WaveHeader, kBufferCount> headers_{};
   std::array<bool, kBufferCount> slotPending_{};  // the slot's header is handed to the device
+  std::array<uint64_t, kBufferCount> slotEnd_{};  // the file frame the slot's block reaches
 
-  AudioFileInfo info_;       // the file being played, taken at the start
-  PcmStream stream_;         // its reader, the engine's own
+  AudioFileInfo info_;         // the file being played, taken at the start
+  PcmStream stream_;           // its reader, the engine's own
+  std::string fileName_;       // the file being played, for a joined playback's second range
+  std::optional<Range> then_;  // the second range of a joined playback, until it is opened
+  uint64_t rangeStart_ = 0;    // the file frame the range being read starts at
   std::shared_ptr<Mp3ScanIndex> scan_;
   uint32_t frameBytes_ = 0;  // Channels x 2
   int32_t pendingBuffers_ = 0;

@@ -2,9 +2,10 @@
 #include "waveform/waveform_model.h"
 
 #include <algorithm>
+#include <cmath>
 
-#include "base/rounding.h"
 #include "audio/peak_source.h"
+#include "base/rounding.h"
 
 WaveformModel::WaveformModel(int overviewColumns, int detailWidthPx, QObject* parent)
     : QObject(parent),
@@ -88,6 +89,12 @@ int WaveformModel::OverviewXForMs(int32_t ms) const {
 
 double WaveformModel::DetailXForMs(int32_t ms) const {
   return detail_.XForFrame(SampleOfMs(info_, ms).Frame());
+}
+
+int32_t WaveformModel::PositionForDetailX(double x) const {
+  const auto frame =
+      detail_.firstFrame + static_cast<int64_t>(std::floor(x * detail_.FramesPerPixel()));
+  return MsOfSample(info_, SampleIndex(std::clamp<int64_t>(frame, 0, info_.LengthFrames.Frame())));
 }
 
 void WaveformModel::StartOverview() {

@@ -71,6 +71,8 @@ class WaveformModel : public QObject {
   int OverviewXForMs(int32_t ms) const;
   // The x in the detail strip of a position's sample.
   double DetailXForMs(int32_t ms) const;
+  // The position of the sample under detail x, kept within the file.
+  int32_t PositionForDetailX(double x) const;
 
   // --- Detail strip.
   const DetailWindow& Detail() const { return detail_; }

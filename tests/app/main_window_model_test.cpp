@@ -8,6 +8,7 @@
 #include "app/key_table.h"
 #include "audio/mp3_scan_index.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -22,6 +23,13 @@ class FakePlayback : public PlaybackHooks {
     EXPECT_EQ(fileName + std::to_string(info.SampleRate), "/music/song.mp344100");
     calls += std::to_string(startMs) + "@" + std::to_string(endMs) + " ";
     playing = true;
+  }
+  void StartJoinedPlayback(const std::string& fileName, const AudioFileInfo& info,
+                           uint32_t firstStartMs, int32_t firstEndMs, uint32_t thenStartMs,
+                           int32_t endMs) override {
+    StartPlayback(fileName, info, firstStartMs, endMs);  // "start@end ", then the join inside
+    calls.insert(calls.rfind('@'),
+                 "-" + std::to_string(firstEndMs) + "+" + std::to_string(thenStartMs));
   }
   void StopPlayback() override { calls += "stop ", playing = false; }
 };
@@ -76,6 +84,10 @@ TEST_F(MainWindowModelTest, PositionClampsAndMarksRedrawTheirLabelsAndTheBar) {
   EXPECT_EQ(Selection(), "Begin Pos : 30000 ms | End Pos : 20000 ms | Length : 0 ms | 41+0");
   model.tbMarkallClick();
   EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 340000 ms | Length : 340000 ms | 31+340");
+  model.SetMarks(30000, 20000);  // a drag on the waveform keeps them in order and in the file
+  EXPECT_EQ(Selection(), "Begin Pos : 30000 ms | End Pos : 30000 ms | Length : 0 ms | 31+0");
+  model.SetMarks(-5, 400000);
+  EXPECT_EQ(Selection(), "Begin Pos : 0 ms | End Pos : 340000 ms | Length : 340000 ms | 31+340");
 }
 
 TEST_F(MainWindowModelTest, PlayCommandsStartWhereTheyShould) {
@@ -98,6 +110,23 @@ TEST_F(MainWindowModelTest, PlayCommandsStartWhereTheyShould) {
   EXPECT_EQ(playback.calls,
             "0@60000 stop 1500@2000 1999@2000 1000@2000 1000@2000 1000@2000 "
             "stop 4000@60000 ");
+}
+
+// Z, X and C: 2 s previews of the piece's begin and end and of the join around it, shorter
+// where the piece or the file ends; crossed marks play nothing, C also plays around no piece.
+TEST_F(MainWindowModelTest, PreviewsPlayTheBeginTheEndAndTheJoinOfTheCut) {
+  OpenFile(60000);
+  const auto hear = [&](int32_t beginMs, int32_t endMs) {
+    Marks(beginMs, endMs);
+    playback.calls.clear();
+    for (const int key : {'Z', 'X', 'C'}) model.WMKeyDown(key);
+    return playback.calls + std::to_string(model.CurPos) + "/" + std::to_string(model.PlayEndMs);
+  };
+  EXPECT_EQ(hear(10000, 30000), "10000@12000 28000@30000 8000-10000+30000@32000 8000/32000");
+  EXPECT_EQ(hear(1000, 2500), "1000@2500 1000@2500 0-1000+2500@4500 0/4500");
+  EXPECT_EQ(hear(59000, 60000), "59000@60000 59000@60000 57000-59000+60000@60000 57000/60000");
+  EXPECT_EQ(hear(5000, 5000), "3000-5000+5000@7000 3000/7000");
+  EXPECT_EQ(hear(5000, 4000), "4000/7000");
 }
 
 TEST_F(MainWindowModelTest, NudgesClampWithoutWrappingAndRestartAtTheHandlePixel) {
@@ -274,4 +303,27 @@ TEST_F(MainWindowModelTest, AScanShowsItsShareLimitsPlaybackAndEndsInTheExactLen
     EXPECT_EQ(model.MarkEnd, endMs == 300000 ? 310000 : endMs);
   }
   model.SetScanner(nullptr);
+}
+
+// G and H on a WAV of one level with a pause at 1000..1100 ms: a mark beside it moves into it,
+// never past the other mark; elsewhere nothing is quieter.
+TEST_F(MainWindowModelTest, MarksMoveToTheQuietWithoutPassingEachOther) {
+  TempDir dir;
+  const std::string path = dir.File("pause.wav");
+  std::vector<int16_t> samples(2 * 88200);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = i / 2 % 2 ? 1000 : -1000;
+  std::fill(samples.begin() + 2 * 44100, samples.begin() + 2 * 48510, 0);
+  WriteWavFile(path, 44100, 2, samples);
+  OpenFile(2000, path, {AudioFileInfo::kTypeWav, 44100, 2, 1411, 0, SampleIndex(88200)});
+  const auto quiet = [&](int32_t beginMs, int32_t endMs) {
+    Marks(beginMs, endMs);
+    model.WMKeyDown('G');
+    model.WMKeyDown('H');
+    return std::to_string(model.MarkBegin) + "-" + std::to_string(model.MarkEnd);
+  };
+  EXPECT_EQ(quiet(1250, 1900), "1090-1900");
+  EXPECT_EQ(quiet(700, 850), "700-1010");
+  EXPECT_EQ(quiet(850, 900), "900-1010");  // the begin stops at the end, which then moves
+  EXPECT_EQ(quiet(1092, 1250), "1092-1092");  // in the pause the begin stays; the end stops at it
+  EXPECT_EQ(display.lbBeginPos + " " + display.lbEndPos, "Begin Pos : 1092 ms End Pos : 1092 ms");
 }

@@ -45,7 +45,8 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
   const std::pair<int, KeyAction> kKeys[] = {
       {13, {K::Pause}}, {37, {K::Nudge, -5000}}, {39, {K::Nudge, 5000}}, {38, {K::JumpMarkBegin}},
       {40, {K::JumpMarkEnd}}, {66, {K::MarkBegin}}, {78, {K::MarkEnd}}, {65, {K::MarkAll}},
-      {83, {K::Export}}, {76, {K::OpenFile}}, {'b', {}}, {32, {}}, {'1', {}}, {13 + 0x10000, {}}};
+      {83, {K::Export}}, {76, {K::OpenFile}}, {'Z', {K::HearBegin}}, {'X', {K::HearEnd}},
+      {'C', {K::HearJoin}}, {'G', {K::QuietBegin}}, {'H', {K::QuietEnd}}, {'b', {}}, {32, {}}, {'1', {}}, {13 + 0x10000, {}}};
   // clang-format on
   for (const auto& [key, action] : kKeys) EXPECT_EQ(KeyActionForVirtualKey(key), action) << key;
   // The nudge items' tags 0..9 stand for Q W E R T Y U I O P.
@@ -58,11 +59,11 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
   EXPECT_EQ(VirtualKeyForNudgeTag(-1), 0);
   EXPECT_EQ(VirtualKeyForNudgeTag(10), 0);
   std::string names;  // as tool tips and menu items show them, by command
-  for (int command = 0; command <= static_cast<int>(K::ToggleWave); ++command) {
+  for (int command = 0; command <= static_cast<int>(K::QuietEnd); ++command) {
     const char* name = KeyNameForCommand(static_cast<K>(command));
     names += std::string(name ? name : "-") + " ";
   }
-  EXPECT_EQ(names, "- Enter - Up Down B N A S L V ");
+  EXPECT_EQ(names, "- Enter - Up Down B N A S L V Z X C G H ");
   // Qt's keys (the window test presses letters and arrows): the keypad's Enter.
   EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_Enter), 13);
   EXPECT_EQ(VirtualKeyFromQtKey(Qt::Key_F1), 0);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -80,6 +81,40 @@ TEST_F(PlaybackEngineTest, APieceQueuesSixteenBlocksAndEndsExactlyAtItsEnd) {
 }
 
 // A stop resets and closes the device and feeds the returned buffers to the analyzer.
+// A joined playback: the first range, then without a gap the second, cut on the file's timeline
+// (in the prefill or in a refill); the position jumps from the first range's end into the second.
+TEST_F(PlaybackEngineTest, AJoinedPlaybackPlaysBothRangesBackToBack) {
+  struct Row {
+    uint32_t firstStart;
+    int32_t firstEnd;
+    uint32_t thenStart;
+    int32_t end;
+  };
+  for (const Row& row : {Row{1000, 3000, 6000, 8000}, Row{100, 150, 6000, 6100},
+                         Row{0, 0, 6000, 8000}, Row{1000, 3000, 9000, 9000}}) {
+    OpenWav(44100, 2, 10 * 44100);
+    host.shownPositions.clear();
+    device->playedBytes.clear();
+    engine->StartJoinedPlayback(host.fileName, host.info, row.firstStart, row.firstEnd,
+                                row.thenStart, row.end);
+    device->PlayAll();
+    const auto frame = [](int64_t ms) { return static_cast<uint64_t>(ms * 441 / 10); };
+    std::vector<uint8_t> expected = Pcm(frame(row.firstStart), frame(row.firstEnd));
+    const auto then = Pcm(frame(row.thenStart), frame(std::max<int64_t>(row.end, row.thenStart)));
+    expected.insert(expected.end(), then.begin(), then.end());
+    EXPECT_TRUE(device->playedBytes == expected) << row.firstStart;
+    const bool joined = row.firstStart < static_cast<uint32_t>(row.firstEnd) &&
+                        row.thenStart < static_cast<uint32_t>(row.end);
+    const auto atJoin =
+        std::find(host.shownPositions.begin(), host.shownPositions.end(), row.firstEnd);
+    EXPECT_EQ(joined, atJoin + 1 < host.shownPositions.end() && atJoin[1] > row.firstEnd &&
+                          atJoin[1] - static_cast<int32_t>(row.thenStart) <= 47);
+    const bool playsThen = row.end > static_cast<int32_t>(row.thenStart);
+    EXPECT_EQ(host.curPos, playsThen ? row.end : row.firstEnd);
+    EXPECT_FALSE(engine->Playing() || device->IsOpen() || OpenStreams());
+  }
+}
+
 TEST_F(PlaybackEngineTest, StopDrainsWithoutMovingThePositionAndAStartRestarts) {
   OpenWav(44100, 2, 3 * 44100);
   Play(0, 3000);

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <cstring>
 #include <memory>
 
 #include "audio/playback_engine.h"
@@ -126,6 +127,26 @@ TEST_F(SdlTest, AWavPieceReachesTheDeviceByteForByteWithoutAudioThreadAllocation
   const auto& counts = host.otherThreadAllocations;
   ASSERT_EQ(counts.size(), 65u);
   EXPECT_EQ(counts.back() - counts[8], 0u) << (CountsMalloc() ? "malloc and new" : "new");
+}
+
+// The join of "Hear the join" through the device: [1000, 2000) ms then at once [3000, 4000) ms.
+TEST_F(SdlTest, AJoinedPlaybackReachesTheDeviceAsOnePiece) {
+  const std::vector<int16_t> samples = MakeTestSignal(5 * 44100, 2, 44100);
+  host.fileName = dir.File("clip.wav");
+  WriteWavFile(host.fileName, 44100, 2, samples);
+  host.info = {AudioFileInfo::kTypeWav, 44100, 2, 1411, 5000, SampleIndex(5 * 44100)};
+  engine = std::make_unique<PlaybackEngine>(host, std::make_unique<SdlWaveOut>());
+  engine->StartJoinedPlayback(host.fileName, host.info, 1000, 2000, 3000, 4000);
+  ASSERT_TRUE(WaitUntil([&] { return !engine->Playing(); }, 30000));
+  EXPECT_EQ(host.curPos, 4000);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
+  std::vector<uint8_t> expected(2 * 44100 * 4);
+  std::memcpy(expected.data(), bytes + 44100 * 4, 44100 * 4);
+  std::memcpy(expected.data() + 44100 * 4, bytes + 3 * 44100 * 4, 44100 * 4);
+  const std::vector<uint8_t> played = ReadFileBytes(output);
+  const PlayedMatch match = MatchPlayed(played, expected);
+  EXPECT_EQ(match.expectedBytes, expected.size()) << "first difference";
+  EXPECT_TRUE(SilentFrom(played, match.playedEnd)) << "something played after the end";
 }
 
 }  // namespace

@@ -63,9 +63,20 @@ TEST(WaveformWidgetTest, DocksDrawsSeeksAndFollowsThePosition) {
   window->PlugPlayback(std::unique_ptr<FakeWaveOut>(played));
   window->Model().WMKeyDown(kVirtualKeyReturn);  // playing from 0
   QApplication::sendEvent(waveWindow, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, {});
+  QApplication::sendEvent(waveWindow, &release);
   EXPECT_EQ(window->Model().CurPos, 1500);
   EXPECT_EQ(played->opens, 2) << "playback restarts at the click";
   window->Model().WMKeyDown(kVirtualKeyReturn);  // stops
+  // A drag from column 288 to column 96 (500 ms) marks the piece between them; the position stays.
+  const QPointF to(TfmWave::kStripLeft + 96, TfmWave::kOverviewTop + 20);
+  QMouseEvent move(QEvent::MouseMove, to, to, Qt::NoButton, Qt::LeftButton, {});
+  QMouseEvent dropped(QEvent::MouseButtonRelease, to, to, Qt::LeftButton, Qt::NoButton, {});
+  for (QMouseEvent* event : {&press, &move, &dropped}) QApplication::sendEvent(waveWindow, event);
+  EXPECT_EQ(std::to_string(window->Model().MarkBegin) + "-" +
+                std::to_string(window->Model().MarkEnd) + " " +
+                std::to_string(window->Model().CurPos),
+            "500-1500 1500");
   const WaveformModel& wave = window->WaveModel();
   // The overview column of a position's sample (88200 frames in 384 columns); the end is past all.
   EXPECT_EQ(
@@ -79,6 +90,7 @@ TEST(WaveformWidgetTest, DocksDrawsSeeksAndFollowsThePosition) {
     ASSERT_NE(now, before);
     EXPECT_EQ(wave.PositionMs(), now);
     EXPECT_NEAR(wave.DetailXForMs(now), TfmWave::kStripWidth / 2.0, 0.5) << key;
+    EXPECT_EQ(wave.PositionForDetailX(wave.DetailXForMs(now)), now);  // a drag's pixel, back
     EXPECT_NEAR(static_cast<double>(wave.Detail().firstFrame - firstBefore), (now - before) * 44.1,
                 1.0);
   }

@@ -349,6 +349,29 @@ void TfmMain::BuildPopupMenu() {
     add(menu, row.menuItem, WithKey(row.caption, row.key, "\t%1"),
         [&m, command] { (m.*command)(); });
   }
+  // The previews of the cut and the moves to the quiet have keys and menu
+  // items, no buttons.
+  struct PreviewItem {
+    const char* name;
+    const char* caption;
+    void (MainWindowModel::*command)();
+    KeyCommand key;
+  };
+  static constexpr PreviewItem kPreviews[] = {
+      {"Hearthebegin1", "Hear the begin", &MainWindowModel::HearBeginClick, KeyCommand::HearBegin},
+      {"Heartheend1", "Hear the end", &MainWindowModel::HearEndClick, KeyCommand::HearEnd},
+      {"Hearthejoin1", "Hear the join", &MainWindowModel::HearJoinClick, KeyCommand::HearJoin},
+      {"Begintothequiet1", "Move begin to the quiet", &MainWindowModel::QuietBeginClick,
+       KeyCommand::QuietBegin},
+      {"Endtothequiet1", "Move end to the quiet", &MainWindowModel::QuietEndClick,
+       KeyCommand::QuietEnd},
+  };
+  separator(menu, "N9");
+  for (const PreviewItem& item : kPreviews) {
+    const auto command = item.command;
+    add(menu, item.name, WithKey(item.caption, item.key, "\t%1"),
+        [&m, command] { (m.*command)(); });
+  }
   separator(menu, "N4");
   Representwithsecond1 = add(menu, "Representwithsecond1", "Represent with second",
                              [&m] { m.Representwithsecond1Click(); });
@@ -492,6 +515,7 @@ void TfmMain::BuildWave() {
   waveModel_ = std::make_unique<WaveformModel>(TfmWave::kStripWidth, TfmWave::kStripWidth);
   fmWave_ = new TfmWave(*waveModel_, this);
   fmWave_->SetOverviewClick([this](int32_t positionMs) { model_.SeekFromOverview(positionMs); });
+  fmWave_->SetMarksDrag([this](int32_t beginMs, int32_t endMs) { model_.SetMarks(beginMs, endMs); });
 }
 
 void TfmMain::FollowModelInWave() {

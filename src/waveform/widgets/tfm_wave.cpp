@@ -145,12 +145,50 @@ void TfmWave::PaintDetail(QPainter& painter) {
 
 void TfmWave::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  if (event->button() == Qt::LeftButton && OverviewRect().contains(at) &&
-      model_.Info().LengthMs > 0 && overviewClick_) {
-    overviewClick_(model_.PositionForOverviewX(at.x() - kStripLeft));
+  const bool onOverview = OverviewRect().contains(at);
+  if (event->button() != Qt::LeftButton || model_.Info().LengthMs <= 0 ||
+      !(onOverview || DetailRect().contains(at))) {
+    QWidget::mousePressEvent(event);
     return;
   }
-  QWidget::mousePressEvent(event);
+  dragOnOverview_ = onOverview;
+  const double x = event->position().x() - kStripLeft;
+  const WaveDrag::Target target =
+      onOverview ? WaveDrag::Target::Piece
+                 : WaveDragTargetAt(x, model_.DetailXForMs(model_.MarkBeginMs()),
+                                    model_.DetailXForMs(model_.MarkEndMs()));
+  drag_.Press(x, PositionAt(x), target);
+  event->accept();
+}
+
+int32_t TfmWave::PositionAt(double stripX) const {
+  stripX = std::clamp(stripX, 0.0, static_cast<double>(kStripWidth));
+  return dragOnOverview_ ? model_.PositionForOverviewX(static_cast<int>(stripX))
+                         : model_.PositionForDetailX(stripX);
+}
+
+void TfmWave::DragTo(const QMouseEvent& event) {
+  const double x = event.position().x() - kStripLeft;
+  const auto marks = drag_.Move(x, PositionAt(x), model_.MarkBeginMs(), model_.MarkEndMs());
+  if (marks && marksDrag_) marksDrag_(marks->first, marks->second);
+}
+
+void TfmWave::mouseMoveEvent(QMouseEvent* event) {
+  if (!drag_.Pressed()) {
+    QWidget::mouseMoveEvent(event);
+    return;
+  }
+  DragTo(*event);
+}
+
+void TfmWave::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !drag_.Pressed()) {
+    QWidget::mouseReleaseEvent(event);
+    return;
+  }
+  DragTo(*event);
+  const int32_t pressMs = drag_.PressMs();
+  if (drag_.Release() && dragOnOverview_ && overviewClick_) overviewClick_(pressMs);
 }
 
 void TfmWave::wheelEvent(QWheelEvent* event) {

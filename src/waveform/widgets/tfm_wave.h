@@ -8,17 +8,21 @@
 //   whole file, the marked piece shaded behind it, the current position as
 //   a line; columns appear as the overview job delivers them. A left click
 //   hands the position under the pointer to the click handler, which moves
-//   the current position the way a drop of the seek handle does.
+//   the current position the way a drop of the seek handle does; a drag
+//   marks the piece from the press to the pointer (WaveDrag).
 // - the detail (bottom): the span around the current position (one second
 //   unless the wheel zooms in), min/max columns or, past one sample per
 //   pixel, a line through the samples of each channel; the current position
-//   is the centre line, the marks are drawn where they fall.
+//   is the centre line, the marks are drawn where they fall. A drag marks
+//   the piece as on the overview, or moves the mark line it grabbed.
 //
 // The window only renders and forwards: showing and hiding it switch the
 // model on and off. User-interface thread only.
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+
+#include "waveform/wave_drag.h"
 
 class WaveformModel;
 
@@ -41,10 +45,16 @@ class TfmWave : public QWidget {
   void SetOverviewClick(std::function<void(int32_t positionMs)> handler) {
     overviewClick_ = std::move(handler);
   }
+  // Receives the marks a drag makes, at every move of the pointer.
+  void SetMarksDrag(std::function<void(int32_t beginMs, int32_t endMs)> handler) {
+    marksDrag_ = std::move(handler);
+  }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -54,5 +64,12 @@ class TfmWave : public QWidget {
   void PaintDetail(class QPainter& painter);
 
   WaveformModel& model_;
+  // The position the pointer at window x stands for on the pressed strip.
+  int32_t PositionAt(double stripX) const;
+  void DragTo(const class QMouseEvent& event);
+
   std::function<void(int32_t)> overviewClick_;
+  std::function<void(int32_t, int32_t)> marksDrag_;
+  WaveDrag drag_;
+  bool dragOnOverview_ = false;
 };
