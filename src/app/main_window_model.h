@@ -114,12 +114,12 @@ class MainWindowModel {
   void tbMarkbeginClick();
   void tbMarkendClick();
   void tbMarkallClick();
-  // G and H: the mark begin or end moves to the quietest point within 200 ms
-  // (see audio/quiet_point.h), staying on its side of the other mark; with no
-  // quieter point it stays.
   // Both marks at once, from a drag on the waveform: kept within the file and
   // begin <= end.
   void SetMarks(int32_t beginMs, int32_t endMs);
+  // G and H: the mark begin or end moves to the quietest point within 200 ms
+  // (see audio/quiet_point.h), staying on its side of the other mark; with no
+  // quieter point it stays.
   void QuietBeginClick();
   void QuietEndClick();
   void tbJumpBeginClick();
