@@ -59,8 +59,3 @@ std::unique_ptr<ExportPcmReader> OpenExportPcmReader(const std::string& path,
   }
   return std::make_unique<PiecesPcmReader>(std::move(source), std::move(pieces), fades);
 }
-
-int64_t SourceFramesOf(const std::string& path, const AudioFileInfo& info) {
-  const std::unique_ptr<PeakSource> source = OpenPeakSource(path, info, PeakRate::Full);
-  return source ? source->TotalFrames() : -1;
-}

@@ -38,7 +38,3 @@ std::unique_ptr<ExportPcmReader> OpenExportPcmReader(const std::string& path,
                                                      const AudioFileInfo& info,
                                                      std::vector<ExportPcmPiece> pieces,
                                                      const FadeFrames& fades);
-
-// The sample frames the file really holds, read as the reader reads them; -1
-// when it cannot be opened.
-int64_t SourceFramesOf(const std::string& path, const AudioFileInfo& info);

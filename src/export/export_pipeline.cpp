@@ -66,10 +66,7 @@ PiecesResult RunPieces(const ExportJob& job, ExportHost& host, ExportSource& sou
         return PiecesResult::SinkFailed;
       }
       const uint64_t done = total - remaining - piece.pendingFrames;
-      host.SetProgress(static_cast<int>(
-          RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));
-      if (auto text = clock.Refresh(host.TickMs(), done, total)) host.SetTimeText(*text);
-      host.ProcessMessages();
+      ShowExportProgress(host, clock, done, total);
       if (host.CancelRequested()) {
         source.Close();
         return PiecesResult::Cancelled;
@@ -121,13 +118,20 @@ bool ReportPiecesFailure(PiecesResult result, const ExportJob& job, Dialogs& dia
   return false;
 }
 
-bool CommitOutput(OutputFile& file, const ExportJob& job, Dialogs& dialogs) {
+}  // namespace
+
+void ShowExportProgress(ExportHost& host, ExportClock& clock, uint64_t done, uint64_t total) {
+  host.SetProgress(static_cast<int>(
+      RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));
+  if (auto text = clock.Refresh(host.TickMs(), done, total)) host.SetTimeText(*text);
+  host.ProcessMessages();
+}
+
+bool CommitExport(OutputFile& file, const ExportJob& job, Dialogs& dialogs) {
   if (file.Commit()) return true;
   ShowErrorBox(dialogs, kCantAccessFile + job.OutFileName);
   return false;
 }
-
-}  // namespace
 
 std::string ReplaceQuestion(const std::string& outFileName) {
   return outFileName + " already exists.\nDo you want to replace it?";
@@ -221,7 +225,7 @@ bool ExportMP3(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportS
     ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
     return false;
   }
-  return CommitOutput(file, job, dialogs);
+  return CommitExport(file, job, dialogs);
 }
 
 bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportSource& source) {
@@ -246,5 +250,5 @@ bool ExportWAV(const ExportJob& job, ExportHost& host, Dialogs& dialogs, ExportS
     ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
     return false;
   }
-  return CommitOutput(file, job, dialogs);
+  return CommitExport(file, job, dialogs);
 }

@@ -29,11 +29,13 @@
 #include <string>
 
 #include "audio/audio_file_info.h"
+#include "base/tag_edits.h"
 #include "base/tick_count.h"
 #include "export/export_source.h"
 #include "export/export_time_text.h"
 
 class Dialogs;
+class OutputFile;
 
 // Everything one export needs, settled by the dialog's Go or the command line.
 struct ExportJob {
@@ -54,6 +56,7 @@ struct ExportJob {
   int32_t FadeOutSeconds = 0;
   uint32_t StartTick = 0;  // tick count when the export was started
   int Jobs = 0;            // MP3 encoders at once: 0 one per core, 1 one (parallel_export.h)
+  TagEdits Tags{};         // the source's tags, and what replaces them in the written file
 };
 
 class ExportHost {
@@ -98,6 +101,15 @@ inline constexpr const char* kReplaceCaption = "Replace file";
 // Shows why an export that would hold no frame cannot run (kNothingMarkedText
 // or kNothingUnmarkedText) and returns true; false when it has frames.
 bool RefuseEmptyExport(const ExportJob& job, Dialogs& dialogs);
+
+// Shows how far an export has come: the percentage, the time text (about
+// once a second) and a run of the caller's message pump.
+void ShowExportProgress(ExportHost& host, ExportClock& clock, uint64_t done, uint64_t total);
+
+// The last step of every route, once the temporary file is closed and
+// checked: moves it over the target. False, with "Can't Access file" shown
+// and nothing left behind, when it cannot.
+bool CommitExport(OutputFile& file, const ExportJob& job, Dialogs& dialogs);
 
 // Runs the job's route (refusing an empty one first). True when the target
 // now holds the finished file.

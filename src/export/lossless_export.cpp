@@ -80,12 +80,7 @@ bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
   ExportClock clock(ExportRoute::Mp3, job.StartTick);
   const LosslessCutResult result = CutLosslessly(
       job.SourceFileName, piece.start.Frame(), static_cast<int64_t>(piece.frames), file,
-      [&](uint64_t done, uint64_t total) {
-        host.SetProgress(static_cast<int>(
-            RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));
-        if (auto text = clock.Refresh(host.TickMs(), done, total)) host.SetTimeText(*text);
-        host.ProcessMessages();
-      });
+      [&](uint64_t done, uint64_t total) { ShowExportProgress(host, clock, done, total); });
   if (result.error != LosslessCutError::None) {
     ShowApplicationError(dialogs, TextOf(result, job));
     return false;
@@ -101,7 +96,5 @@ bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
     ShowApplicationError(dialogs, LosslessShortText(result.plan.pieceSamples, written));
     return false;
   }
-  if (file.Commit()) return true;
-  dialogs.ShowMessage(kCantAccessFile + job.OutFileName, kErrorCaption, MessageIcon::Error);
-  return false;
+  return CommitExport(file, job, dialogs);
 }

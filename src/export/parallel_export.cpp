@@ -10,7 +10,6 @@
 
 #include "base/application_error.h"
 #include "base/dialogs.h"
-#include "base/rounding.h"
 #include "export/export_options.h"
 #include "export/export_pieces.h"
 #include "export/fades.h"
@@ -34,22 +33,15 @@ int ExportEncoderCount(int64_t totalFrames, int32_t sampleRate, int jobs, unsign
 std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Dialogs& dialogs,
                                       int encoders) {
   const AudioFileInfo& info = job.FileInfo;
-  const int64_t sourceFrames = SourceFramesOf(job.SourceFileName, info);
-  if (sourceFrames < 0) {
-    ShowApplicationError(dialogs, "Cannot read file " + job.SourceFileName);
-    return false;
-  }
-  // A source that holds fewer frames than its pieces fails the export, as on
-  // one encoder: a short file is never reported as success.
+  // The pieces lie inside the source's exact length (the window waits for
+  // the scan, the command line scans first). A source that holds fewer frames
+  // than that fails in the encoders' reads, so a short file is never reported
+  // as success.
   std::vector<ExportPcmPiece> pieces;
   int64_t totalFrames = 0;
   for (const ExportPiece& piece :
        PlanExportPieces(info, job.BeginSample, job.EndSample, job.ExportUnmarked)) {
     const int64_t frames = static_cast<int64_t>(piece.frames);
-    if (piece.start.Frame() + frames > sourceFrames) {
-      ShowApplicationError(dialogs, "Cannot read file " + job.SourceFileName);
-      return false;
-    }
     pieces.push_back({piece.start.Frame(), frames});
     totalFrames += frames;
   }
@@ -80,10 +72,7 @@ std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Di
   const auto showProgress = [&] {
     const uint64_t done = static_cast<uint64_t>(doneFrames.load());
     const uint64_t total = static_cast<uint64_t>(std::max<int64_t>(totalFrames, 1));
-    host.SetProgress(static_cast<int>(
-        RoundHalfEven(static_cast<double>(done) / static_cast<double>(total) * 100.0)));
-    if (auto text = clock.Refresh(host.TickMs(), done, total)) host.SetTimeText(*text);
-    host.ProcessMessages();
+    ShowExportProgress(host, clock, done, total);
     if (host.CancelRequested()) cancel = true;
   };
   while (running.wait_for(kProgressInterval) != std::future_status::ready) showProgress();
@@ -112,7 +101,5 @@ std::optional<bool> ExportMP3Parallel(const ExportJob& job, ExportHost& host, Di
     ShowApplicationError(dialogs, UnableToWriteText(job.OutFileName));
     return false;
   }
-  if (file.Commit()) return true;
-  dialogs.ShowMessage(kCantAccessFile + job.OutFileName, kErrorCaption, MessageIcon::Error);
-  return false;
+  return CommitExport(file, job, dialogs);
 }
