@@ -77,7 +77,7 @@ bool GetWavFileInfo(const std::string& fileName, AudioFileInfo& info, Dialogs& d
   // Whole frames only: a torn last frame is never read as a sample.
   info.LengthFrames = SampleIndex(layout.dataBytes / (int64_t{layout.channels} * 2));
   // MP3 frames in a WAVE form are no PCM, whatever bits per sample they claim.
-  if (layout.bitsPerSample != 16 || layout.formatTag == kWavFormatMp3) {
+  if (!layout.HoldsPcm16()) {
     ShowFileError(dialogs, kFileErrorText);
     return false;
   }

@@ -62,7 +62,7 @@ class WavPeakSource : public PeakSource {
  public:
   bool Open(const std::string& path, const AudioFileInfo& info) {
     if (OpenWavLayout(path, reader_, layout_) != WavOpenResult::Ok || layout_.channels == 0 ||
-        layout_.channels != info.Channels || layout_.bitsPerSample != 16) {
+        layout_.channels != info.Channels || !layout_.HoldsPcm16()) {
       return false;
     }
     frameBytes_ = int64_t{layout_.channels} * 2;

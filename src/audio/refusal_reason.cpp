@@ -56,10 +56,7 @@ std::string WavProblemText(const std::string& fileName) {
     if (layout.formatTag == kWavFormatMp3) {
       return std::string("MP3 data inside a WAV file: ") + kOnly16BitPcm;
     }
-    if (layout.bitsPerSample == 16) return {};
-    // MP3 frames in a RIFF wrapper state no sample size (0 bits).
-    if (layout.formatTag == 0x55)
-      return std::string("MP3 data inside a WAV file: ") + kOnly16BitPcm;
+    if (layout.HoldsPcm16()) return {};
     return std::to_string(layout.bitsPerSample) + "-bit" + EncodingName(layout.formatTag) +
            " samples: " + kOnly16BitPcm;
   }

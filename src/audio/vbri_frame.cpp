@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// FindVbriFrame: the first frame's header decoded by the MPEG audio tables,
-// then the tag's magic and frame count.
+// FindVbriFrame: the first frame's header, then the tag's magic and frame count.
 #include "audio/vbri_frame.h"
 
 #include <array>
 #include <cstring>
+
+#include "audio/mp3_frame_header.h"
 
 namespace {
 
@@ -12,13 +13,6 @@ uint32_t BigEndian(const uint8_t* bytes) {
   return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
          static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
 }
-
-// Layer III bitrates in kbit/s by index, for MPEG-1 and for MPEG-2/2.5.
-constexpr std::array<int, 15> kMpeg1Kbps = {0,   32,  40,  48,  56,  64,  80, 96,
-                                            112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<int, 15> kMpeg2Kbps = {0,  8,  16, 24,  32,  40,  48, 56,
-                                            64, 80, 96, 112, 128, 144, 160};
-constexpr std::array<int32_t, 3> kMpeg1Rates = {44100, 48000, 32000};
 
 // The tag's magic stands this far after the frame's start: the 4-byte
 // header and 32 bytes after it.
@@ -39,24 +33,16 @@ std::optional<VbriFrame> FindVbriFrame(
   }
   std::array<uint8_t, kTagAt + kTagBytes> frame{};
   if (!readAt(at, frame.data(), frame.size())) return std::nullopt;
-  const uint32_t header = BigEndian(frame.data());
-  const uint32_t version = header >> 19 & 3;  // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
-  const uint32_t layer = header >> 17 & 3;    // 1: layer III
-  const uint32_t bitrateIndex = header >> 12 & 15;
-  const uint32_t rateIndex = header >> 10 & 3;
-  if ((header & 0xffe00000u) != 0xffe00000u || version == 1 || layer != 1 || bitrateIndex == 0 ||
-      bitrateIndex == 15 || rateIndex == 3 ||
+  const std::optional<Mp3FrameHeader> header = Mp3FrameHeader::Parse(frame.data());
+  if (!header || header->layer != 3 || header->FreeFormat() ||
       std::memcmp(frame.data() + kTagAt, "VBRI", 4) != 0) {
     return std::nullopt;
   }
-  const bool mpeg1 = version == 3;
   VbriFrame vbri;
   vbri.offsetBytes = at;
-  vbri.sampleRate = kMpeg1Rates[rateIndex] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
-  vbri.samplesPerFrame = mpeg1 ? 1152 : 576;
-  const int kbps = (mpeg1 ? kMpeg1Kbps : kMpeg2Kbps)[bitrateIndex];
-  const int64_t padding = header >> 9 & 1;
-  vbri.frameBytes = int64_t{vbri.samplesPerFrame} / 8 * kbps * 1000 / vbri.sampleRate + padding;
+  vbri.sampleRate = header->sampleRate;
+  vbri.samplesPerFrame = header->SamplesPerFrame();
+  vbri.frameBytes = header->FrameBytes();
   vbri.audioFrames = BigEndian(frame.data() + kTagAt + 14);
   return vbri;
 }

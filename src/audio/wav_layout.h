@@ -36,6 +36,10 @@ struct WavLayout {
   // Set with Malformed. With BadFormat the fields above the offsets hold
   // what the format chunk says.
   WavProblem problem = WavProblem::None;
+
+  // True when the samples are the 16-bit PCM the program reads: MP3 data in
+  // a WAVE form is not, whatever its bits field says.
+  bool HoldsPcm16() const { return bitsPerSample == 16 && formatTag != kWavFormatMp3; }
 };
 
 enum class WavOpenResult {

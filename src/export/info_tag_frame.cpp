@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "export/lame_tag.h"
-#include "export/mp3_frame_header.h"
+#include "audio/mp3_frame_header.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 #include <optional>
 #include <vector>
 
-#include "export/mp3_frame_header.h"
+#include "audio/mp3_frame_header.h"
 
 // The LAME tag fields a cut keeps from its source.
 struct LameTagFields {

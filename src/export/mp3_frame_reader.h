@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "export/mp3_frame_header.h"
+#include "audio/mp3_frame_header.h"
 
 class BufferedFile;
 

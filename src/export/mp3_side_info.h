@@ -17,7 +17,7 @@
 // two transforms.
 #include <cstdint>
 
-#include "export/mp3_frame_header.h"
+#include "audio/mp3_frame_header.h"
 
 struct Mp3SideFacts {
   int mainDataBegin = 0;

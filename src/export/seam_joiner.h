@@ -20,7 +20,7 @@
 #include <deque>
 #include <vector>
 
-#include "export/mp3_frame_header.h"
+#include "audio/mp3_frame_header.h"
 #include "export/mp3_side_info.h"
 
 struct HeldFrame {

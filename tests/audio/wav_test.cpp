@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "audio/mp3io.h"
+#include "audio/peak_source.h"
 #include "audio/riff_reader.h"
 #include "support/riff_bytes.h"
 #include "support/scripted_dialogs.h"
@@ -114,7 +115,8 @@ TEST_F(Wav, RiffReachesChunksBeyondTwoGigabytesOfOffset) {
   EXPECT_EQ(first, 7);
 }
 
-// The record the probe gives, or "File Error !" (never a division by zero or a hang).
+// The record the probe gives, or "File Error !" (never a division by zero or a hang); the
+// waveform's and the parallel encoder's reader open what the probe takes, and nothing else.
 struct WavCase {
   const char* name;
   Bytes bytes;
@@ -124,8 +126,11 @@ struct WavCase {
 class WavProbe : public Wav, public ::testing::WithParamInterface<WavCase> {};
 
 TEST_P(WavProbe, GivesTheRecordOrRefusesTheFile) {
-  EXPECT_EQ(Probe(Write(GetParam().bytes)), GetParam().usable);
+  const std::string path = Write(GetParam().bytes);
+  EXPECT_EQ(Probe(path), GetParam().usable);
   EXPECT_EQ(info_, GetParam().expected);
+  EXPECT_EQ(OpenPeakSource(path, GetParam().expected, PeakRate::Full) != nullptr,
+            GetParam().usable);
   EXPECT_EQ(Message(), GetParam().usable ? "?" : "File Error !");
 }
 
@@ -237,10 +242,11 @@ TEST_P(StreamedWav, ProbeAndStreamCoverAllSamples) {
 constexpr uint32_t kUnknown = 0xFFFFFFFF;
 
 // 2^32 + 17640 sample bytes in a plain RIFF (sparse, the probe reads no sample): a data size left
-// unknown or wrapped past 32 bits covers them all; any other size is the size.
+// unknown or wrapped past 32 bits covers them all; any other size (half the wrap too) is the size.
 TEST_F(Wav, ADataChunkOverFourGibibytesRunsToTheEndOfTheFile) {
   for (const auto& [dataField, lengthMs] :
-       {std::pair{kUnknown, 24347987}, {17640u, 24347987}, {17644u, 100}, {17636u, 100}}) {
+       {std::pair{kUnknown, 24347987}, {17640u, 24347987}, {17644u, 100}, {17636u, 100},
+        {0x80000000u + 17640u, 12174044}}) {
     Bytes body = {'W', 'A', 'V', 'E'};
     for (const Bytes& chunk : {FormatChunkBytes({}), RiffChunkBytes("data", {}, dataField)})
       body.insert(body.end(), chunk.begin(), chunk.end());

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and making MPEG audio frame headers; see mp3_frame_header.h.
-#include "export/mp3_frame_header.h"
+#include "audio/mp3_frame_header.h"
 
 namespace {
 
