@@ -39,7 +39,7 @@ class Wav : public ::testing::Test {
     info_ = {7, 7, 7, 7, 7, SampleIndex(7)};
     return GetAudioFileInfo(path, info_, dialogs_);
   }
-  // Reads the whole stream from `startFrame`; `sizes` gets every block's size.
+  // Reads the whole stream from `startFrame`, then closes it; `sizes` gets every block's size.
   Bytes Stream(const std::string& path, int64_t startFrame,
                std::vector<uint32_t>* sizes = nullptr) {
     Bytes out;
@@ -51,6 +51,7 @@ class Wav : public ::testing::Test {
       if (sizes) sizes->push_back(bytes);
     }
     CloseAudioStream(info_);
+    EXPECT_FALSE(ReadAudioBlock(info_, data, bytes)) << "a closed stream yields nothing";
     return out;
   }
   std::string Message() const {
