@@ -166,7 +166,8 @@ class Mp3 : public ::testing::Test {
 TEST_F(Mp3, TagsAroundTheAudioChangeNothing) {
   const EncodedMp3& plain = CachedMp3(44100, 2, 22050, {.vbr = true});
   const EncodedMp3& tagged =
-      CachedMp3(44100, 2, 22050, {.vbr = true, .id3v2Bytes = 5000, .id3v1 = true, .apeTag = true});
+      CachedMp3(44100, 2, 22050,
+                {.vbr = true, .id3v2Bytes = 5000, .id3v1 = true, .apeTag = true, .zeroBytes = 4096});
   const std::vector<int16_t> plainPcm = DecodeFrom(plain.path, 4410);
   const Mp3FrameInfo plainInfo = GetMp3FrameInfo();
   EXPECT_EQ(DecodeFrom(tagged.path, 4410), plainPcm);

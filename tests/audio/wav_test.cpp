@@ -167,7 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refused("NoData", RiffWaveBytes({FormatChunkBytes({})})),
         Refused("Format14", PlainWav({.formatBytes = 14}, 400)),
         Refused("ZeroRate", PlainWav({.sampleRate = 0}, 400)),
-        Refused("RateBeyondInt32", PlainWav({.sampleRate = 0x80000000u}, 400))),
+        Refused("RateBeyondInt32", PlainWav({.sampleRate = 0x80000000u}, 400)),
+        WavCase{"RateAtInt32Max", PlainWav({.sampleRate = 0x7FFFFFFFu}, 400),
+                WavInfo(0x7FFFFFFF, 2, 0x01FFFFFF, 0, 100)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Wav, UnopenablePathsAreReportedAndNoFileIsKeptOpen) {

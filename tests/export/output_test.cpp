@@ -3,6 +3,7 @@
 // and a temporary never stays; the WAV writer's bytes, also past 4 GiB. Full disks:
 // export_pipeline_test; sizes patched past the buffer: export_roundtrip_test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -32,8 +33,14 @@ TEST(OutputFile, TargetIsUntouchedUntilCommitAndATemporaryNeverStays) {
   // The temporary's name, made from the target's, fits even when the target's is at the limit.
   const long nameMax = ::pathconf(dir.path().c_str(), _PC_NAME_MAX);
   const std::string longest = dir.File(std::string(static_cast<size_t>(nameMax) - 4, 'x') + ".wav");
-  ASSERT_TRUE(file.Create(longest) && file.Write("new", 3) && file.Commit());
+  // A new file gets read and write for all, less what the user's umask takes away.
+  const mode_t umaskBefore = ::umask(022);
+  const bool committed = file.Create(longest) && file.Write("new", 3) && file.Commit();
+  ::umask(umaskBefore);
+  ASSERT_TRUE(committed);
   EXPECT_EQ(ReadText(longest), "new");
+  using enum fs::perms;
+  EXPECT_EQ(fs::status(longest).permissions(), owner_read | owner_write | group_read | others_read);
 }
 
 TEST(WavWriter, HeaderIsTheFortySixBytesOfTheSourceFormatThenThePcm) {

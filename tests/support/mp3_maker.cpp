@@ -121,8 +121,9 @@ bool WriteLongMp3File(const std::string& path, uint64_t frames, int sampleRate, 
   }
   const int flushed = lame_encode_flush(lame.get(), mp3.data(), static_cast<int>(mp3.size()));
   if (flushed < 0 || !Put(file.get(), mp3.data(), static_cast<size_t>(flushed))) return false;
-  Bytes tail = options.apeTag ? ApeTag() : Bytes{}, v1 = options.id3v1 ? Id3v1Tag() : Bytes{};
-  tail.insert(tail.end(), v1.begin(), v1.end());
+  Bytes tail(options.zeroBytes, 0);
+  for (const Bytes& tag : {options.apeTag ? ApeTag() : Bytes{}, options.id3v1 ? Id3v1Tag() : Bytes{}})
+    tail.insert(tail.end(), tag.begin(), tag.end());
   if (!Put(file.get(), tail.data(), tail.size())) return false;
   if (options.infoTag) {
     // The Info tag replaces the placeholder frame LAME wrote first.
@@ -170,9 +171,10 @@ const EncodedMp3& CachedMp3(int sampleRate, int channels, uint32_t frames,
     return root;
   }();
   char key[128];
-  std::snprintf(key, sizeof key, "%d-%d-%u-%d-%d%d-%zu-%d%d%d%d", sampleRate, channels, frames,
+  std::snprintf(key, sizeof key, "%d-%d-%u-%d-%d%d-%zu-%d%d%d%d-%zu", sampleRate, channels, frames,
                 options.bitrateKbps, options.vbr, options.vbrQuality, options.id3v2Bytes,
-                options.id3v1, options.apeTag, options.infoTag, options.freeFormat);
+                options.id3v1, options.apeTag, options.infoTag, options.freeFormat,
+                options.zeroBytes);
   auto found = cache.find(key);
   if (found == cache.end()) {
     EncodedMp3 made{(folder / (std::string(key) + ".mp3")).string(),

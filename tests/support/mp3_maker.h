@@ -19,6 +19,7 @@ struct Mp3MakerOptions {
   size_t id3v2Bytes = 0;    // an ID3v2.3 tag of this total size before the audio (0: none)
   bool id3v1 = false;       // a 128-byte ID3v1 tag at the end
   bool apeTag = false;      // an APEv2 tag at the end (before an ID3v1 tag)
+  size_t zeroBytes = 0;     // zeros after the last frame, before the tags at the end
 };
 // Encodes interleaved 16-bit `samples` (frames x channels) and writes the MP3 file. False when LAME
 // refuses the settings or the file cannot be written.
