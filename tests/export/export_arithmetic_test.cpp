@@ -12,6 +12,7 @@
 #include "export/export_pieces.h"
 #include "export/export_time_text.h"
 #include "export/fades.h"
+#include "export/xing_seek_table.h"
 #include "support/test_files.h"
 
 namespace {
@@ -107,6 +108,27 @@ TEST(Crc16, AgreesWithTheBitwiseCrcWhateverTheParts) {
     fed = upTo;
   }
   EXPECT_EQ(crc.Value(), bitwise);
+}
+
+// The Xing seek table kept in fixed memory: entry i is the position of the frame i% into the
+// stream, within a frame's bytes, for streams short enough to keep every frame and long enough
+// to have halved the kept positions many times.
+TEST(XingSeekTable, EntriesStayWithinAFrameOfTheTruePositions) {
+  for (const uint64_t frames : {uint64_t{100}, uint64_t{512}, uint64_t{513}, uint64_t{100003}}) {
+    std::vector<uint64_t> offsets;
+    XingSeekTable table;
+    uint64_t at = 0;
+    for (uint64_t i = 0; i < frames; ++i) {
+      offsets.push_back(at);
+      table.AddFrame(at);
+      at += 400 + (i * 37 % 50) + (i > frames / 2 ? 300 : 0);  // later frames larger
+    }
+    const std::array<uint8_t, 100> entries = table.Table(at);
+    for (size_t i = 0; i < 100; ++i) {
+      const double exact = static_cast<double>(offsets[frames * i / 100]) * 256.0 / at;
+      EXPECT_NEAR(entries[i], exact, 1.0 + 1000.0 * 256.0 / at) << frames << " frames, entry " << i;
+    }
+  }
 }
 
 }  // namespace
