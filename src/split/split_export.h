@@ -24,13 +24,20 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "audio/audio_file_info.h"
+#include "audio/mp3_scan_index.h"
 #include "base/tag_edits.h"
 #include "export/export_pipeline.h"
 #include "export/export_source.h"
 #include "split/split_pieces.h"
 
 class Dialogs;
+
+// Every piece's unnamed temporary file stays open until the end: this keeps
+// a split well inside the descriptors a process may hold.
+inline constexpr size_t kMaxSplitPieces = 500;
 
 inline constexpr const char* kTitledNameTemplate = "{n:02} {title}";
 inline constexpr const char* kPlainNameTemplate = "{stem} {n:02}";
@@ -52,6 +59,9 @@ struct SplitJob {
   ExistingTarget Existing = ExistingTarget::Ask;
   SplitSheet Sheet;
   uint32_t StartTick = 0;
+  // The source's scan, running or finished, when there is one: every piece's
+  // reader seeks by it instead of measuring the file again.
+  std::shared_ptr<Mp3ScanIndex> Scan;
 };
 
 // Progress of a split: the whole through ExportHost::SetProgress and
@@ -74,7 +84,8 @@ std::string PieceFileName(const SplitJob& job, size_t index, std::string& reason
 
 // The targets of every piece in job.Folder, in order; refused through
 // `reason` for a bad template, an empty name, two pieces with the same name
-// ("pieces 3 and 7 would both be named X"), or no pieces.
+// ("pieces 3 and 7 would both be named X"), no pieces or more than
+// kMaxSplitPieces.
 std::vector<std::string> SplitTargets(const SplitJob& job, std::string& reason);
 
 // The targets that exist already.
@@ -86,8 +97,9 @@ std::string ReplaceTargetsQuestion(const std::vector<std::string>& existing);
 // The checks made before any piece is written: the targets can be named, the
 // folder exists, no target is the source, an existing target can be replaced
 // and, with ExistingTarget::Ask, the user agrees to replace the existing
-// ones (Dialogs::Confirm). Shows why in an error box and returns false when
-// the split cannot go ahead.
+// ones (Dialogs::Confirm). An existing target that is read-only is never
+// replaced: its owner protected it. Shows why in an error box and returns
+// false when the split cannot go ahead (no box when the user said No).
 bool CheckSplitTargets(const SplitJob& job, Dialogs& dialogs);
 
 // The export job of piece `index`, its target `target`: the split's route and
