@@ -225,8 +225,8 @@ SplitPieces PiecesOfCue(const CueSheet& sheet, const AudioFileInfo& info) {
     const CueTrack& track = sheet.Tracks[i];
     const CueTrack& before = sheet.Tracks[i - 1];
     const SampleIndex start = SampleOfCueFrames(info, track.StartCueFrames);
-    const std::string name = "track " + std::to_string(track.Number) + " starts at " +
-                             PieceTimeText(info, start);
+    const std::string name =
+        "track " + std::to_string(track.Number) + " starts at " + PieceTimeText(info, start);
     if (start >= info.LengthFrames) {
       return SplitPieces{{},
                          name + ", at or past the end of the file (" +
@@ -259,8 +259,8 @@ SplitSheet SheetOfCue(const CueSheet& sheet, const AudioFileInfo& info,
   const std::string opened = std::filesystem::path(sourceFileName).filename().string();
   if (!sheet.FileName.empty() &&
       std::filesystem::path(sheet.FileName).filename().string() != opened) {
-    split.Notes.push_back("The sheet names the file " + sheet.FileName + "; its times are applied to " +
-                          opened);
+    split.Notes.push_back("The sheet names the file " + sheet.FileName +
+                          "; its times are applied to " + opened);
   }
   return split;
 }

@@ -169,11 +169,13 @@ SilenceFinder::SilenceFinder(std::string path, AudioFileInfo info, SilenceSettin
       // reader's rate; the runs go back onto the full-rate timeline.
       const int64_t total = info.LengthFrames.Frame() * rate / std::max(info.SampleRate, 1);
       const auto full = [&](SampleIndex at) {
-        return SampleIndex(std::min(at.Frame() * info.SampleRate / rate, info.LengthFrames.Frame()));
+        return SampleIndex(
+            std::min(at.Frame() * info.SampleRate / rate, info.LengthFrames.Frame()));
       };
       std::vector<int16_t> block;
       if (source) block.resize(static_cast<size_t>(kBlockFrames * source->Channels()));
-      for (int part; !shared->failed && !stopped() && (part = shared->nextPart++) < shared->parts;) {
+      for (int part;
+           !shared->failed && !stopped() && (part = shared->nextPart++) < shared->parts;) {
         const int64_t first = total * part / shared->parts;
         const int64_t end = total * (part + 1) / shared->parts;
         QuietRunTracker tracker(source->Channels(), level, first);

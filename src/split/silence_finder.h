@@ -75,8 +75,8 @@ class QuietRunTracker {
  private:
   int channels_;
   int32_t level_;
-  int64_t next_;            // the index of the next frame fed
-  int64_t runStart_ = -1;   // where the open quiet run began, or -1
+  int64_t next_;           // the index of the next frame fed
+  int64_t runStart_ = -1;  // where the open quiet run began, or -1
   std::vector<Silence> runs_;
 };
 

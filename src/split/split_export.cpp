@@ -29,8 +29,8 @@ std::string Portable(const std::string& text) {
   std::string name;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    const bool refused = byte < 0x20 || byte == 0x7f || std::string_view("/\\:*?\"<>|").find(c) !=
-                                                            std::string_view::npos;
+    const bool refused = byte < 0x20 || byte == 0x7f ||
+                         std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
     name += refused ? '_' : c;
   }
   // Blanks and dots at either end are lost or hidden on some systems.
@@ -75,8 +75,7 @@ class PieceHost : public ExportHost {
 // thread once every worker has stopped.
 class PieceDialogs : public Dialogs {
  public:
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override {
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     if (!shown) message = {text, caption, icon};
     shown = true;
   }
@@ -323,7 +322,8 @@ bool RunSplit(const SplitJob& job, SplitHost& host, Dialogs& dialogs) {
       host.SetPiece(static_cast<int>(current + 1), static_cast<int>(count),
                     states[current].percent.load());
     }
-    ShowExportProgress(host, clock, static_cast<uint64_t>(done), std::max<uint64_t>(totalFrames, 1));
+    ShowExportProgress(host, clock, static_cast<uint64_t>(done),
+                       std::max<uint64_t>(totalFrames, 1));
     if (!cancelled && host.CancelRequested()) {
       cancelled = true;
       stop.store(true);
