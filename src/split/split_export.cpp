@@ -297,6 +297,8 @@ bool RunSplit(const SplitJob& job, SplitHost& host, Dialogs& dialogs) {
       PieceState& state = states[i];
       ExportJob pieceJob = PieceExportJob(job, i, targets[i]);
       pieceJob.CommitLater = &state.file;
+      // A single piece at a time may use the route's own encoders on every core.
+      if (workers == 1) pieceJob.Jobs = job.Jobs;
       if (job.Lossless && job.Route == ExportRoute::Mp3) {
         std::call_once(walkOnce, [&] { walk = TakeLosslessCensus(job.SourceFileName); });
         pieceJob.SourceWalk = walk;
