@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the small seed corpora of the fuzz targets into the folder named on
-// the command line: <folder>/wav, /mp3, /ini and /time. The WAV and MP3 seeds
+// the command line: <folder>/wav, /mp3, /ini, /time and /cue. The WAV and MP3 seeds
 // are a few hundred milliseconds of a tone in the layouts the readers meet
 // (plain, streamed with size fields 0, RF64, other sample formats; MP3 in
 // MPEG-1 and MPEG-2 with and without a tag in front), so the fuzzer starts
@@ -147,5 +147,14 @@ int main(int argc, char** argv) {
   for (const char* text : {"60", "60.5", "3:03.456", "1:02:03", "183456ms", "0.05", "-12", " 7 "}) {
     SaveText(time, text, text);
   }
+  const auto cue = root / "cue";
+  SaveText(cue, "album",
+           "\xEF\xBB\xBFREM GENRE Rock\r\nREM DATE 1999\r\nPERFORMER \"Band\"\r\n"
+           "TITLE \"Live\"\r\nFILE \"live.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n"
+           "    TITLE \"One\"\r\n    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n"
+           "    TITLE \"Two\"\r\n    PERFORMER \"Guest\"\r\n    INDEX 00 03:58:40\r\n"
+           "    INDEX 01 04:00:12\r\n  TRACK 03 AUDIO\r\n    INDEX 01 101:30:74\r\n");
+  SaveText(cue, "cp1252", "TITLE \"Caf\xE9 \x93Noir\x94\"\nFILE x.mp3 MP3\nTRACK 1 AUDIO\n"
+                          "INDEX 01 0:00:00\nTRACK 2 AUDIO\nFLAGS DCP\nINDEX 01 12:00:00\n");
   return 0;
 }

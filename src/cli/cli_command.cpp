@@ -16,6 +16,7 @@
 #include "base/version.h"
 #include "cli/cli_cut.h"
 #include "cli/cli_info.h"
+#include "cli/cli_split.h"
 #include "cli/stderr_dialogs.h"
 
 namespace {
@@ -32,13 +33,14 @@ constexpr CliCommand kCommands[] = {
     {"info", "[--fast] FILE", "describe an MP3 or WAV file (five lines, see below)",
      &RunInfoCommand},
     {"cut", "IN -o OUT", "cut a piece out of an MP3 or WAV file (cut --help)", &RunCutCommand},
+    {"split", "IN -d DIR", "split a file into pieces (split --help)", &RunSplitCommand},
 };
 
 void PrintHelp(std::ostream& out) {
   out << "usage: snipola-cli COMMAND [ARGUMENTS]\n"
          "       snipola-cli --help | --version\n"
          "\n"
-         "Inspects and cuts MP3 and WAV files.\n"
+         "Inspects, cuts and splits MP3 and WAV files.\n"
          "\n"
          "commands:\n";
   for (const CliCommand& command : kCommands) {

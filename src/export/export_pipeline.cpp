@@ -128,6 +128,10 @@ void ShowExportProgress(ExportHost& host, ExportClock& clock, uint64_t done, uin
 }
 
 bool CommitExport(OutputFile& file, const ExportJob& job, Dialogs& dialogs) {
+  if (job.CommitLater) {
+    *job.CommitLater = std::move(file);
+    return true;
+  }
   if (file.Commit()) return true;
   ShowErrorBox(dialogs, kCantAccessFile + job.OutFileName);
   return false;

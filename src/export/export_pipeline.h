@@ -26,6 +26,7 @@
 // Runs on the UI thread; the host's message pump may run the dialog's handlers
 // in between blocks, which the dialog guards with its Exporting flag.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "audio/audio_file_info.h"
@@ -36,6 +37,7 @@
 
 class Dialogs;
 class OutputFile;
+struct LosslessCensus;
 
 // Everything one export needs, settled by the dialog's Go or the command line.
 struct ExportJob {
@@ -57,6 +59,12 @@ struct ExportJob {
   uint32_t StartTick = 0;  // tick count when the export was started
   int Jobs = 0;            // MP3 encoders at once: 0 one per core, 1 one (parallel_export.h)
   TagEdits Tags{};         // the source's tags, and what replaces them in the written file
+  // When set, the finished file is handed over here instead of replacing the
+  // target (CommitExport): a split links all its pieces in together at the end.
+  OutputFile* CommitLater = nullptr;
+  // The lossless route's walk of the source, taken once for many cuts of it
+  // (lossless_cut.h); null: the route walks the file itself.
+  std::shared_ptr<const LosslessCensus> SourceWalk{};
 };
 
 class ExportHost {
@@ -107,8 +115,9 @@ bool RefuseEmptyExport(const ExportJob& job, Dialogs& dialogs);
 void ShowExportProgress(ExportHost& host, ExportClock& clock, uint64_t done, uint64_t total);
 
 // The last step of every route, once the temporary file is closed and
-// checked: moves it over the target. False, with "Can't Access file" shown
-// and nothing left behind, when it cannot.
+// checked: moves it over the target, or into job.CommitLater when that is
+// set. False, with "Can't Access file" shown and nothing left behind, when it
+// cannot.
 bool CommitExport(OutputFile& file, const ExportJob& job, Dialogs& dialogs);
 
 // Runs the job's route (refusing an empty one first). True when the target

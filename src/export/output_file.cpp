@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <utility>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -148,6 +149,25 @@ void RemoveLiveTemporaryFiles() {
 }
 
 OutputFile::~OutputFile() { Abandon(); }
+
+OutputFile::OutputFile(OutputFile&& other) noexcept { *this = std::move(other); }
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+  if (this == &other) return *this;
+  Abandon();
+  fd_ = std::exchange(other.fd_, -1);
+  failed_ = std::exchange(other.failed_, false);
+  createError_ = std::exchange(other.createError_, 0);
+  closed_ = std::exchange(other.closed_, false);
+  unnamed_ = std::exchange(other.unnamed_, false);
+  liveSlot_ = std::exchange(other.liveSlot_, -1);
+  targetPath_ = std::move(other.targetPath_);
+  tempPath_ = std::exchange(other.tempPath_, {});
+  buffer_ = std::move(other.buffer_);
+  bufferedBytes_ = std::exchange(other.bufferedBytes_, 0);
+  sizeBytes_ = std::exchange(other.sizeBytes_, 0);
+  return *this;
+}
 
 bool OutputFile::Create(const std::string& targetPath) {
   Abandon();

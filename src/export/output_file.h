@@ -27,6 +27,10 @@ class OutputFile {
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
+  // Takes over the other's temporary file (open, closed or none), leaving it
+  // empty: a finished file can be handed on to be committed later.
+  OutputFile(OutputFile&& other) noexcept;
+  OutputFile& operator=(OutputFile&& other) noexcept;
 
   // Creates the temporary file beside targetPath. False when the folder does
   // not exist or cannot be written.
