@@ -2,6 +2,7 @@
 // Naming, checking and writing the pieces of a split; see split_export.h.
 #include "split/split_export.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +49,14 @@ std::string NumberText(size_t number, int width) {
 
 std::string ArtistOf(const SplitSheet& sheet, const SplitPiece& piece) {
   return piece.Performer.empty() ? sheet.Performer : piece.Performer;
+}
+
+// A file no one may write to: its owner protected it (root, who may write
+// anyway, included).
+bool IsReadOnly(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+         (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 bool ExistsAsEntry(const std::string& path) {
@@ -219,7 +228,7 @@ bool CheckSplitTargets(const SplitJob& job, Dialogs& dialogs) {
       dialogs.ShowMessage(kOriginFileError, kErrorCaption, MessageIcon::Error);
       return false;
     }
-    if (!CanReplaceFile(target) || ::access(target.c_str(), W_OK) != 0) {
+    if (!CanReplaceFile(target) || IsReadOnly(target)) {
       dialogs.ShowMessage(kCantAccessFile + target, kErrorCaption, MessageIcon::Error);
       return false;
     }
@@ -330,7 +339,8 @@ bool RunSplit(const SplitJob& job, SplitHost& host, Dialogs& dialogs) {
     }
   }
   for (std::thread& thread : threads) thread.join();
-  if (cancelled) return false;
+  // A cancel that comes after the last block still keeps the folder as it was.
+  if (cancelled || host.CancelRequested()) return false;
   // A piece that failed showed why; the others it stopped were cancelled.
   for (PieceState& state : states) {
     if (state.dialogs.shown) {
