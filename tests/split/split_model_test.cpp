@@ -162,6 +162,8 @@ TEST(SplitModel, BuildsTheJobOrSaysWhatToChange) {
   model.MakePieces();
   model.SetTitle(1, "Song");
   model.BitrateIndex = 3;  // As Origin, Lossless, 32, 40
+  model.FadeIn = true;
+  model.FadeInText = "3";
   model.FadeOut = true;
   model.FadeOutText = "2";
   std::string problem;
@@ -172,8 +174,7 @@ TEST(SplitModel, BuildsTheJobOrSaysWhatToChange) {
   EXPECT_EQ(job->Route, ExportRoute::Mp3);
   EXPECT_EQ(job->BitrateKbps, 40u);
   EXPECT_FALSE(job->Lossless);
-  EXPECT_FALSE(job->FadeIn);
-  EXPECT_TRUE(job->FadeOut && job->FadeOutSeconds == 2);
+  EXPECT_TRUE(job->FadeIn && job->FadeInSeconds == 3 && job->FadeOut && job->FadeOutSeconds == 2);
   EXPECT_EQ(job->Existing, ExistingTarget::Ask);
   EXPECT_EQ(job->Sheet.Pieces[1].Title, "Song");
   EXPECT_EQ(job->Sheet.Pieces[1].Begin, SampleIndex(4 * 44100));
@@ -181,9 +182,10 @@ TEST(SplitModel, BuildsTheJobOrSaysWhatToChange) {
   model.FadeOut = true;
   job = model.Job(problem);
   ASSERT_TRUE(job);
-  EXPECT_TRUE(job->Lossless && !job->FadeOut);
-  model.Mp3 = false;
-  EXPECT_EQ(model.Job(problem)->Route, ExportRoute::Wav);
+  EXPECT_TRUE(job->Lossless && !job->FadeIn && !job->FadeOut);
+  model.Mp3 = false;  // the bitrate list's "Lossless" no longer counts
+  job = model.Job(problem);
+  EXPECT_TRUE(job->Route == ExportRoute::Wav && !job->Lossless && job->FadeOut);
   // A rate MP3 cannot hold offers no bitrate: MP3 is refused, WAV goes.
   SplitModel odd("/music/odd.wav", Info(AudioFileInfo::kTypeWav, 1000, 5000));
   odd.Source = SplitSource::Parts;
