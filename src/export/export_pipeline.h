@@ -26,6 +26,7 @@
 // Runs on the UI thread; the host's message pump may run the dialog's handlers
 // in between blocks, which the dialog guards with its Exporting flag.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "audio/audio_file_info.h"
@@ -36,6 +37,7 @@
 
 class Dialogs;
 class OutputFile;
+struct LosslessCensus;
 
 // Everything one export needs, settled by the dialog's Go or the command line.
 struct ExportJob {
@@ -60,6 +62,9 @@ struct ExportJob {
   // When set, the finished file is handed over here instead of replacing the
   // target (CommitExport): a split links all its pieces in together at the end.
   OutputFile* CommitLater = nullptr;
+  // The lossless route's walk of the source, taken once for many cuts of it
+  // (lossless_cut.h); null: the route walks the file itself.
+  std::shared_ptr<const LosslessCensus> SourceWalk{};
 };
 
 class ExportHost {

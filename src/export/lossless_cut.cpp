@@ -112,7 +112,16 @@ struct FrameCensus {
   int64_t frames = 0;
   int64_t formatChange = -1;     // the first frame of another version, rate or mode
   std::vector<int64_t> damaged;  // frames that follow damage
+  // Where every kOffsetEveryFrames-th frame starts, so that a cut can begin
+  // its walk near its piece.
+  std::vector<uint64_t> offsets;
 };
+
+// A cut of a later piece starts its walk this many frames before its first
+// frame: enough main-data bytes pass to fill the bit reservoir (511 bytes at
+// most; a frame carries at least some 50) at every rate and bitrate.
+constexpr int64_t kReservoirWalkFrames = 64;
+constexpr int64_t kOffsetEveryFrames = 64;
 
 LosslessCutError TakeCensus(const std::string& path, FrameCensus& census,
                             std::optional<InfoTag>& tag) {
@@ -129,6 +138,7 @@ LosslessCutError TakeCensus(const std::string& path, FrameCensus& census,
       census.formatChange = census.frames;
     }
     if (reader.AfterDamage()) census.damaged.push_back(census.frames);
+    if (census.frames % kOffsetEveryFrames == 0) census.offsets.push_back(reader.FrameOffset());
     ++census.frames;
   }
   return status == Mp3FrameReader::Status::End ? LosslessCutError::None : ErrorOf(status);
@@ -166,9 +176,21 @@ class AudioWriter {
 
 }  // namespace
 
+struct LosslessCensus {
+  LosslessCutError error = LosslessCutError::None;
+  FrameCensus census;
+  std::optional<InfoTag> tag;
+};
+
+std::shared_ptr<const LosslessCensus> TakeLosslessCensus(const std::string& sourcePath) {
+  auto walk = std::make_shared<LosslessCensus>();
+  walk->error = TakeCensus(sourcePath, walk->census, walk->tag);
+  return walk;
+}
+
 LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSample,
                                 int64_t sampleCount, OutputFile& output,
-                                const LosslessProgress& progress) {
+                                const LosslessProgress& progress, const LosslessCensus* walk) {
   LosslessCutResult result;
   const auto fail = [&](LosslessCutError error) {
     result.error = error;
@@ -176,10 +198,14 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
   };
   // First the walk: where the piece's frames lie on the decoder's count of
   // the whole file, and whether they can be copied as one stream.
-  FrameCensus census;
-  std::optional<InfoTag> sourceTag;
-  if (const auto error = TakeCensus(sourcePath, census, sourceTag); error != LosslessCutError::None)
-    return fail(error);
+  LosslessCensus own;
+  if (!walk) {
+    own.error = TakeCensus(sourcePath, own.census, own.tag);
+    walk = &own;
+  }
+  if (walk->error != LosslessCutError::None) return fail(walk->error);
+  const FrameCensus& census = walk->census;
+  const std::optional<InfoTag>& sourceTag = walk->tag;
   Mp3FrameReader reader;
   Mp3FrameReader::Status status = reader.Open(sourcePath);
   if (status == Mp3FrameReader::Status::Frame) status = reader.Next();
@@ -258,7 +284,17 @@ LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSamp
   // Without a tag frame the frame already read is the first audio frame.
   bool frameInHand = !sourceTag;
   bool irregular = false;  // the next frame is read alone
-  for (int64_t index = 0; index <= plan.lastFrame; ++index) {
+  // A piece far into the file: the walk starts a little before it, at a
+  // frame the census found (the frames before it only fill the reservoir).
+  int64_t startIndex = 0;
+  if (const int64_t from = (plan.firstFrame - kReservoirWalkFrames) / kOffsetEveryFrames;
+      plan.firstFrame > kReservoirWalkFrames && from > 0 &&
+      from < static_cast<int64_t>(census.offsets.size())) {
+    startIndex = from * kOffsetEveryFrames;
+    reader.SkipTo(census.offsets[static_cast<size_t>(from)]);
+    frameInHand = false;
+  }
+  for (int64_t index = startIndex; index <= plan.lastFrame; ++index) {
     if (plan.acrossDrop && index == plan.announcedFrames && audio && !firstPart) {
       firstPart = partContent();
     }

@@ -25,6 +25,7 @@
 // file.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "export/lossless_plan.h"
@@ -64,9 +65,20 @@ using LosslessProgress = std::function<void(uint64_t doneFrames, uint64_t totalF
 // them (the decoder puts later parts out in the first part's format), or a
 // piece that runs past the end of a joined file's first part but not to the
 // end of the stream. The output's Info frame states the part it ends, then.
+//
+// `census`, when given, is that walk taken before (TakeLosslessCensus), so
+// that many cuts of one file walk it once. With it a cut that starts far
+// into the file also reads only from a little before its piece.
+struct LosslessCensus;
 LosslessCutResult CutLosslessly(const std::string& sourcePath, int64_t beginSample,
                                 int64_t sampleCount, OutputFile& output,
-                                const LosslessProgress& progress);
+                                const LosslessProgress& progress,
+                                const LosslessCensus* census = nullptr);
+
+// The walk of the whole file at `sourcePath` that every cut begins with; a
+// file that cannot be walked gives a census that makes every cut fail as it
+// would have.
+std::shared_ptr<const LosslessCensus> TakeLosslessCensus(const std::string& sourcePath);
 
 // The samples a gapless decoder gets from the MP3 file at `path` by its tag
 // and frames, as for a source; -1 when it has no frame count or its frames

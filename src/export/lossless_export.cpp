@@ -80,7 +80,8 @@ bool ExportLossless(const ExportJob& job, ExportHost& host, Dialogs& dialogs) {
   ExportClock clock(ExportRoute::Mp3, job.StartTick);
   const LosslessCutResult result = CutLosslessly(
       job.SourceFileName, piece.start.Frame(), static_cast<int64_t>(piece.frames), file,
-      [&](uint64_t done, uint64_t total) { ShowExportProgress(host, clock, done, total); });
+      [&](uint64_t done, uint64_t total) { ShowExportProgress(host, clock, done, total); },
+      job.SourceWalk.get());
   if (result.error != LosslessCutError::None) {
     ShowApplicationError(dialogs, TextOf(result, job));
     return false;

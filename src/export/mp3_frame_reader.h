@@ -47,6 +47,9 @@ class Mp3FrameReader {
   // Reads the next frame (the first one after Open). Frame, or End,
   // ReadError.
   Status Next();
+  // Makes Next() read the frame that starts at `offset`: one an earlier walk
+  // of the same file found there.
+  void SkipTo(uint64_t offset) { nextOffset_ = offset; }
   // True when damage lay between the frame Next() read and the one before.
   bool AfterDamage() const { return afterDamage_; }
 

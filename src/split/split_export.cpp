@@ -17,6 +17,7 @@
 #include "base/application_error.h"
 #include "base/dialogs.h"
 #include "export/export_options.h"
+#include "export/lossless_cut.h"
 #include "export/output_file.h"
 
 namespace fs = std::filesystem;
@@ -286,12 +287,20 @@ bool RunSplit(const SplitJob& job, SplitHost& host, Dialogs& dialogs) {
   std::mutex mutex;
   std::condition_variable allDone;
 
+  // Lossless pieces share one walk of the source, taken by the first worker
+  // that needs it (the others wait for it there).
+  std::once_flag walkOnce;
+  std::shared_ptr<const LosslessCensus> walk;
   const auto work = [&] {
     StreamExportSource source(job.Scan);
     for (size_t i; !stop.load() && (i = next.fetch_add(1)) < count;) {
       PieceState& state = states[i];
       ExportJob pieceJob = PieceExportJob(job, i, targets[i]);
       pieceJob.CommitLater = &state.file;
+      if (job.Lossless && job.Route == ExportRoute::Mp3) {
+        std::call_once(walkOnce, [&] { walk = TakeLosslessCensus(job.SourceFileName); });
+        pieceJob.SourceWalk = walk;
+      }
       PieceHost pieceHost(state.percent, stop);
       state.written = RunExport(pieceJob, pieceHost, state.dialogs, source);
       if (!state.written) stop.store(true);
