@@ -38,6 +38,8 @@ KeyAction KeyActionForVirtualKey(int virtualKey) {
       return {KeyCommand::QuietBegin};
     case 'H':
       return {KeyCommand::QuietEnd};
+    case 'K':
+      return {KeyCommand::Split};
     case 'Q':
       return {KeyCommand::Nudge, -10000};
     case 'W':
@@ -93,6 +95,8 @@ const char* KeyNameForCommand(KeyCommand command) {
       return "G";
     case KeyCommand::QuietEnd:
       return "H";
+    case KeyCommand::Split:
+      return "K";
     case KeyCommand::None:
     case KeyCommand::Nudge:
       break;

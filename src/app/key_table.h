@@ -24,6 +24,7 @@ enum class KeyCommand {
   HearJoin,       // C: 2 s before the mark begin, then 2 s after the mark end
   QuietBegin,     // G: the mark begin to the quietest point within 200 ms
   QuietEnd,       // H: the mark end to the quietest point within 200 ms
+  Split,          // K: split the file into pieces
 };
 
 struct KeyAction {

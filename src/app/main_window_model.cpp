@@ -78,6 +78,14 @@ void MainWindowModel::ShowSelection() {
     display_.selectionLeft = bar.left;
     display_.selectionWidth = bar.width;
   }
+  display_.splitPointXs.clear();
+  if (LengthMs() > 0) {
+    for (const SampleIndex point : splitPoints_) {
+      display_.splitPointXs.push_back(
+          HandleLeftForPosition(MsOfSample(FileInfo, point), LengthMs(), TrackMin, TrackMax) +
+          kTrackButtonWidth / 2);
+    }
+  }
   Changed();
 }
 
@@ -327,6 +335,7 @@ bool MainWindowModel::LoadFile(const std::string& fileName) {
   FileName = fileName;
   FileInfo = probed;
   ++FileSerial;
+  splitPoints_.clear();
   // The scan of the previous file ends here; an MP3 is measured anew.
   if (scanner_ != nullptr) scanner_->StopScan();
   scanning_ = scanner_ != nullptr && FileInfo.FileType == AudioFileInfo::kTypeMp3;
@@ -428,6 +437,20 @@ void MainWindowModel::tbExportClick() {
   }
 }
 
+void MainWindowModel::SplitClick() {
+  if (FileName.empty()) return;
+  if (scanning_) {
+    dialogs_.ShowMessage(kSplitWhileScanningMessage, kApplicationTitle, MessageIcon::None);
+    return;
+  }
+  if (FileInfo.LengthFrames > SampleIndex(0) && split_) split_();
+}
+
+void MainWindowModel::SetSplitPoints(std::vector<SampleIndex> points) {
+  splitPoints_ = std::move(points);
+  ShowSelection();
+}
+
 // ---------------------------------------------------------------------------
 // Keyboard
 
@@ -480,6 +503,9 @@ void MainWindowModel::WMKeyDown(int virtualKey) {
       break;
     case KeyCommand::QuietEnd:
       QuietEndClick();
+      break;
+    case KeyCommand::Split:
+      SplitClick();
       break;
   }
 }

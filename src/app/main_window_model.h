@@ -28,6 +28,8 @@
 
 class Dialogs;
 
+inline constexpr const char* kSplitWhileScanningMessage =
+    "The file is still being measured: split it when its length is known.";
 inline constexpr const char* kEndBeforeBeginMessage =
     "End Pos is before Begin Pos: mark an end after the begin to export a piece.";
 
@@ -54,6 +56,9 @@ struct MainDisplay {
   int TrackButtonLeft = kTrackBarLeft;                        // imTrackButton.Left
   int selectionLeft = kTrackBarLeft + kTrackButtonWidth / 2;  // imSelection.Left
   int selectionWidth = 0;                                     // imSelection.Width
+  // The split points on the selection bar's row, in window pixels: where the
+  // handle's centre stands at each point.
+  std::vector<int> splitPointXs;
 };
 
 class MainWindowModel {
@@ -65,6 +70,7 @@ class MainWindowModel {
   void SetPlayback(PlaybackHooks* playback);
   void SetFileProbe(FileProbe probe) { probe_ = std::move(probe); }
   void SetExportCommand(ExportCommand command) { export_ = std::move(command); }
+  void SetSplitCommand(ExportCommand command) { split_ = std::move(command); }
   void SetScanner(ScanHooks* scanner) { scanner_ = scanner; }
   bool CanOpenFiles() const { return static_cast<bool>(probe_); }
 
@@ -155,6 +161,13 @@ class MainWindowModel {
   // probe has shown why). True when the file was opened.
   bool LoadFile(const std::string& fileName);
   void tbExportClick();
+  // "Split into pieces ..." and K: needs an open file with audio, whose
+  // length is known (an MP3's scan has ended; the pieces are cut on it).
+  void SplitClick();
+  // The split points the split dialog shows, on the file's sample timeline;
+  // an opened file clears them.
+  void SetSplitPoints(std::vector<SampleIndex> points);
+  const std::vector<SampleIndex>& SplitPoints() const { return splitPoints_; }
 
   // --- Background scan of the opened MP3. Until it ends, LengthMs is the
   // header estimate, " Origin File Info " shows "Length : scanning N %", and
@@ -225,6 +238,8 @@ class MainWindowModel {
   PlaybackHooks* playback_ = &noPlayback_;
   FileProbe probe_;
   ExportCommand export_;
+  ExportCommand split_;
+  std::vector<SampleIndex> splitPoints_;
   ScanHooks* scanner_ = nullptr;
   bool scanning_ = false;
   int scanPercent_ = 0;

@@ -32,6 +32,10 @@ class Dialogs {
   // "Description|*.a;*.b" form.
   virtual std::optional<std::string> OpenFileName(const std::string& filter) = 0;
 
+  // The folder dialog (for the split's target); nullopt when cancelled or
+  // where none can be shown.
+  virtual std::optional<std::string> FolderName() { return std::nullopt; }
+
   // The folder the open and save dialogs start in: the one the last chosen
   // file lies in (the windows keep it in the settings between runs).
   virtual std::string Folder() const { return folder_; }

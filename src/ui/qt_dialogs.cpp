@@ -111,6 +111,13 @@ std::optional<std::string> QtDialogs::OpenFileName(const std::string& filter) {
   return ChosenFile(dialog);
 }
 
+std::optional<std::string> QtDialogs::FolderName() {
+  QFileDialog dialog(owner_);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  return ChosenFile(dialog);
+}
+
 std::optional<std::string> QtDialogs::SaveFileName(const std::string& filter,
                                                    const std::string& suggestedName) {
   QFileDialog dialog(owner_);

@@ -25,6 +25,7 @@ class QtDialogs : public Dialogs {
   std::optional<std::string> SaveFileName(const std::string& filter,
                                           const std::string& suggestedName) override;
   bool Confirm(const std::string& text, const std::string& caption) override;
+  std::optional<std::string> FolderName() override;
 
  private:
   // Dark palette and a place over the owner, before the dialog is shown.

@@ -38,6 +38,7 @@ void WaveformModel::OpenFile(const std::string& path, const AudioFileInfo& info,
   info_ = info;
   scan_ = std::move(scan);
   positionMs_ = 0;
+  splitPoints_.clear();
   overview_.assign(static_cast<size_t>(columns_), ColumnPeak{});
   overviewStarted_ = false;
   detailSource_.reset();
@@ -65,6 +66,12 @@ void WaveformModel::SetMarks(int32_t markBeginMs, int32_t markEndMs) {
   if (active_) emit Changed();
 }
 
+void WaveformModel::SetSplitPoints(std::vector<SampleIndex> points) {
+  if (points == splitPoints_) return;
+  splitPoints_ = std::move(points);
+  if (active_) emit Changed();
+}
+
 void WaveformModel::SetDetailSpanMs(int32_t spanMs) {
   spanMs = std::clamp(spanMs, kDetailMinSpanMs, kDetailSpanMs);
   if (spanMs == detailSpanMs_) return;
@@ -82,9 +89,13 @@ int32_t WaveformModel::PositionForOverviewX(int x) const {
 }
 
 int WaveformModel::OverviewXForMs(int32_t ms) const {
+  return OverviewXForSample(SampleOfMs(info_, ms));
+}
+
+int WaveformModel::OverviewXForSample(SampleIndex sample) const {
   const int64_t length = info_.LengthFrames.Frame();
   if (length <= 0) return 0;
-  return static_cast<int>(SampleOfMs(info_, ms).Frame() * columns_ / length);
+  return static_cast<int>(sample.Frame() * columns_ / length);
 }
 
 double WaveformModel::DetailXForMs(int32_t ms) const {

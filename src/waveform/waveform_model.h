@@ -46,6 +46,10 @@ class WaveformModel : public QObject {
                 std::shared_ptr<Mp3ScanIndex> scan = nullptr);
   void SetPosition(int32_t positionMs);
   void SetMarks(int32_t markBeginMs, int32_t markEndMs);
+  // The points a split would cut at, drawn on the overview; a new file
+  // clears them.
+  void SetSplitPoints(std::vector<SampleIndex> points);
+  const std::vector<SampleIndex>& SplitPoints() const { return splitPoints_; }
   // Zoom of the detail strip: its span, clamped to 5 ms .. 1 s.
   void SetDetailSpanMs(int32_t spanMs);
 
@@ -69,6 +73,7 @@ class WaveformModel : public QObject {
   // and `columns` for the file's end, so a piece marked to the end shades
   // the last column too.
   int OverviewXForMs(int32_t ms) const;
+  int OverviewXForSample(SampleIndex sample) const;
   // The x in the detail strip of a position's sample.
   double DetailXForMs(int32_t ms) const;
   // The position of the sample under detail x, kept within the file.
@@ -103,6 +108,7 @@ class WaveformModel : public QObject {
   int32_t markBeginMs_ = 0;
   int32_t markEndMs_ = 0;
   int32_t detailSpanMs_ = kDetailSpanMs;
+  std::vector<SampleIndex> splitPoints_;
 
   std::vector<ColumnPeak> overview_;
   bool overviewStarted_ = false;

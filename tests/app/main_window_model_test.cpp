@@ -305,6 +305,33 @@ TEST_F(MainWindowModelTest, AScanShowsItsShareLimitsPlaybackAndEndsInTheExactLen
   model.SetScanner(nullptr);
 }
 
+// K opens the split dialog for an open file whose length is known; the dialog's points sit on
+// the selection bar's row where the handle's centre would stand, until another file opens.
+TEST_F(MainWindowModelTest, KSplitsAMeasuredFileAndItsPointsSitOnTheBar) {
+  int opened = 0;
+  model.SetSplitCommand([&] { ++opened; });
+  model.WMKeyDown('K');  // no file
+  OpenFile(10000);
+  model.SplitClick();  // no audio known
+  FakeScanner scanner;
+  model.SetScanner(&scanner);
+  OpenFile(10000);
+  model.WMKeyDown('K');  // still scanning: a note
+  EXPECT_EQ(dialogs.LastMessageText(), kSplitWhileScanningMessage);
+  EXPECT_EQ(opened, 0);
+  model.ScanFinished(model.FileSerial, true, 10000, 128, 441000);
+  model.SplitClick();
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  model.SetScanner(nullptr);
+
+  model.SetSplitPoints({SampleIndex(220500), SampleIndex(4410), SampleIndex(441000)});
+  EXPECT_EQ(display.splitPointXs, (std::vector<int>{201, 16 + 3 + 15, 371}));
+  EXPECT_EQ(model.SplitPoints().size(), 3u);
+  OpenFile(10000);
+  EXPECT_TRUE(model.SplitPoints().empty() && display.splitPointXs.empty());
+}
+
 // G and H on a WAV of one level with a pause at 1000..1100 ms: a mark beside it moves into it,
 // never past the other mark; elsewhere nothing is quieter.
 TEST_F(MainWindowModelTest, MarksMoveToTheQuietWithoutPassingEachOther) {
@@ -323,7 +350,7 @@ TEST_F(MainWindowModelTest, MarksMoveToTheQuietWithoutPassingEachOther) {
   };
   EXPECT_EQ(quiet(1250, 1900), "1090-1900");
   EXPECT_EQ(quiet(700, 850), "700-1010");
-  EXPECT_EQ(quiet(850, 900), "900-1010");  // the begin stops at the end, which then moves
+  EXPECT_EQ(quiet(850, 900), "900-1010");     // the begin stops at the end, which then moves
   EXPECT_EQ(quiet(1092, 1250), "1092-1092");  // in the pause the begin stays; the end stops at it
   EXPECT_EQ(display.lbBeginPos + " " + display.lbEndPos, "Begin Pos : 1092 ms End Pos : 1092 ms");
 }

@@ -30,6 +30,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/test_files.h"
 #include "support/widget_app.h"
+#include "waveform/waveform_model.h"
 
 namespace {
 
@@ -150,6 +151,35 @@ TEST_F(TfmMainTest, EveryButtonAndItsMenuTwinRunTheirCommand) {
     EXPECT_EQ(run([&] { Item(row.item)->trigger(); }), row.after) << row.item;
   }
   window->Model().SetPlayback(nullptr);
+}
+
+// K and "Split into pieces ..." open the split dialog for the opened file; the points it shows
+// reach the selection bar and the waveform until it closes.
+TEST_F(TfmMainTest, KAndItsMenuItemOpenTheSplitDialogWhosePointsAreDrawn) {
+  Create();
+  const std::string wav = WriteWav("a.wav", 10000, 8000);
+  ASSERT_TRUE(window->Model().LoadFile(wav));
+  int opened = 0;
+  std::vector<SampleIndex> onWave;
+  std::vector<int> onBar;
+  window->SetSplitDialogRunner([&](QWidget* owner, const std::string& fileName,
+                                   const AudioFileInfo& info, Dialogs&,
+                                   const std::function<void(std::vector<SampleIndex>)>& showPoints,
+                                   std::shared_ptr<Mp3ScanIndex>) {
+    opened += owner == window.get() && fileName == wav && info.LengthFrames.Frame() == 80000;
+    showPoints({SampleIndex(40000)});
+    onWave = window->WaveModel().SplitPoints();
+    onBar = window->Model().Display().splitPointXs;
+    showPoints({});
+    return false;
+  });
+  QTest::keyClick(window.get(), Qt::Key_K);
+  EXPECT_EQ(Item("Splitintopieces1")->text(), "Split into pieces ...\tK");
+  Item("Splitintopieces1")->trigger();
+  EXPECT_EQ(opened, 2);
+  EXPECT_EQ(onWave, std::vector<SampleIndex>{SampleIndex(40000)});
+  EXPECT_EQ(onBar, std::vector<int>{16 + 170 + 15});
+  EXPECT_TRUE(window->WaveModel().SplitPoints().empty());
 }
 
 // Advanced items, keys (Shift or Ctrl, not Alt; also after the unit switch took the focus),

@@ -46,7 +46,7 @@ TEST(KeyTable, KeysMapToTheirCommandsAndOthersToNone) {
       {13, {K::Pause}}, {37, {K::Nudge, -5000}}, {39, {K::Nudge, 5000}}, {38, {K::JumpMarkBegin}},
       {40, {K::JumpMarkEnd}}, {66, {K::MarkBegin}}, {78, {K::MarkEnd}}, {65, {K::MarkAll}},
       {83, {K::Export}}, {76, {K::OpenFile}}, {'Z', {K::HearBegin}}, {'X', {K::HearEnd}},
-      {'C', {K::HearJoin}}, {'G', {K::QuietBegin}}, {'H', {K::QuietEnd}}, {'b', {}}, {32, {}}, {'1', {}}, {13 + 0x10000, {}}};
+      {'C', {K::HearJoin}}, {'G', {K::QuietBegin}}, {'H', {K::QuietEnd}}, {'K', {K::Split}}, {'b', {}}, {32, {}}, {'1', {}}, {13 + 0x10000, {}}};
   // clang-format on
   for (const auto& [key, action] : kKeys) EXPECT_EQ(KeyActionForVirtualKey(key), action) << key;
   // The nudge items' tags 0..9 stand for Q W E R T Y U I O P.

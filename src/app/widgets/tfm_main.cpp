@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
@@ -33,6 +34,7 @@
 #include "base/dialogs.h"
 #include "export/widgets/export_command.h"
 #include "spectrum/widgets/tfm_led.h"
+#include "split/widgets/tfm_split.h"
 #include "ui/click_label.h"
 #include "ui/image_control.h"
 #include "ui/shell_open.h"
@@ -130,6 +132,27 @@ void SetDockedVisible(QWidget& docked, bool visible) {
   docked.setVisible(visible);
 }
 
+// Short ticks across the selection bar's row where a split would cut.
+class SplitPointTicks : public QWidget {
+ public:
+  SplitPointTicks(QWidget* parent, const MainDisplay& display)
+      : QWidget(parent), display_(display) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(QColor(255, 196, 64));
+    for (const int x : display_.splitPointXs) {
+      painter.drawLine(x - this->x(), 0, x - this->x(), height() - 1);
+    }
+  }
+
+ private:
+  const MainDisplay& display_;
+};
+
 }  // namespace
 
 TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
@@ -140,7 +163,8 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
       skin_(this),
       aboutCommand_([this] { RunAboutBox(this, [this](const QString& at) { shellOpen_(at); }); }),
       shellOpen_(&ShellOpen),
-      exportDialog_(&RunExportDialog) {
+      exportDialog_(&RunExportDialog),
+      splitDialog_(&RunSplitDialog) {
   setObjectName("fmMain");
   setWindowTitle(kApplicationTitle);
   setFixedSize(kWindowWidth, kWindowHeight);
@@ -151,6 +175,7 @@ TfmMain::TfmMain(Dialogs& dialogs, Options options, QWidget* parent)
   BuildControls();
   model_.SetView(this);
   model_.SetExportCommand([this] { tbExportClick(); });
+  model_.SetSplitCommand([this] { SplitClick(); });
   FormCreate();
 }
 
@@ -263,6 +288,11 @@ void TfmMain::BuildControls() {
   connect(imTrackBar, &ImageControl::MouseUp, this,
           [this](QPoint, QPoint, Qt::MouseButton) { model_.imTrackButtonMouseUp(); });
 
+  imSplitPoints = new SplitPointTicks(this, d);
+  imSplitPoints->setObjectName("imSplitPoints");
+  imSplitPoints->setGeometry(kTrackBarLeft, kSelectionTop - 4, kTrackBarWidth,
+                             kSelectionHeight + 6);
+
   imSelection = new ImageControl(this);
   imSelection->setObjectName("imSelection");
   imSelection->SetPicture(SelectionPicture(), true);
@@ -349,6 +379,8 @@ void TfmMain::BuildPopupMenu() {
     add(menu, row.menuItem, WithKey(row.caption, row.key, "\t%1"),
         [&m, command] { (m.*command)(); });
   }
+  add(menu, "Splitintopieces1", WithKey("Split into pieces ...", KeyCommand::Split, "\t%1"),
+      [&m] { m.SplitClick(); });
   // The previews of the cut and the moves to the quiet have keys and menu
   // items, no buttons.
   struct PreviewItem {
@@ -503,6 +535,7 @@ void TfmMain::DisplayChanged() {
   FollowModelInWave();
   imTrackButton->move(d.TrackButtonLeft, kTrackBarTop);
   imSelection->setGeometry(d.selectionLeft, kSelectionTop, d.selectionWidth, kSelectionHeight);
+  imSplitPoints->update();
 }
 
 bool TfmMain::WindowVisible() const { return isVisible(); }
@@ -515,7 +548,8 @@ void TfmMain::BuildWave() {
   waveModel_ = std::make_unique<WaveformModel>(TfmWave::kStripWidth, TfmWave::kStripWidth);
   fmWave_ = new TfmWave(*waveModel_, this);
   fmWave_->SetOverviewClick([this](int32_t positionMs) { model_.SeekFromOverview(positionMs); });
-  fmWave_->SetMarksDrag([this](int32_t beginMs, int32_t endMs) { model_.SetMarks(beginMs, endMs); });
+  fmWave_->SetMarksDrag(
+      [this](int32_t beginMs, int32_t endMs) { model_.SetMarks(beginMs, endMs); });
 }
 
 void TfmMain::FollowModelInWave() {
@@ -525,6 +559,7 @@ void TfmMain::FollowModelInWave() {
   }
   waveModel_->SetPosition(model_.CurPos);
   waveModel_->SetMarks(model_.MarkBegin, model_.MarkEnd);
+  waveModel_->SetSplitPoints(model_.SplitPoints());
 }
 
 void TfmMain::SetWaveVisible(bool visible) {
@@ -717,8 +752,19 @@ void TfmMain::tbExportClick() {
   // after it has closed. Playback is stopped (and rewound) first. An MP3's
   // scan goes with it: the export waits for one still running, and reads
   // by a finished one instead of measuring the file again.
-  exportDialog_(this, model_.FileName, model_.FileInfo, model_.MarkBegin, model_.MarkEnd, dialogs_,
-                [this] { model_.tbStopClick(); }, model_.Scan());
+  exportDialog_(
+      this, model_.FileName, model_.FileInfo, model_.MarkBegin, model_.MarkEnd, dialogs_,
+      [this] { model_.tbStopClick(); }, model_.Scan());
+}
+
+void TfmMain::SplitClick() {
+  // Playback stops first, as for an export; the dialog's points are drawn on
+  // the selection bar and the waveform while it is open.
+  model_.tbStopClick();
+  splitDialog_(
+      this, model_.FileName, model_.FileInfo, dialogs_,
+      [this](std::vector<SampleIndex> points) { model_.SetSplitPoints(std::move(points)); },
+      model_.Scan());
 }
 
 void TfmMain::About1Click() {

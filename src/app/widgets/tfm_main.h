@@ -66,12 +66,17 @@ class TfmMain : public QWidget, public MainWindowView {
 
   // How the export dialog is run for tbExportClick: RunExportDialog unless a
   // test puts its own in (a real modal dialog would wait for a user).
-  using ExportDialogRunner =
-      std::function<bool(QWidget* mainWindow, const std::string& fileName,
-                         const AudioFileInfo& fileInfo, int32_t markBeginMs, int32_t markEndMs,
-                         Dialogs& dialogs, const std::function<void()>& stopPlayback,
-                         std::shared_ptr<Mp3ScanIndex> scan)>;
+  using ExportDialogRunner = std::function<bool(
+      QWidget* mainWindow, const std::string& fileName, const AudioFileInfo& fileInfo,
+      int32_t markBeginMs, int32_t markEndMs, Dialogs& dialogs,
+      const std::function<void()>& stopPlayback, std::shared_ptr<Mp3ScanIndex> scan)>;
   void SetExportDialogRunner(ExportDialogRunner runner) { exportDialog_ = std::move(runner); }
+  // How the split dialog is run for K: RunSplitDialog unless a test puts its own in.
+  using SplitDialogRunner = std::function<bool(
+      QWidget* mainWindow, const std::string& fileName, const AudioFileInfo& fileInfo,
+      Dialogs& dialogs, const std::function<void(std::vector<SampleIndex>)>& showPoints,
+      std::shared_ptr<Mp3ScanIndex> scan)>;
+  void SetSplitDialogRunner(SplitDialogRunner runner) { splitDialog_ = std::move(runner); }
 
   // How the about box is run: RunAboutBox unless a test puts its own in.
   void SetAboutCommand(std::function<void()> command) { aboutCommand_ = std::move(command); }
@@ -117,6 +122,7 @@ class TfmMain : public QWidget, public MainWindowView {
   void FormClose();
   void FormDestroy();
   void tbExportClick();
+  void SplitClick();
   void WMMove();
   void BuildWave();
   void FollowModelInWave();
@@ -139,6 +145,7 @@ class TfmMain : public QWidget, public MainWindowView {
   std::unique_ptr<MainPlayback> playback_;
   std::unique_ptr<MainScan> scan_;
   ExportDialogRunner exportDialog_;
+  SplitDialogRunner splitDialog_;
   std::unique_ptr<WaveformModel> waveModel_;
   TfmWave* fmWave_ = nullptr;  // a separate window, deleted before waveModel_
   uint32_t waveFileSerial_ = 0;
@@ -162,6 +169,7 @@ class TfmMain : public QWidget, public MainWindowView {
   ImageControl* imTrackBar = nullptr;
   ImageControl* imTrackButton = nullptr;
   ImageControl* imSelection = nullptr;
+  QWidget* imSplitPoints = nullptr;  // the split points on the selection bar's row
   QMenu* popupMenu1_ = nullptr;
   QAction* Representwithsecond1 = nullptr;
   QAction* ShowSpectrumanalyzer1 = nullptr;

@@ -26,37 +26,41 @@ void Bevel(QPainter& painter, const QRect& r, const QColor& topLeft, const QColo
 }  // namespace
 
 QPixmap MakeExportSkin() {
-  QPixmap skin(kExportSkinWidth, kExportSkinHeight);
+  return MakeDialogSkin(kExportSkinWidth, kExportSkinHeight, "Export to");
+}
+
+QPixmap MakeDialogSkin(int width, int height, const char* title) {
+  QPixmap skin(width, height);
   skin.fill(kPanel);
   QPainter painter(&skin);
 
   // Outer frame, two pixels deep.
-  Bevel(painter, QRect(0, 0, kExportSkinWidth, kExportSkinHeight), kLight, kDark);
-  Bevel(painter, QRect(1, 1, kExportSkinWidth - 2, kExportSkinHeight - 2), kMid,
-        QColor(35, 35, 35));
+  Bevel(painter, QRect(0, 0, width, height), kLight, kDark);
+  Bevel(painter, QRect(1, 1, width - 2, height - 2), kMid, QColor(35, 35, 35));
 
   // Title strip with a groove under it.
-  painter.fillRect(QRect(2, 2, kExportSkinWidth - 4, 17), QColor(64, 64, 64));
+  painter.fillRect(QRect(2, 2, width - 4, 17), QColor(64, 64, 64));
   painter.setPen(kDark);
-  painter.drawLine(2, 19, kExportSkinWidth - 3, 19);
+  painter.drawLine(2, 19, width - 3, 19);
   painter.setPen(kMid);
-  painter.drawLine(2, 20, kExportSkinWidth - 3, 20);
+  painter.drawLine(2, 20, width - 3, 20);
 
   QFont font("Arial");
   font.setPixelSize(11);
   font.setBold(true);
   painter.setFont(font);
   painter.setPen(Qt::white);
-  painter.drawText(QRect(8, 2, 120, 17), Qt::AlignLeft | Qt::AlignVCenter, "Export to");
+  painter.drawText(QRect(8, 2, width - 40, 17), Qt::AlignLeft | Qt::AlignVCenter, title);
 
-  // Close cross over the close area (x 221..231, y below 20).
+  // Close cross over the close area (x 221..231 of 240, y below 20).
+  const double cross = width - 17.5;
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setPen(QPen(kLight, 1.6));
-  painter.drawLine(QPointF(222.5, 6.5), QPointF(229.5, 13.5));
-  painter.drawLine(QPointF(229.5, 6.5), QPointF(222.5, 13.5));
+  painter.drawLine(QPointF(cross, 6.5), QPointF(cross + 7, 13.5));
+  painter.drawLine(QPointF(cross + 7, 6.5), QPointF(cross, 13.5));
   painter.setRenderHint(QPainter::Antialiasing, false);
 
   // Sunken inner panel behind the controls.
-  Bevel(painter, QRect(8, 23, kExportSkinWidth - 16, kExportSkinHeight - 31), kDark, kMid);
+  Bevel(painter, QRect(8, 23, width - 16, height - 31), kDark, kMid);
   return skin;
 }

@@ -10,3 +10,7 @@ inline constexpr int kExportSkinWidth = 240;
 inline constexpr int kExportSkinHeight = 200;
 
 QPixmap MakeExportSkin();
+
+// The same look for another dialog: `width` x `height`, `title` in the strip,
+// the close cross over x width-19 .. width-9.
+QPixmap MakeDialogSkin(int width, int height, const char* title);

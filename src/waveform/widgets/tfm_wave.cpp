@@ -19,6 +19,7 @@ const QColor kWave(57, 182, 16);
 const QColor kMarked(41, 61, 99);
 const QColor kPosition(214, 113, 0);
 const QColor kMark(110, 170, 255);
+const QColor kSplitPoint(255, 196, 64);
 
 // The y of a sample value in a strip of `height` pixels at `top`: full scale
 // reaches the strip's edges, 0 is its middle line.
@@ -93,6 +94,11 @@ void TfmWave::PaintOverview(QPainter& painter) {
                      kMarked);
   }
   PaintColumns(painter, model_.Overview(), strip);
+  painter.setPen(kSplitPoint);
+  for (const SampleIndex point : model_.SplitPoints()) {
+    const int at = strip.left() + model_.OverviewXForSample(point);
+    painter.drawLine(at, strip.top(), at, strip.bottom());
+  }
   painter.setPen(kPosition);
   const int x = strip.left() + std::min(model_.OverviewXForMs(model_.PositionMs()),
                                         static_cast<int>(model_.Overview().size()) - 1);
