@@ -10,13 +10,8 @@
 #include <cerrno>
 #include <vector>
 
-namespace {
-
-constexpr long kMoveBufferBytes = 1 << 20;
-
-}  // namespace
-
-CheckedFileStream::CheckedFileStream(const std::string& path) : path_(path) {
+CheckedFileStream::CheckedFileStream(const std::string& path, long moveBufferBytes)
+    : path_(path), moveBufferBytes_(std::max(1L, moveBufferBytes)) {
   fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   failed_ = fd_ < 0;
 }
@@ -69,11 +64,11 @@ void CheckedFileStream::writeBlock(const TagLib::ByteVector& data) {
 void CheckedFileStream::MoveTail(long from, long to) {
   const long end = length();
   const long bytes = end - from;
-  std::vector<char> buffer(static_cast<size_t>(std::min(bytes, kMoveBufferBytes)));
+  std::vector<char> buffer(static_cast<size_t>(std::min(bytes, moveBufferBytes_)));
   // Growing moves the last block first, shrinking the first, so that no byte
   // is overwritten before it was moved.
   for (long moved = 0; moved < bytes && !failed_;) {
-    const long step = std::min(bytes - moved, kMoveBufferBytes);
+    const long step = std::min(bytes - moved, moveBufferBytes_);
     const long at = to > from ? end - moved - step : from + moved;
     const ssize_t got = ::pread(fd_, buffer.data(), static_cast<size_t>(step), at);
     if (got != step) {

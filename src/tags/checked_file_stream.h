@@ -12,7 +12,9 @@
 
 class CheckedFileStream : public TagLib::IOStream {
  public:
-  explicit CheckedFileStream(const std::string& path);
+  // Opens the file at `path` for reading and writing; bytes are moved
+  // through a buffer of moveBufferBytes.
+  explicit CheckedFileStream(const std::string& path, long moveBufferBytes = 1 << 20);
   ~CheckedFileStream() override;
   CheckedFileStream(const CheckedFileStream&) = delete;
   CheckedFileStream& operator=(const CheckedFileStream&) = delete;
@@ -40,6 +42,7 @@ class CheckedFileStream : public TagLib::IOStream {
   void MoveTail(long from, long to);
 
   std::string path_;
+  long moveBufferBytes_;
   int fd_ = -1;
   long position_ = 0;
   bool failed_ = false;
