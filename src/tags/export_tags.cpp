@@ -162,7 +162,8 @@ bool CopyFrames(ID3v2::Tag& from, ID3v2::Tag& to, const std::vector<TagPiece>& p
     const TagLib::ByteVectorList children = table->childElements();
     TagLib::ByteVectorList kept;
     for (const ByteVector& child : children) {
-      if (droppedChapters.count(child) == 0) kept.append(child);
+      // (TagLib reads past the start of an empty entry.)
+      if (!child.isEmpty() && droppedChapters.count(child) == 0) kept.append(child);
     }
     if (!children.isEmpty() && kept.isEmpty()) {
       to.removeFrame(table);
