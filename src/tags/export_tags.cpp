@@ -87,10 +87,11 @@ SourceTags ReadSourceTags(const ExportTagsJob& job) {
 // form) and parsed again as a frame of ID3v2.4, its size given in that form.
 ID3v2::Frame* CopyFrame(const ID3v2::Frame& frame) {
   constexpr unsigned int kFrameHeaderBytes = 10;
-  ByteVector data = frame.render();
-  if (data.size() < kFrameHeaderBytes) return nullptr;
-  const ByteVector size = ID3v2::SynchData::fromUInt(data.size() - kFrameHeaderBytes);
-  for (unsigned int i = 0; i < 4; ++i) data[4 + i] = size[i];
+  const ByteVector rendered = frame.render();
+  if (rendered.size() < kFrameHeaderBytes) return nullptr;
+  const ByteVector data = rendered.mid(0, 4) +
+                          ID3v2::SynchData::fromUInt(rendered.size() - kFrameHeaderBytes) +
+                          rendered.mid(8);
   ID3v2::Header header;
   header.setMajorVersion(4);
   return ID3v2::FrameFactory::instance()->createFrame(data, &header);
