@@ -84,9 +84,9 @@ const Row kRows[] = {
     {false, false, {{3000, 8000}}, true, "",
      "title=Song|artist=Band|album=Album|track=3/9|year=2021|genre=Rock|comment=nice|TLEN=5000|"
      "APIC=200" + kChaptersInOne + "|v1=Song v1/0|ape=Song ape"},
-    {false, false, {{3000, 8000}}, true, "title=New;genre=;track=2/12;",
-     "title=New|artist=Band|album=Album|track=2/12|year=2021|genre=|comment=nice|TLEN=5000|"
-     "APIC=200" + kChaptersInOne + "|v1=New/2|ape=New"},
+    {false, false, {{3000, 8000}}, true, "title=New;genre=;track=12/14;",
+     "title=New|artist=Band|album=Album|track=12/14|year=2021|genre=|comment=nice|TLEN=5000|"
+     "APIC=200" + kChaptersInOne + "|v1=New/12|ape=New"},
     {false, false, {{10000, 11000}}, true, "",  // past every chapter and lyric
      "title=Song|artist=Band|album=Album|track=3/9|year=2021|genre=Rock|comment=nice|TLEN=1000|"
      "APIC=200|CHAP=|CTOC=|SYLT=|v3|v1=Song v1/0|ape=Song ape"},
