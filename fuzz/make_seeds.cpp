@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the small seed corpora of the fuzz targets into the folder named on
-// the command line: <folder>/wav, /mp3, /ini, /time and /cue. The WAV and MP3 seeds
-// are a few hundred milliseconds of a tone in the layouts the readers meet
+// the command line: <folder>/wav, /mp3, /ini, /time, /cue and /tags. The WAV
+// and MP3 seeds are a few hundred milliseconds of a tone in the layouts the readers meet
 // (plain, streamed with size fields 0, RF64, other sample formats; MP3 in
 // MPEG-1 and MPEG-2 with and without a tag in front), so the fuzzer starts
 // from inputs that reach deep into the parsers.
@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "export/lame_encoder.h"
+#include "support/tagged_files.h"
 
 namespace {
 
@@ -140,6 +143,21 @@ int main(int argc, char** argv) {
   const Bytes body = Mp3(2, 48000, 64);
   tagged.insert(tagged.end(), body.begin(), body.end());
   Save(mp3, "id3-48000-64", tagged);
+  // Tagged sources behind the byte that picks the formats (tags_fuzz.cpp).
+  const auto tags = root / "tags";
+  for (const bool wavSource : {false, true}) {
+    const std::filesystem::path scratch = tags / "scratch";
+    Save(tags, "scratch", wavSource ? Wav(2, 44100, 16, 1) : Mp3(2, 44100, 128));
+    AddTestTags(scratch.string(), wavSource);
+    std::ifstream in(scratch, std::ios::binary);
+    const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(scratch);
+    for (const uint8_t wavOutput : {0, 2}) {
+      Bytes seed{static_cast<uint8_t>(wavOutput | (wavSource ? 1 : 0))};
+      seed.insert(seed.end(), bytes.begin(), bytes.end());
+      Save(tags, std::string(wavSource ? "wav" : "mp3") + (wavOutput ? "-to-wav" : "-to-mp3"), seed);
+    }
+  }
   const auto ini = root / "ini";
   SaveText(ini, "settings", "[Set]\r\nLeft=10\r\nTop=20\r\nUseSecond=1\r\n\r\n[Other]\nKey = v\n");
   SaveText(ini, "comments", "; note\n# other\n[ Set ]\n  left = 5 \n[set]\nPath=a=b\n");

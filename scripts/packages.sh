@@ -4,7 +4,7 @@
 SNIPOLA_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
-  libsdl2-dev libmpg123-dev libmp3lame-dev
+  libsdl2-dev libmpg123-dev libmp3lame-dev libtag1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core

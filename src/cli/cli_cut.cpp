@@ -14,6 +14,7 @@
 #include "audio/mp3io.h"
 #include "base/clamp_to_length.h"
 #include "base/file_extension.h"
+#include "base/tag_edits.h"
 #include "base/tick_count.h"
 #include "base/time_text.h"
 #include "cli/cut_signals.h"
@@ -26,7 +27,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: snipola-cli cut IN -o OUT [--begin T] [--end T] [--unmarked]\n"
     "                          [--format mp3|wav] [--bitrate KBPS|origin]\n"
-    "                          [--fade-in S] [--fade-out S] [--lossless] [--jobs N]\n";
+    "                          [--fade-in S] [--fade-out S] [--lossless] [--jobs N]\n"
+    "                          [--no-tags] [--tag KEY=VALUE]...\n";
 
 void PrintHelp(std::ostream& out) {
   out << kUsage
@@ -58,12 +60,20 @@ void PrintHelp(std::ostream& out) {
          "                     quality lost, the cut exact to the sample, no fades\n"
          "  --jobs N           MP3 encoders working at once on one export (default:\n"
          "                     one per core; 1: a single encoder)\n"
+         "  --no-tags          write none of IN's tags (ID3v2, ID3v1, APEv2, WAV INFO);\n"
+         "                     without it OUT carries them, chapters and timed lyrics\n"
+         "                     moved into the piece and the length set to the piece's\n"
+         "  --tag KEY=VALUE    set one tag of OUT (repeatable); KEY is title, artist,\n"
+         "                     album, track, year, genre or comment; an empty VALUE\n"
+         "                     removes the tag\n"
          "  -h, --help         show this help\n"
          "\n"
          "examples:\n"
          "  snipola-cli cut talk.mp3 -o intro.mp3 --end 1:30\n"
          "  snipola-cli cut song.wav -o chorus.mp3 --begin 1:02.250 --end 1:47 --bitrate 192\n"
          "  snipola-cli cut song.mp3 -o rest.wav --begin 60 --end 90 --unmarked\n"
+         "  snipola-cli cut set.mp3 -o track2.mp3 --begin 4:10 --end 9:02 --lossless \\\n"
+         "      --tag title='Second Song' --tag track=2/12\n"
          "  snipola-cli cut song.mp3 -o piece.mp3 --begin 0:10 --end 40.5 --fade-in 2 --fade-out "
          "3\n"
          "\n"
@@ -137,6 +147,7 @@ struct CutArguments {
   std::optional<std::string> jobs;
   bool lossless = false;
   bool help = false;
+  TagEdits tags;
 };
 
 // Fills `parsed`; an error text when the words do not form a call.
@@ -192,6 +203,12 @@ std::optional<std::string> ParseArguments(const CliArgs& args, CutArguments& par
       problem = value(parsed.jobs);
     } else if (word == "--lossless" && !inlineValue) {
       parsed.lossless = true;
+    } else if (word == "--no-tags" && !inlineValue) {
+      parsed.tags.KeepSource = false;
+    } else if (word == "--tag") {
+      std::optional<std::string> tag;
+      problem = value(tag);
+      if (!problem) problem = AddTagOption(*tag, parsed.tags);
     } else if (word.size() > 1 && word[0] == '-') {
       return "unknown option " + args[i];
     } else {
@@ -346,6 +363,7 @@ int RunCutCommand(const CliArgs& args, std::ostream& out, std::ostream& err, boo
   job.FadeOutSeconds = *fadeOut;
   job.StartTick = TickCountMs();
   job.Jobs = *jobs;
+  job.Tags = parsed.tags;
 
   bool finished;
   {

@@ -19,6 +19,7 @@
 #include "export/output_file.h"
 #include "export/parallel_export.h"
 #include "export/wav_writer.h"
+#include "tags/export_tags.h"
 
 namespace {
 
@@ -127,7 +128,31 @@ void ShowExportProgress(ExportHost& host, ExportClock& clock, uint64_t done, uin
   host.ProcessMessages();
 }
 
+std::string CannotWriteTagsText(const std::string& path) {
+  return "Cannot write the tags of " + path + "; nothing was saved";
+}
+
 bool CommitExport(OutputFile& file, const ExportJob& job, Dialogs& dialogs) {
+  ExportTagsJob tags;
+  tags.sourcePath = job.SourceFileName;
+  tags.sourceFormat = job.FileInfo.FileType == AudioFileInfo::kTypeMp3 ? TagFileFormat::Mp3
+                                                                       : TagFileFormat::Wav;
+  tags.outputPath = file.TempPath();
+  tags.outputFormat = job.Route == ExportRoute::Mp3 ? TagFileFormat::Mp3 : TagFileFormat::Wav;
+  tags.edits = job.Tags;
+  for (const ExportPiece& piece :
+       PlanExportPieces(job.FileInfo, job.BeginSample, job.EndSample, job.ExportUnmarked)) {
+    const int64_t begin = piece.start.Frame();
+    tags.pieces.push_back(
+        {FramesToMs(static_cast<double>(begin), job.FileInfo.SampleRate),
+         FramesToMs(static_cast<double>(begin + static_cast<int64_t>(piece.frames)),
+                    job.FileInfo.SampleRate)});
+  }
+  if (!WriteExportTags(tags)) {
+    file.Abandon();
+    ShowApplicationError(dialogs, CannotWriteTagsText(job.OutFileName));
+    return false;
+  }
   if (job.CommitLater) {
     *job.CommitLater = std::move(file);
     return true;

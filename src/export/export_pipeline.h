@@ -115,10 +115,13 @@ bool RefuseEmptyExport(const ExportJob& job, Dialogs& dialogs);
 void ShowExportProgress(ExportHost& host, ExportClock& clock, uint64_t done, uint64_t total);
 
 // The last step of every route, once the temporary file is closed and
-// checked: moves it over the target, or into job.CommitLater when that is
-// set. False, with "Can't Access file" shown and nothing left behind, when it
-// cannot.
+// checked: writes the job's tags into it (tags/export_tags.h), then moves it
+// over the target, or into job.CommitLater when that is set. False, with
+// CannotWriteTagsText or "Can't Access file" shown and nothing left behind,
+// when it cannot.
 bool CommitExport(OutputFile& file, const ExportJob& job, Dialogs& dialogs);
+// "Cannot write the tags of %s; nothing was saved"
+std::string CannotWriteTagsText(const std::string& path);
 
 // Runs the job's route (refusing an empty one first). True when the target
 // now holds the finished file.

@@ -10,6 +10,7 @@
 #include "cli/cli_cut.h"
 #include "support/cli_run.h"
 #include "support/mp3_maker.h"
+#include "support/tagged_files.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -107,6 +108,10 @@ TEST_F(CliCut, FormatComesFromTheOptionOrTheExtensionAndTheBitrateFromTheSource)
             "type: MP3\nsample_rate: 48000\nchannels: 1\nbitrate_kbps: 96\nlength_ms: 1500\n");
   ASSERT_EQ(Cut({wav, "-o", dir.File("b.mp3"), "--end", "2"}).exitCode, 0);
   EXPECT_NE(Info("b.mp3").find("bitrate_kbps: 128\nlength_ms: 2000\n"), std::string::npos);
+  // The source's tags dropped, one set.
+  ASSERT_TRUE(AddTestTags(wav, true));
+  ASSERT_EQ(Cut({wav, "-o", dir.File("t.wav"), "--no-tags", "--tag", "Title=T"}).exitCode, 0);
+  EXPECT_EQ(DescribeTags(dir.File("t.wav"), true).substr(0, 26), "title=T|artist=|album=|tra");
 }
 
 TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
@@ -116,7 +121,8 @@ TEST_F(CliCut, UsageErrorsGiveAReasonAndCreateNothing) {
       {{"IN", "-o", "x.mp3", "--bitrate", "100"}, "use 32 40"},
       {{"MP3", "-o", "x.mp3", "--bitrate", "320"}, "origin 32 40 56 64 80 96 112 128 160\n"},
       {{"MP3", "-o", "x.mp3", "--lossless", "--fade-in", "1"}, "cannot fade"},
-      {{"IN", "-o", "x.mp3", "--lossless"}, "needs an MP3 source"}};
+      {{"IN", "-o", "x.mp3", "--lossless"}, "needs an MP3 source"},
+      {{"IN", "-o", "x.wav", "--tag", "mood=low"}, "unknown tag key 'mood' (use title, artist"}};
   for (const auto& [words, says] : rows) {
     CliArgs args;
     for (const std::string& word : words)

@@ -15,6 +15,7 @@
 #include "support/export_fakes.h"
 #include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
+#include "support/tagged_files.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -87,6 +88,21 @@ TEST_P(ExportFailure, FullDiskOrCancelKeepTheOldTargetAndLeaveNoPartialFile) {
   EXPECT_FALSE(RunExport(Job(44100, 2, 5000, 0, 5000, out, GetParam()), host, dialogs, again));
   EXPECT_TRUE(ReadText(out) == "old" && FilesIn(dir.path()) == 1u && again.closes == 1);
   EXPECT_TRUE(dialogs.messages.empty() && host.progress.size() == 1u);
+}
+
+// Tags that no longer fit on the disk fail the export as its audio would.
+TEST_F(ExportPipeline, TagsThatCannotBeWrittenFailTheExportAndLeaveNothing) {
+  const std::string tagged = dir.File("tagged.wav"), out = dir.File("out.wav");
+  WriteWavFile(tagged, 8000, 1, std::vector<int16_t>(8000, 3));
+  ASSERT_TRUE(AddTestTags(tagged, true));
+  ExportJob job = Job(8000, 1, 1000, 0, 1000, out, ExportRoute::Wav);
+  job.SourceFileName = tagged;
+  MemoryExportSource source(std::vector<int16_t>(8000, 3), 1);
+  std::optional<FileSizeLimit> limit(std::in_place, 44 + 16000 + 16);
+  EXPECT_FALSE(RunExport(job, host, dialogs, source));
+  limit.reset();
+  EXPECT_EQ(dialogs.LastMessageText(), CannotWriteTagsText(out) + ".");
+  EXPECT_EQ(FilesIn(dir.path()), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, ExportFailure,

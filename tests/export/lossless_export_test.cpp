@@ -3,6 +3,7 @@
 // piece's length back, and what it cannot do is refused with its message and nothing left behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -12,10 +13,12 @@
 #include "base/application_error.h"
 #include "base/rounding.h"
 #include "export/export_options.h"
+#include "export/lossless_cut.h"
 #include "export/lossless_export.h"
 #include "support/export_fakes.h"
 #include "support/mp3_maker.h"
 #include "support/scripted_dialogs.h"
+#include "support/tagged_files.h"
 #include "support/test_files.h"
 
 namespace {
@@ -39,14 +42,29 @@ class LosslessExport : public ::testing::Test {
   ExportJob job;
 };
 
-TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFile) {
+// The tags TagLib writes in front leave the Info frame and every copied frame as they were: the
+// cut without tags lies byte for byte inside the tagged one, which decodes to the piece.
+TEST_F(LosslessExport, CutsFromTheBeginMarkToTheEndOfTheFileTaggedOrNot) {
+  ASSERT_TRUE(AddTestTags(source, false));
+  job.Tags.Values["title"] = "Cut";
   ASSERT_TRUE(Export()) << dialogs.LastMessageText();
   const auto whole = DecodeMp3File(source);
-  EXPECT_EQ(DecodeMp3File(job.OutFileName),
-            std::vector<int16_t>(whole.begin() + MsToFrames(250, 44100) * 2, whole.end()));
+  const std::vector<int16_t> piece(whole.begin() + MsToFrames(250, 44100) * 2, whole.end());
+  EXPECT_EQ(DecodeMp3File(job.OutFileName), piece);
+  EXPECT_EQ(LosslessCutSamples(job.OutFileName), std::ssize(piece) / 2);
   AudioFileInfo info;
   ASSERT_TRUE(GetAudioFileInfo(job.OutFileName, info, dialogs));
   EXPECT_TRUE(info.LengthMs == job.FileInfo.LengthMs - 250 && host.progress.back() == 100);
+  EXPECT_EQ(DescribeTags(job.OutFileName, false).substr(0, 10), "title=Cut|");
+  const auto tagged = ReadFileBytes(job.OutFileName);
+  job.Tags = {false, {}};
+  job.OutFileName = dir.File("plain.mp3");
+  ASSERT_TRUE(Export());
+  const auto plain = ReadFileBytes(job.OutFileName);
+  EXPECT_EQ(DescribeTags(job.OutFileName, false),  // no ID3v1 or APEv2 either
+            "title=|artist=|album=|track=|year=0|genre=|comment=|TLEN=|APIC=|CHAP=|CTOC=|SYLT=|v4");
+  EXPECT_NE(std::search(tagged.begin(), tagged.end(), plain.begin(), plain.end()), tagged.end());
+  EXPECT_TRUE(plain.size() + 1000 < tagged.size() && plain[0] == 0xFF);
 }
 
 TEST_F(LosslessExport, RefusesWhatItCannotDoAndLeavesNothingBehind) {
