@@ -46,11 +46,8 @@ TEST(SplitModel, MakesThePiecesOfEachSourceAsTyped) {
     std::string expected;
   } rows[] = {
       {SplitSource::Times, "0:02, 0:05", "0-16000 16000-40000 40000-80000 | 3 pieces"},
-      {SplitSource::Times, "0:05 0:02",
-       "| the split points must rise: 0:02.000 is not after 0:05.000"},
       {SplitSource::Times, "1:75", "| '1:75' is not a time"},
       {SplitSource::Every, "0:03", "0-24000 24000-48000 48000-72000 72000-80000 | 4 pieces"},
-      {SplitSource::Every, "3s", "| '3s' is not a time"},
       {SplitSource::Parts, "1", "0-80000 | 1 piece"},
       {SplitSource::Parts, "two", "| 'two' is not a number of parts"},
       {SplitSource::Cue, "", "| choose a CUE sheet"},
