@@ -61,8 +61,8 @@ struct Mp3PartScan::Part {
 
   bool finished = false;
   bool failed = false;
-  size_t joinedTo = 0;        // the part its decode ended at; parts count: the file's end
-  bool joinRegular = false;   // regular up to and across that join
+  size_t joinedTo = 0;       // the part its decode ended at; parts count: the file's end
+  bool joinRegular = false;  // regular up to and across that join
 
   void TakeFirstBytes(const Frame& frame) {
     if (pending && frame.bytes >= kCheckpointBytes) {
@@ -97,13 +97,13 @@ struct Mp3PartScan::Shared {
   std::atomic<bool> abort{false};
 };
 
-Mp3PartScan::Mp3PartScan(Plan plan, const Mpg123Decoder::ScanControl& control,
-                         Mp3ScanIndex& index, Progress progress)
+Mp3PartScan::Mp3PartScan(Plan plan, const Mpg123Decoder::ScanControl& control, Mp3ScanIndex& index,
+                         Progress progress)
     : plan_(std::move(plan)),
       stop_(control.stop),
-      parts_(control.parts > 0 ? control.parts
-                               : std::clamp(static_cast<int>(std::thread::hardware_concurrency()),
-                                            1, 8)),
+      parts_(control.parts > 0
+                 ? control.parts
+                 : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 8)),
       minPartFrames_(control.minPartMpegFrames),
       index_(index),
       progress_(std::move(progress)) {}
@@ -174,8 +174,8 @@ void Mp3PartScan::RunPart(size_t index, Shared& shared) const {
       if (part.headDone) shared.changed.notify_all();
     }
     while (region + 1 < partCount && frame.mpegFrame >= shared.parts[region + 1].begin) ++region;
-    shared.covered[region] = std::max(shared.covered[region],
-                                      frame.mpegFrame - shared.parts[region].begin + 1);
+    shared.covered[region] =
+        std::max(shared.covered[region], frame.mpegFrame - shared.parts[region].begin + 1);
     if (decodedFrames % kWakeEveryMpegFrames == 0) shared.changed.notify_all();
     if (next >= partCount || frame.mpegFrame < shared.parts[next].begin) {
       part.Add(frame);
@@ -219,8 +219,8 @@ void Mp3PartScan::RunPart(size_t index, Shared& shared) const {
 }
 
 int64_t Mp3PartScan::Count() {
-  const std::vector<off_t> starts = PartStarts(plan_.mpegFrames, plan_.step, plan_.offsets.size(),
-                                               parts_, minPartFrames_);
+  const std::vector<off_t> starts =
+      PartStarts(plan_.mpegFrames, plan_.step, plan_.offsets.size(), parts_, minPartFrames_);
   Shared shared;
   shared.parts.resize(starts.size());
   shared.covered.assign(starts.size(), 0);
@@ -259,7 +259,8 @@ int64_t Mp3PartScan::Count() {
         at = part.joinedTo;
       }
       for (off_t covered : shared.covered) fraction += static_cast<double>(covered);
-      fraction = std::min(1.0, fraction / std::max<double>(static_cast<double>(plan_.mpegFrames), 1));
+      fraction =
+          std::min(1.0, fraction / std::max<double>(static_cast<double>(plan_.mpegFrames), 1));
       if (at == starts.size()) result = known;
       done = at == starts.size() || shared.parts[at].failed ||
              (stop_ != nullptr && stop_->load(std::memory_order_relaxed));

@@ -51,8 +51,8 @@ class Mp3PartScan {
 
   // The MPEG frames at which the parts begin (the first at 0), for `parts`
   // parts of at least `minPartFrames` frames, cut at frames of the index.
-  static std::vector<off_t> PartStarts(off_t mpegFrames, off_t step, size_t indexEntries,
-                                       int parts, int64_t minPartFrames);
+  static std::vector<off_t> PartStarts(off_t mpegFrames, off_t step, size_t indexEntries, int parts,
+                                       int64_t minPartFrames);
 
  private:
   struct Part;

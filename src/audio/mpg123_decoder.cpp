@@ -340,8 +340,9 @@ bool Mpg123Decoder::Scan(const ScanControl& control) {
     if (!trusted) {
       passStart = kHeaderPassShare;
       passShare = 1.0 - kHeaderPassShare;
-      Mp3PartScan::Plan plan{identity_.path, rateShift_, std::vector<off_t>(offsets, offsets + fill),
-                             step, mpg123_framelength(handle_)};
+      Mp3PartScan::Plan plan{identity_.path, rateShift_,
+                             std::vector<off_t>(offsets, offsets + fill), step,
+                             mpg123_framelength(handle_)};
       frames = Mp3PartScan(plan, control, *index_, [&](double fraction) {
                  if (control.progress) control.progress(passStart + passShare * fraction);
                }).Count();
@@ -388,7 +389,7 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::DecodeMpegFrame(DecodedFrame& frame) 
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
   // As in Decode(): a failure concerns one frame, which the library skips.
   constexpr int kMaxFailures = 1000;
-  for (int failures = 0; failures < kMaxFailures; ++failures) {
+  for (int failures = 0; failures < kMaxFailures && !Stopped(); ++failures) {
     off_t number = 0;
     unsigned char* audio = nullptr;
     size_t bytes = 0;
@@ -406,8 +407,7 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::DecodeMpegFrame(DecodedFrame& frame) 
         atEnd_ = true;
         return DecodeStatus::Error;
       }
-      --failures;  // no failure: the frame follows
-      continue;
+      continue;  // the frame follows
     }
     if (result != MPG123_OK) continue;
     long fresh = 0;
@@ -417,7 +417,8 @@ Mpg123Decoder::DecodeStatus Mpg123Decoder::DecodeMpegFrame(DecodedFrame& frame) 
     frame.data = audio;
     frame.bytes = bytes / frameBytes * frameBytes;
     frame.librarySample = mpg123_tell(handle_);
-    frame.trimmed = static_cast<int64_t>(frame.bytes / frameBytes) < (mpg123_spf(handle_) >> rateShift_);
+    frame.trimmed =
+        static_cast<int64_t>(frame.bytes / frameBytes) < (mpg123_spf(handle_) >> rateShift_);
     frame.freshDecoder = fresh != 0;
     frame.resampled =
         mpg123_info(handle_, &info) != MPG123_OK || (info.rate >> rateShift_) != facts_.sampleRate;

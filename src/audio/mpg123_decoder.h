@@ -71,13 +71,13 @@ class Mpg123Decoder {
 
   // One MPEG frame's output, as DecodeMpegFrame() gives it.
   struct DecodedFrame {
-    off_t mpegFrame = 0;             // the library's number of the frame
-    const uint8_t* data = nullptr;   // its samples (gapless trimming applied),
-    size_t bytes = 0;                // valid until the next call
-    off_t librarySample = 0;         // the library's own count of samples before it
-    bool trimmed = false;            // gapless trimming cut it short
-    bool freshDecoder = false;       // the library set its decoder up anew for it
-    bool resampled = false;          // the frame's rate differs from the output's
+    off_t mpegFrame = 0;            // the library's number of the frame
+    const uint8_t* data = nullptr;  // its samples (gapless trimming applied),
+    size_t bytes = 0;               // valid until the next call
+    off_t librarySample = 0;        // the library's own count of samples before it
+    bool trimmed = false;           // gapless trimming cut it short
+    bool freshDecoder = false;      // the library set its decoder up anew for it
+    bool resampled = false;         // the frame's rate differs from the output's
   };
 
   Mpg123Decoder();
