@@ -15,10 +15,9 @@ namespace {
 // MPEG frames compared where two parts meet. Both decoders have settled long
 // before (the library's lead frames), so four equal frames mean one stream.
 constexpr size_t kJoinFrames = 4;
-// The joining thread wakes this often, and whenever a part has decoded this
-// many MPEG frames more, to report progress and the positions known.
+// The joining thread wakes this often (and when a part ends) to report
+// progress and the positions known: fifty reports a second at most.
 constexpr auto kWakeEvery = std::chrono::milliseconds(20);
-constexpr off_t kWakeEveryMpegFrames = 128;
 
 using Frame = Mpg123Decoder::DecodedFrame;
 
@@ -154,7 +153,7 @@ void Mp3PartScan::RunPart(size_t index, Shared& shared) const {
   size_t region = index;
   std::vector<KeptFrame> tail;  // the frames decoded past `next`'s beginning
   Frame frame;
-  for (off_t decodedFrames = 1;; ++decodedFrames) {
+  for (;;) {
     const Mpg123Decoder::DecodeStatus status = decoder.DecodeMpegFrame(frame);
     std::unique_lock lock(shared.mutex);
     if (stopped() || part.superseded) {
@@ -176,7 +175,6 @@ void Mp3PartScan::RunPart(size_t index, Shared& shared) const {
     while (region + 1 < partCount && frame.mpegFrame >= shared.parts[region + 1].begin) ++region;
     shared.covered[region] =
         std::max(shared.covered[region], frame.mpegFrame - shared.parts[region].begin + 1);
-    if (decodedFrames % kWakeEveryMpegFrames == 0) shared.changed.notify_all();
     if (next >= partCount || frame.mpegFrame < shared.parts[next].begin) {
       part.Add(frame);
       continue;
