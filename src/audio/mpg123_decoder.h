@@ -9,9 +9,9 @@
 // file: the header pass reads every frame header, and where the library's
 // own sample arithmetic cannot be trusted (parts joined with `cat`, damage,
 // an Info tag that disagrees with the frames) the decode pass decodes the
-// whole file once, in parts side by side (mp3_part_scan.h). What it learns goes into an Mp3ScanIndex that other
-// decoders of the same file adopt with UseScan(), also while the scan still
-// runs; see mp3_scan_index.h.
+// whole file once, in parts side by side (mp3_part_scan.h). What it learns
+// goes into an Mp3ScanIndex that other decoders of the same file adopt with
+// UseScan(), also while the scan still runs; see mp3_scan_index.h.
 //
 // Output is 16-bit signed samples at the rate and channel count of the first
 // frame, for the whole file: parts of another format are resampled and mixed
