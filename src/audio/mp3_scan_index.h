@@ -35,8 +35,13 @@ struct Mp3StreamFacts {
 struct Mp3Checkpoint {
   int64_t frame = 0;                // sample frames decoded before it
   off_t mpegFrame = 0;              // the library's frame number there
-  std::vector<uint8_t> firstBytes;  // the samples that follow it
+  std::vector<uint8_t> firstBytes;  // the samples that follow it: kCheckpointBytes
+  bool operator==(const Mp3Checkpoint&) const = default;
 };
+// A checkpoint is left after every this many MPEG frames, marked by this
+// many bytes of the samples after it (64 stereo frames).
+constexpr off_t kCheckpointEveryMpegFrames = 64;
+constexpr size_t kCheckpointBytes = 256;
 
 class Mp3ScanIndex {
  public:

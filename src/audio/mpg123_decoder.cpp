@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "audio/buffered_file.h"
+#include "audio/mp3_part_scan.h"
 #include "audio/vbri_frame.h"
 #include "base/rounding.h"
 
@@ -36,10 +37,6 @@ constexpr size_t kScratchBytes = 64 * 1024;
 // more is needed for the overlap of the transform.
 constexpr long kSeekLeadFrames = 8;
 
-// Checkpoints of a full decode: one at least every this many sample frames,
-// marked by the next this many bytes of samples (64 stereo frames).
-constexpr int64_t kCheckpointEveryFrames = 64 * 1024;
-constexpr size_t kCheckpointBytes = 256;
 // What a seek decodes from a little before a checkpoint to find it again:
 // four frames of 1152 samples at up to six times their own rate.
 constexpr int64_t kLandingWindowFrames = 4 * 1152 * 6;
@@ -343,7 +340,12 @@ bool Mpg123Decoder::Scan(const ScanControl& control) {
     if (!trusted) {
       passStart = kHeaderPassShare;
       passShare = 1.0 - kHeaderPassShare;
-      frames = CountDecodedFrames();
+      Mp3PartScan::Plan plan{identity_.path, rateShift_,
+                             std::vector<off_t>(offsets, offsets + fill), step,
+                             mpg123_framelength(handle_)};
+      frames = Mp3PartScan(plan, control, *index_, [&](double fraction) {
+                 if (control.progress) control.progress(passStart + passShare * fraction);
+               }).Count();
       if (frames < 0) return false;
     }
     if (!OpenHandle()) return false;
@@ -374,42 +376,56 @@ bool Mpg123Decoder::Scan(const ScanControl& control) {
   return measured;
 }
 
-int64_t Mpg123Decoder::CountDecodedFrames() {
-  if (!OpenHandle()) return -1;
-  scratch_.resize(kScratchBytes);
+bool Mpg123Decoder::StartAtMpegFrame(const std::vector<off_t>& offsets, off_t step,
+                                     off_t mpegFrame) {
+  return IsOpen() &&
+         mpg123_set_index(handle_, const_cast<off_t*>(offsets.data()), step, offsets.size()) ==
+             MPG123_OK &&
+         mpg123_seek_frame(handle_, mpegFrame, SEEK_SET) == mpegFrame;
+}
+
+Mpg123Decoder::DecodeStatus Mpg123Decoder::DecodeMpegFrame(DecodedFrame& frame) {
+  if (!IsOpen() || atEnd_) return IsOpen() ? DecodeStatus::End : DecodeStatus::Error;
   const size_t frameBytes = static_cast<size_t>(facts_.channels) * 2;
-  int64_t frames = 0;
-  int64_t nextCheckpoint = kCheckpointEveryFrames;
-  std::optional<Mp3Checkpoint> pending;
-  // A jump lands where the full decode was only in a stream that the library
-  // reads as it read it from the start: one format (the library sets its
-  // decoder up afresh for the first frame and for every change) and no frame
-  // dropped or added by damage (its own count of samples keeps its distance
-  // to ours). Past the first place where that fails, a jump may pass damage
-  // differently, and every later sample with it: no checkpoint is left there.
-  bool regular = true;
-  std::optional<off_t> countGap;
-  size_t producedBytes = 0;
-  while (Decode(scratch_.data(), scratch_.size(), producedBytes) == DecodeStatus::Block) {
-    if (Stopped()) return -1;
-    if (pending && producedBytes >= kCheckpointBytes) {
-      pending->firstBytes.assign(scratch_.begin(), scratch_.begin() + kCheckpointBytes);
-      index_->AddCheckpoint(std::move(*pending));
+  // As in Decode(): a failure concerns one frame, which the library skips.
+  constexpr int kMaxFailures = 1000;
+  for (int failures = 0; failures < kMaxFailures && !Stopped(); ++failures) {
+    off_t number = 0;
+    unsigned char* audio = nullptr;
+    size_t bytes = 0;
+    const int result = mpg123_decode_frame(handle_, &number, &audio, &bytes);
+    if (result == MPG123_DONE) {
+      atEnd_ = true;
+      return DecodeStatus::End;
     }
-    pending.reset();
-    frames += static_cast<int64_t>(producedBytes / frameBytes);
-    index_->SetDecodedFrames(frames);
-    long freshDecoder = 0;
-    mpg123_getstate(handle_, MPG123_FRESH_DECODER, &freshDecoder, nullptr);
-    const off_t gap = mpg123_tell(handle_) - static_cast<off_t>(frames);
-    regular = regular && (!countGap || (freshDecoder == 0 && gap == *countGap));
-    countGap = gap;
-    if (regular && frames >= nextCheckpoint) {
-      pending = Mp3Checkpoint{frames, mpg123_tellframe(handle_), {}};
-      nextCheckpoint = frames + kCheckpointEveryFrames;
+    if (result == MPG123_NEW_FORMAT) {
+      long rate = 0;
+      int channels = 0;
+      int encoding = 0;
+      if (mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK ||
+          rate != facts_.sampleRate || channels != facts_.channels) {
+        atEnd_ = true;
+        return DecodeStatus::Error;
+      }
+      continue;  // the frame follows
     }
+    if (result != MPG123_OK) continue;
+    long fresh = 0;
+    mpg123_getstate(handle_, MPG123_FRESH_DECODER, &fresh, nullptr);
+    mpg123_frameinfo2 info{};
+    frame.mpegFrame = number;
+    frame.data = audio;
+    frame.bytes = bytes / frameBytes * frameBytes;
+    frame.librarySample = mpg123_tell(handle_);
+    frame.trimmed =
+        static_cast<int64_t>(frame.bytes / frameBytes) < (mpg123_spf(handle_) >> rateShift_);
+    frame.freshDecoder = fresh != 0;
+    frame.resampled =
+        mpg123_info(handle_, &info) != MPG123_OK || (info.rate >> rateShift_) != facts_.sampleRate;
+    return DecodeStatus::Block;
   }
-  return Stopped() ? -1 : frames;
+  atEnd_ = true;
+  return DecodeStatus::Error;
 }
 
 bool Mpg123Decoder::LandAfterCheckpoint(const Mp3Checkpoint& point, int64_t& frame) {

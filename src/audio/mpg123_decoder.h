@@ -9,9 +9,9 @@
 // file: the header pass reads every frame header, and where the library's
 // own sample arithmetic cannot be trusted (parts joined with `cat`, damage,
 // an Info tag that disagrees with the frames) the decode pass decodes the
-// whole file once. What it learns goes into an Mp3ScanIndex that other
-// decoders of the same file adopt with UseScan(), also while the scan still
-// runs; see mp3_scan_index.h.
+// whole file once, in parts side by side (mp3_part_scan.h). What it learns
+// goes into an Mp3ScanIndex that other decoders of the same file adopt with
+// UseScan(), also while the scan still runs; see mp3_scan_index.h.
 //
 // Output is 16-bit signed samples at the rate and channel count of the first
 // frame, for the whole file: parts of another format are resampled and mixed
@@ -59,10 +59,25 @@ class Mpg123Decoder {
   // it at the next read of the file; `progress` hears the share done (0 to 1)
   // on the scanning thread, about every megabyte; `into`, when given, is the
   // index the scan fills (shared with readers before the scan begins).
+  // `parts` (0: one per processor core) and `minPartMpegFrames` say how the
+  // decode pass splits the file between threads; see mp3_part_scan.h.
   struct ScanControl {
     const std::atomic<bool>* stop = nullptr;
     std::function<void(double fraction)> progress;
     std::shared_ptr<Mp3ScanIndex> into;
+    int parts = 0;
+    int64_t minPartMpegFrames = 1000;
+  };
+
+  // One MPEG frame's output, as DecodeMpegFrame() gives it.
+  struct DecodedFrame {
+    off_t mpegFrame = 0;            // the library's number of the frame
+    const uint8_t* data = nullptr;  // its samples (gapless trimming applied),
+    size_t bytes = 0;               // valid until the next call
+    off_t librarySample = 0;        // the library's own count of samples before it
+    bool trimmed = false;           // gapless trimming cut it short
+    bool freshDecoder = false;      // the library set its decoder up anew for it
+    bool resampled = false;         // the frame's rate differs from the output's
   };
 
   Mpg123Decoder();
@@ -104,6 +119,16 @@ class Mpg123Decoder {
   // scan has not reached yet.
   bool SeekToFrame(int64_t frame);
 
+  // For the parts of a decode pass: moves to MPEG frame `mpegFrame` by the
+  // frame index of a header pass (the library decodes lead frames before it
+  // and drops them), then decodes one MPEG frame a call. DecodeMpegFrame
+  // gives Block with a frame (possibly of no samples), End, or Error when
+  // the output format would change or the library stalls.
+  bool StartAtMpegFrame(const std::vector<off_t>& offsets, off_t step, off_t mpegFrame);
+  DecodeStatus DecodeMpegFrame(DecodedFrame& frame);
+  // Sets the flag that stops this decoder's reads, as a scan's `stop` does.
+  void StopWith(const std::atomic<bool>* stop) { stop_ = stop; }
+
   // Decodes up to `capacityBytes` bytes of whole sample frames into `buffer`.
   // Block with producedBytes > 0, or End / Error with producedBytes 0.
   DecodeStatus Decode(uint8_t* buffer, size_t capacityBytes, size_t& producedBytes);
@@ -123,9 +148,6 @@ class Mpg123Decoder {
   bool OpenHandle();
   void CloseHandle();
   bool ReadFormat();
-  // The decode pass: sample frames a full decode from the first sample gives,
-  // leaving checkpoints in index_ on the way; -1 on failure or stop.
-  int64_t CountDecodedFrames();
   // Decodes a window from a little before `point` and, where the point's
   // samples lie in it exactly once, sets `frame` to the position after it.
   bool LandAfterCheckpoint(const Mp3Checkpoint& point, int64_t& frame);
