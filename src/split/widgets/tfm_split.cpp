@@ -379,20 +379,21 @@ void TfmSplit::keyPressEvent(QKeyEvent* event) {
 
 bool TfmSplit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == image_) {
-    const auto* mouse = static_cast<QMouseEvent*>(event);
+    // Only the mouse events below are QMouseEvents; the cast waits for the type.
+    const auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
     switch (event->type()) {
       case QEvent::MouseButtonPress: {
-        const QPoint at = mouse->position().toPoint();
+        const QPoint at = mouse()->position().toPoint();
         if (at.y() >= SkinnedWindow::kTitleStripHeight) return true;
         if (at.x() > width() - 20 && at.x() < width() - 8) {
           close();
         } else {
-          skin_.Press(mouse->globalPosition().toPoint());
+          skin_.Press(mouse()->globalPosition().toPoint());
         }
         return true;
       }
       case QEvent::MouseMove:
-        skin_.Move(mouse->globalPosition().toPoint());
+        skin_.Move(mouse()->globalPosition().toPoint());
         return true;
       case QEvent::MouseButtonRelease:
         skin_.Release();
