@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "export/export_options.h"
 #include "split/split_model.h"
@@ -159,20 +160,16 @@ TEST(SplitModel, BuildsTheJobOrSaysWhatToChange) {
   model.MakePieces();
   model.SetTitle(1, "Song");
   model.BitrateIndex = 3;  // As Origin, Lossless, 32, 40
-  model.FadeIn = true;
-  model.FadeInText = "3";
-  model.FadeOut = true;
-  model.FadeOutText = "2";
+  model.FadeIn = model.FadeOut = true;
+  model.FadeInText = "3", model.FadeOutText = "2";
   std::string problem;
   std::optional<SplitJob> job = model.Job(problem);
   ASSERT_TRUE(job) << problem;
-  EXPECT_EQ(job->Folder, "/music");
-  EXPECT_EQ(job->SourceFileName, "/music/song.mp3");
-  EXPECT_EQ(job->Route, ExportRoute::Mp3);
-  EXPECT_EQ(job->BitrateKbps, 40u);
-  EXPECT_FALSE(job->Lossless);
+  EXPECT_EQ(std::tuple(job->Folder, job->SourceFileName, job->Route, job->BitrateKbps,
+                       job->Lossless, job->Existing),
+            std::tuple(std::string("/music"), std::string("/music/song.mp3"), ExportRoute::Mp3,
+                       40u, false, ExistingTarget::Ask));
   EXPECT_TRUE(job->FadeIn && job->FadeInSeconds == 3 && job->FadeOut && job->FadeOutSeconds == 2);
-  EXPECT_EQ(job->Existing, ExistingTarget::Ask);
   EXPECT_EQ(job->Sheet.Pieces[1].Title, "Song");
   EXPECT_EQ(job->Sheet.Pieces[1].Begin, SampleIndex(4 * 44100));
   model.BitrateIndex = 1;
