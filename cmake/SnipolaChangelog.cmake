@@ -13,10 +13,10 @@ set(snipola_changelog_source ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 set(SNIPOLA_DEBIAN_CHANGELOG ${CMAKE_BINARY_DIR}/package/changelog)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${snipola_changelog_source})
 
-# "Mon, 07 Dec 2026 00:00:00 +0000" for the date "2026-12-07": the weekday
-# from the day count since 1970-01-01 (a Thursday), by the civil-calendar
-# arithmetic of proleptic Gregorian dates.
-function(snipola_rfc2822_date iso out)
+# "Mon, 07 Dec 2026 02:00:00 +0000" for the date "2026-12-07" and the time
+# "02:00:00": the weekday from the day count since 1970-01-01 (a Thursday), by
+# the civil-calendar arithmetic of proleptic Gregorian dates.
+function(snipola_rfc2822_date iso time out)
   string(REGEX MATCH "^([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])$" matched "${iso}")
   if(NOT matched)
     message(FATAL_ERROR "CHANGELOG.md: '${iso}' is not a date of the form YYYY-MM-DD")
@@ -47,7 +47,7 @@ function(snipola_rfc2822_date iso out)
   list(GET weekdays ${weekday} weekday_name)
   math(EXPR month_index "${month} - 1")
   list(GET months ${month_index} month_name)
-  set(${out} "${weekday_name}, ${day_text} ${month_name} ${year_text} 00:00:00 +0000" PARENT_SCOPE)
+  set(${out} "${weekday_name}, ${day_text} ${month_name} ${year_text} ${time} +0000" PARENT_SCOPE)
 endfunction()
 
 # Semicolons and square brackets would split or join CMake list items, so
@@ -67,7 +67,19 @@ macro(snipola_close_changelog_entry)
     if(snipola_entry_items STREQUAL "")
       message(FATAL_ERROR "CHANGELOG.md: version ${snipola_entry_version} lists no changes")
     endif()
-    snipola_rfc2822_date("${snipola_entry_date}" snipola_entry_stamp)
+    # CHANGELOG.md dates releases by the day, but Debian wants every entry
+    # later than the one before it, also for two releases on one day: the
+    # time of day comes from the version (0.2.0 at 02:00, 0.2.1 at 02:01).
+    string(REGEX MATCH "^[0-9]+\\.([0-9]+)\\.([0-9]+)$" matched "${snipola_entry_version}")
+    math(EXPR snipola_entry_hour "${CMAKE_MATCH_1} % 24")
+    math(EXPR snipola_entry_minute "${CMAKE_MATCH_2} % 60")
+    foreach(part snipola_entry_hour snipola_entry_minute)
+      if(${part} LESS 10)
+        set(${part} "0${${part}}")
+      endif()
+    endforeach()
+    snipola_rfc2822_date("${snipola_entry_date}" "${snipola_entry_hour}:${snipola_entry_minute}:00"
+                         snipola_entry_stamp)
     string(APPEND snipola_changelog
            "snipola (${snipola_entry_version}) unstable; urgency=medium\n\n${snipola_entry_items}\n"
            " -- ${SNIPOLA_MAINTAINER}  ${snipola_entry_stamp}\n\n")
@@ -77,9 +89,10 @@ endmacro()
 
 foreach(line IN LISTS snipola_changelog_lines)
   if(line MATCHES "^## ([0-9]+\\.[0-9]+\\.[0-9]+) - (.*)$")
-    snipola_close_changelog_entry()
+    # Taken before the entry before it is closed, whose own matching resets CMAKE_MATCH_n.
     set(snipola_section_version ${CMAKE_MATCH_1})
     set(snipola_section_date ${CMAKE_MATCH_2})
+    snipola_close_changelog_entry()
     if(snipola_section_version VERSION_GREATER PROJECT_VERSION)
       continue()
     endif()
